@@ -1,0 +1,42 @@
+# Entry points for users and CI. Every target installs what is missing first.
+
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+DEPS := scripts/install-deps
+
+.PHONY: run build test bench fuzz deps clean
+
+deps:
+	@$(DEPS)
+
+build: deps
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build build -j $(JOBS)
+
+run: build
+	@sh tools/demo.sh build/bin/tessaron-cli
+
+test: deps
+	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARON_SANITIZE=ON
+	cmake --build build-test -j $(JOBS)
+	cd build-test && ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSARON_BENCH=ON
+	cmake --build build-bench -j $(JOBS)
+	@for b in build-bench/bin/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+fuzz: deps
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARON_FUZZ=ON \
+	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-fuzz -j $(JOBS)
+	@mkdir -p fuzz/artifacts
+	@for f in build-fuzz/bin/fuzz_*; do \
+	    name=$${f##*/fuzz_}; mkdir -p build-fuzz/corpus/$$name; \
+	    echo "== $$name for $(FUZZ_SECONDS) s"; \
+	    $$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	        -artifact_prefix=fuzz/artifacts/ build-fuzz/corpus/$$name fuzz/corpus/$$name || exit 1; \
+	done
+
+clean:
+	rm -rf build build-test build-bench build-fuzz

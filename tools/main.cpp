@@ -1,0 +1,34 @@
+// tessaron-cli: the headless tools of Tessaron.
+
+#include <cstdio>
+#include <cstring>
+
+#include "ProcessVerb.h"
+
+namespace {
+
+struct Verb {
+    const char* name;
+    int (*run)(int argc, char** argv, FILE* out, FILE* err);
+    const char* summary;
+};
+
+constexpr Verb kVerbs[] = {
+    {"process", RunProcessVerb, "process [--process TEXT] VALUE...   try a field process text"},
+};
+
+int Usage() {
+    std::fputs("usage: tessaron-cli VERB ...\n", stderr);
+    for (const Verb& verb : kVerbs) std::fprintf(stderr, "  tessaron-cli %s\n", verb.summary);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    for (const Verb& verb : kVerbs) {
+        if (std::strcmp(argv[1], verb.name) == 0) return verb.run(argc - 2, argv + 2, stdout, stderr);
+    }
+    return Usage();
+}
