@@ -8,6 +8,9 @@
 #include <new>
 #include <vector>
 
+#include "KStream.h"
+#include "KX.h"
+
 namespace {
 
 int32_t ClampLimit(int32_t limit) { return std::clamp(limit, 0, KString::kMaxLimit); }
@@ -458,4 +461,32 @@ bool KString::ParseReal(double* out) {
     if (negative) value = -value;
     if (digits && out) *out = value;
     return digits;
+}
+
+void KString::Write(KStream& stream) const {
+    stream.PutInt32(static_cast<int32_t>(kTag));
+    stream.PutInt32(Length());
+    for (int32_t i = 0; i < Length(); ++i) stream.PutInt16(CharAt(i));
+}
+
+void KString::Read(KStream& stream) {
+    const uint32_t tag = stream.GetUInt32();
+    if ((tag & ~kWideFlag) != (kTag & ~kWideFlag)) throw KXPersistent();
+    const int32_t count = stream.GetInt32();
+    if (count < 0) throw KXPersistent();
+    Truncate(0);
+    // Room grows as units arrive, so a forged count cannot claim memory the
+    // stream does not back with data.
+    Ensure(std::min(count, 4096));
+    for (int32_t i = 0; i < count; ++i) {
+        KChar c;
+        if (tag & kWideFlag) {
+            c = stream.GetUInt16();
+        } else {
+            uint8_t b;
+            stream.Read(&b, 1);
+            c = b;
+        }
+        AppendChar(c);
+    }
 }

@@ -6,6 +6,8 @@
 #include "KCharClass.h"
 #include "KPoint.h"
 
+class KStream;
+
 // The one string type: 16-bit units, a movable read cursor (start), and one of
 // three storage modes chosen by `limit`:
 //   limit >= 0  heap storage owned by the string, growing up to `limit` units;
@@ -102,6 +104,13 @@ public:
 
     bool ParseInt(int32_t* out, int base = 0);
     bool ParseReal(double* out);
+
+    // Persistent form: tag, unit count, 16-bit units. Reading into a smaller
+    // string drops what does not fit and still consumes the whole record.
+    static constexpr uint32_t kTag = 0x10010005;
+    static constexpr uint32_t kWideFlag = 0x10000000;
+    void Write(KStream& stream) const;
+    void Read(KStream& stream);
 
 protected:
     KChar* buffer_;

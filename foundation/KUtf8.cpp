@@ -50,20 +50,33 @@ void KAppendUtf8(KString& out, const char* text, size_t n) {
 
 void KAppendUtf8(KString& out, const std::string& text) { KAppendUtf8(out, text.data(), text.size()); }
 
-void KAppendUnitUtf8(std::string& out, KChar unit) {
-    if (unit < 0x80) {
-        out += static_cast<char>(unit);
-    } else if (unit < 0x800) {
-        out += static_cast<char>(0xC0 | (unit >> 6));
-        out += static_cast<char>(0x80 | (unit & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (unit >> 12));
-        out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (unit & 0x3F));
+void KAppendUnitUtf8(std::string& out, uint32_t codePoint) {
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+        return;
     }
+    int n = codePoint < 0x800 ? 2 : codePoint < 0x10000 ? 3 : 4;
+    static const unsigned char lead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(lead[n] | (codePoint >> (6 * (n - 1))));
+    for (int i = n - 2; i >= 0; --i) out += static_cast<char>(0x80 | ((codePoint >> (6 * i)) & 0x3F));
 }
 
 std::string KUtf8Of(const KString& text) {
+    std::string out;
+    out.reserve(static_cast<size_t>(text.Length()));
+    for (int32_t i = 0; i < text.Length(); ++i) {
+        uint32_t c = text.CharAt(i);
+        KChar low = text.CharAt(i + 1);
+        if (c >= 0xD800 && c <= 0xDBFF && low >= 0xDC00 && low <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            ++i;
+        }
+        KAppendUnitUtf8(out, c);
+    }
+    return out;
+}
+
+std::string KUtf8OfUnits(const KString& text) {
     std::string out;
     out.reserve(static_cast<size_t>(text.Length()));
     for (int32_t i = 0; i < text.Length(); ++i) KAppendUnitUtf8(out, text.CharAt(i));

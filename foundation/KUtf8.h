@@ -20,9 +20,14 @@ void KAppendCodePoint(KString& out, uint32_t codePoint);
 void KAppendUtf8(KString& out, const char* text, size_t n);
 void KAppendUtf8(KString& out, const std::string& text);
 
-// Appends the UTF-8 form of one 16-bit unit (a lone surrogate is encoded as
-// the code point of that unit).
-void KAppendUnitUtf8(std::string& out, KChar unit);
+// Appends the UTF-8 form of one code point (a lone surrogate is encoded as
+// itself).
+void KAppendUnitUtf8(std::string& out, uint32_t codePoint);
 
-// The text with each 16-bit unit written as the UTF-8 of that code point.
+// The text as UTF-8: surrogate pairs become one code point, a lone surrogate
+// is encoded as the code point of that unit. Used for file names.
 std::string KUtf8Of(const KString& text);
+
+// The text with each 16-bit unit written as the UTF-8 of that code point,
+// pairs included; what the tools print.
+std::string KUtf8OfUnits(const KString& text);

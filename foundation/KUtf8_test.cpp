@@ -24,9 +24,12 @@ TEST(KUtf8, MalformedBytesBecomeReplacementOneByOne) {
     EXPECT_EQ(Units("\xFF" "z"), u"\uFFFDz");
 }
 
-TEST(KUtf8, EncodesEachUnitOnItsOwn) {
+TEST(KUtf8, EncodesPairsOrEachUnitOnItsOwn) {
     KString s(u"ä€\U0001F3C1");
-    EXPECT_EQ(KUtf8Of(s), "\xC3\xA4\xE2\x82\xAC\xED\xA0\xBC\xED\xBF\x81");
+    EXPECT_EQ(KUtf8OfUnits(s), "\xC3\xA4\xE2\x82\xAC\xED\xA0\xBC\xED\xBF\x81");
+    EXPECT_EQ(KUtf8Of(s), "\xC3\xA4\xE2\x82\xAC\xF0\x9F\x8F\x81");
+    const KChar lone[] = {0xDC00, u'x', 0xD800};
+    EXPECT_EQ(KUtf8Of(KString(lone, 3)), "\xED\xB0\x80x\xED\xA0\x80");
     EXPECT_EQ(KUtf8Of(KString(u"plain")), "plain");
 }
 

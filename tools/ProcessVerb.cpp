@@ -42,7 +42,7 @@ int RunProcessVerb(int argc, char** argv, FILE* out, FILE* err) {
         value.Empty();
         KAppendUtf8(value, argv[i], std::strlen(argv[i]));
         ProcessField(value, hasProcess ? &process : nullptr);
-        line = KUtf8Of(value);
+        line = KUtf8OfUnits(value);
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), out);
     }

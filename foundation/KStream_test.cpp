@@ -1,0 +1,210 @@
+#include "KStream.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "KList.h"
+#include "KX.h"
+
+namespace {
+
+// A stream over bytes in memory, for the text and value rules.
+class MemoryStream : public KStream {
+public:
+    explicit MemoryStream(std::string data = {}) : data(std::move(data)) {}
+    void Read(void* buffer, int32_t n) override {
+        int32_t have = static_cast<int32_t>(data.size() - at);
+        int32_t take = std::min(n, have);
+        std::memcpy(buffer, data.data() + at, static_cast<size_t>(take));
+        at += static_cast<size_t>(take);
+        if (take != n) throw KXStream(kErrFileRead, take);
+    }
+    void Write(const void* buffer, int32_t n) override { data.append(static_cast<const char*>(buffer), n); }
+    std::string data;
+    size_t at = 0;
+};
+
+std::u16string ReadAll(KStream& s) {
+    std::u16string out;
+    while (s.Peek()) out += s.GetChar();
+    return out;
+}
+
+std::u16string ReadAll(const std::string& bytes, int encoding = KStream::kDetect) {
+    MemoryStream s(bytes);
+    s.SetReadEncoding(encoding);
+    return ReadAll(s);
+}
+
+TEST(KStreamText, ByteOrderMarksChooseUtf16) {
+    MemoryStream le(std::string("\xFF\xFE" "A\0\r\0\n\0B\0", 10));
+    EXPECT_EQ(ReadAll(le), u"A\nB");
+    EXPECT_EQ(le.ReadLineEnd(), KStream::kLineCRLF);
+    EXPECT_EQ(le.ReadEncoding(), KStream::kUtf16);
+    EXPECT_FALSE(le.SwapBytes());
+    MemoryStream be(std::string("\xFE\xFF\0A\0\n\0\r\0B", 10));
+    EXPECT_EQ(ReadAll(be), u"A\nB");
+    EXPECT_EQ(be.ReadLineEnd(), KStream::kLineLFCR);
+    EXPECT_TRUE(be.SwapBytes());
+    // A mark inside the text is skipped; a reversed one flips the order.
+    EXPECT_EQ(ReadAll(std::string("\xFF\xFE" "A\0\xFF\xFE" "B\0\xFE\xFF\0C", 12)), u"ABC");
+}
+
+TEST(KStreamText, DetectWithoutMarkIsSingleByteAndLosesNothing) {
+    EXPECT_EQ(ReadAll("\xE9t\xE9"), u"\u00e9t\u00e9");
+    EXPECT_EQ(ReadAll("\xFF" "a"), u"\u00ffa");
+    EXPECT_EQ(ReadAll("\xFE"), u"\u00fe");
+    EXPECT_EQ(ReadAll(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
+}
+
+TEST(KStreamText, FirstLineEndFixesTheConvention) {
+    EXPECT_EQ(ReadAll("A\nB\r\nC"), u"A\nB\r\nC");
+    EXPECT_EQ(ReadAll("A\r\nB\r\nC\n"), u"A\nB\nC\n");
+    EXPECT_EQ(ReadAll("A\rB\rC"), u"A\nB\nC");
+    EXPECT_EQ(ReadAll("A\n\rB\n\rC"), u"A\nB\nC");
+    EXPECT_EQ(ReadAll("A\r\rB"), u"A\n\nB");
+    EXPECT_EQ(ReadAll("A\n\nB"), u"A\n\nB");
+    MemoryStream fixed("A\r\nB");
+    fixed.SetReadLineEnd(KStream::kLineLF);
+    EXPECT_EQ(ReadAll(fixed), u"A\r\nB");
+}
+
+TEST(KStreamText, NativeIsUtf8WithReplacementForBadBytes) {
+    EXPECT_EQ(ReadAll("Z\xC3\xBCrich \xF0\x9F\x8F\x81", KStream::kNative), u"Zürich \U0001F3C1");
+    EXPECT_EQ(ReadAll("\xE2\x82" "A\xC3", KStream::kNative), u"\uFFFD\uFFFDA\uFFFD");
+    EXPECT_EQ(ReadAll("\x80\xBF" "b", KStream::kNative), u"\uFFFD\uFFFDb");
+    MemoryStream out;
+    out.SetWriteEncoding(KStream::kNative);
+    out.WriteText(KString(u"Zürich \U0001F3C1\n"));
+    EXPECT_EQ(out.data, "Z\xC3\xBCrich \xF0\x9F\x8F\x81\r\n");
+}
+
+TEST(KStreamText, WritingResolvesEncodingAndLineEnd) {
+    MemoryStream fresh;
+    EXPECT_EQ(fresh.PutChar(u'\n'), 2);
+    EXPECT_EQ(fresh.data, std::string("\r\0\n\0", 4));
+
+    MemoryStream bom;
+    EXPECT_EQ(bom.WriteBOM(), 1);
+    EXPECT_EQ(bom.data, "\xFF\xFE");
+    MemoryStream bigBom;
+    bigBom.SetSwapBytes(true);
+    bigBom.WriteBOM();
+    EXPECT_EQ(bigBom.data, "\xFE\xFF");
+
+    // A stream that has read single bytes with LF line ends writes the same.
+    MemoryStream echo("x\ny");
+    ReadAll(echo);
+    echo.data.clear();
+    EXPECT_EQ(echo.WriteBOM(), 0);
+    echo.WriteText(KString(u"a\nb\u0142"));
+    EXPECT_EQ(echo.data, "a\nbB");
+
+    MemoryStream lfcr;
+    lfcr.SetWriteEncoding(KStream::kSingleByte);
+    lfcr.SetWriteLineEnd(KStream::kLineLFCR);
+    lfcr.PutChar(u'\n');
+    lfcr.SetWriteLineEnd(KStream::kLineCR);
+    lfcr.PutChar(u'\n');
+    EXPECT_EQ(lfcr.data, "\n\r\r");
+}
+
+TEST(KStreamValues, FixedWidthInBothByteOrders) {
+    MemoryStream s;
+    s.PutInt32(0x30005);
+    EXPECT_EQ(s.data, std::string("\x05\0\x03\0", 4));
+    s.SetSwapBytes(true);
+    s.PutInt32(0x30005);
+    s.PutInt16(-2);
+    s.PutInt8(0x141);
+    EXPECT_EQ(s.data.substr(4), std::string("\0\x03\0\x05\xFF\xFE\x41", 7));
+    s.SetSwapBytes(false);
+    EXPECT_EQ(s.GetInt32(), 0x30005);
+    s.SetSwapBytes(true);
+    EXPECT_EQ(s.GetUInt32(), 0x30005u);
+    EXPECT_EQ(s.GetInt16(), -2);
+    try {
+        s.GetUInt16();
+        FAIL() << "reading past the end must raise";
+    } catch (const KXStream& e) {
+        EXPECT_EQ(e.Code(), kErrFileRead);
+        EXPECT_EQ(e.Transferred(), 1);
+    }
+}
+
+TEST(KStreamValues, PersistentStringStaysInStepWhenCut) {
+    MemoryStream s;
+    KString text(u"abcdefghijklmnopqrst");
+    text.Write(s);
+    s.PutInt32(77);
+    KString15 small;
+    small.Read(s);
+    EXPECT_EQ(std::u16string(small.Chars(), small.Length()), u"abcdefghijklmno");
+    EXPECT_EQ(s.GetInt32(), 77);
+
+    // The narrow form: tag without the wide bit, one byte per unit.
+    MemoryStream narrow(std::string("\x05\0\x01\0\x03\0\0\0xyz", 11));
+    KString read;
+    read.Read(narrow);
+    EXPECT_EQ(std::u16string(read.Chars(), read.Length()), u"xyz");
+
+    MemoryStream bad(std::string("\x05\0\x02\0\x01\0\0\0x", 9));
+    EXPECT_THROW(read.Read(bad), KXPersistent);
+    // A forged count raises at the end of the data instead of claiming memory.
+    MemoryStream forged(std::string("\x05\0\x01\x10\xFF\xFF\xFF\x7F" "ab", 10));
+    EXPECT_THROW(read.Read(forged), KXStream);
+}
+
+TEST(KStreamText, ReadUntilStopsRestartsAndIgnores) {
+    MemoryStream s("# comment\nkey=value\n#x\nnext\r\n");
+    KString out;
+    EXPECT_EQ(s.ReadUntil(out, KString(u"\n"), KString(u"#")), u'\n');
+    EXPECT_EQ(std::u16string(out.Chars(), out.Length()), u"key=value");
+    out.Empty();
+    EXPECT_EQ(s.ReadUntil(out, KString(u"\n"), KString(u"#"), KString(u"x\r")), u'\n');
+    EXPECT_EQ(std::u16string(out.Chars(), out.Length()), u"net");
+    out.Empty();
+    EXPECT_EQ(s.ReadUntil(out, KString(u"\n"), KString(u"")), -1);
+    EXPECT_TRUE(out.IsEmpty());
+    MemoryStream skip("abcdef");
+    EXPECT_EQ(skip.Skip(2), 2);
+    EXPECT_EQ(skip.GetChar(), u'c');
+    EXPECT_EQ(skip.Skip(-1), 3);
+}
+
+TEST(KStreamValues, ListsWithAndWithoutClassNames) {
+    struct Number : KListItem {
+        const char* ClassName() const override { return "Number"; }
+        void Write(KStream& s) const override { s.PutInt32(value); }
+        void Read(KStream& s) override { value = s.GetInt32(); }
+        int32_t value = 0;
+    };
+    KList list;
+    for (int32_t v : {4, 5, 6}) {
+        auto* n = new Number;
+        n->value = v;
+        list.Add(n);
+    }
+    for (bool names : {false, true}) {
+        MemoryStream s;
+        list.WriteList(s, names);
+        KList back;
+        back.Add(new Number);
+        std::vector<std::u16string> seen;
+        back.ReadList(s, [&](const KString& name) -> KListItem* {
+            seen.emplace_back(name.Chars(), name.Length());
+            return new Number;
+        }, names);
+        ASSERT_EQ(back.Count(), 3);
+        EXPECT_EQ(static_cast<Number*>(back.Tail())->value, 6);
+        EXPECT_EQ(seen[0], names ? u"Number" : u"");
+    }
+    MemoryStream wrong(std::string("\x08\0\x01\0\0\0\0\0", 8));
+    EXPECT_THROW(list.ReadList(wrong, [](const KString&) { return new Number; }, false), KXPersistent);
+    EXPECT_EQ(list.Count(), 0);  // emptied before the tag was read
+}
+
+}  // namespace

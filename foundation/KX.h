@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+
+// Error codes of the foundation library.
+enum : int32_t {
+    kErrNoMemory = 2001,
+    kErrFileAlreadyOpen = 3001,
+    kErrFileOpen = 3002,
+    kErrFileAccess = 3003,
+    kErrFileRead = 3004,
+    kErrFileWrite = 3005,
+    kErrFileVersion = 3009,
+};
+
+// A failure carrying an error code; its text is the setting Strings\Errors\<code>.
+class KX : public std::exception {
+public:
+    explicit KX(int32_t code) : code_(code) {}
+    int32_t Code() const { return code_; }
+    const char* what() const noexcept override { return "KX"; }
+
+private:
+    int32_t code_;
+};
+
+// A stream, file or channel failure, with the bytes transferred before it.
+class KXStream : public KX {
+public:
+    KXStream(int32_t code, int32_t transferred) : KX(code), transferred_(transferred) {}
+    int32_t Transferred() const { return transferred_; }
+    const char* what() const noexcept override { return "KXStream"; }
+
+private:
+    int32_t transferred_;
+};
+
+// Persistent data in a form this program cannot read.
+class KXPersistent : public KX {
+public:
+    explicit KXPersistent(int32_t code = kErrFileVersion) : KX(code) {}
+    const char* what() const noexcept override { return "KXPersistent"; }
+};
