@@ -18,17 +18,20 @@ KBufferedFile::KBufferedFile(const KString& path, int32_t bufferSize) : KBuffere
 KBufferedFile::~KBufferedFile() { Close(); }
 
 int KBufferedFile::SetDirection(int direction) {
+    SyncWindow();
     if (direction != Direction() && Direction() != kNone) FlushBuffer();
     return KFile::SetDirection(direction);
 }
 
 void KBufferedFile::Open(int mode, bool create) {
+    SyncWindow();
     KFile::Open(mode, create);
     offset_ = 0;
     valid_ = pos_ = 0;
 }
 
 void KBufferedFile::Read(void* buffer, int32_t n) {
+    SyncWindow();
     if (n <= 0) return;
     if (!IsOpen() || SetDirection(kReading) == 0) throw KXStream(kErrFileRead, 0);
     auto* out = static_cast<uint8_t*>(buffer);
@@ -48,9 +51,11 @@ void KBufferedFile::Read(void* buffer, int32_t n) {
     }
     NotifyRead(buffer, done);
     if (done != n) throw KXStream(kErrFileRead, done);
+    SetReadWindow(buffer_.get() + pos_, buffer_.get() + valid_);
 }
 
 void KBufferedFile::Write(const void* buffer, int32_t n) {
+    SyncWindow();
     if (n <= 0) return;
     if (!IsOpen() || SetDirection(kWriting) == 0) throw KXStream(kErrFileWrite, 0);
     const auto* in = static_cast<const uint8_t*>(buffer);
@@ -71,6 +76,7 @@ void KBufferedFile::Write(const void* buffer, int32_t n) {
 }
 
 void KBufferedFile::FlushBuffer() {
+    SyncWindow();
     if (!IsOpen()) return;
     int64_t filePosition = offset_;
     if (Direction() == kWriting && valid_ > 0) {
@@ -84,7 +90,9 @@ void KBufferedFile::FlushBuffer() {
     if (filePosition != offset_ && RawSeek(offset_, SEEK_SET) < 0) throw KXStream(kErrFileAccess, 0);
 }
 
-int64_t KBufferedFile::GetSize() { return std::max(KFile::GetSize(), offset_ + valid_); }
+int64_t KBufferedFile::GetSize() {
+    SyncWindow();
+    return std::max(KFile::GetSize(), offset_ + valid_); }
 
 void KBufferedFile::SetLength(int64_t n) {
     FlushBuffer();
@@ -92,6 +100,7 @@ void KBufferedFile::SetLength(int64_t n) {
 }
 
 void KBufferedFile::Seek(int64_t offset, int origin) {
+    SyncWindow();
     if (!IsOpen() || origin < 0 || origin > 2) throw KXStream(kErrFileAccess, 0);
     const int64_t base = origin == 0 ? 0 : origin == 1 ? Tell() : GetSize();
     const int64_t target = base + offset;

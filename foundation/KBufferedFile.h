@@ -21,13 +21,21 @@ public:
     void Open(int mode, bool create) override;
     int64_t GetSize() override;
     void SetLength(int64_t n) override;
-    int64_t Tell() override { return offset_ + pos_; }
+    int64_t Tell() override {
+        SyncWindow();
+        return offset_ + pos_;
+    }
     void Seek(int64_t offset, int origin) override;
     // Writes what the buffer holds, empties it, and puts the file at the
     // logical position.
     void FlushBuffer() override;
 
 private:
+    // Takes back the bytes text decoding consumed from the buffer.
+    void SyncWindow() {
+        if (const uint8_t* next = TakeReadWindow()) pos_ = static_cast<int32_t>(next - buffer_.get());
+    }
+
     int32_t size_;
     int32_t valid_ = 0;
     int32_t pos_ = 0;

@@ -167,6 +167,21 @@ TEST_F(FileTest, BufferedTextReadToTheEnd) {
     EXPECT_THROW(f.Read(&c, 1), KXStream);
 }
 
+TEST_F(FileTest, TextAndValueReadsShareThePosition) {
+    Put("mixed.bin", std::string("ab\x05\0cd", 6));
+    KBufferedFile f(Str(Path("mixed.bin")));
+    f.Open(KFile::kReadWrite, false);
+    f.SetReadEncoding(KStream::kSingleByte);
+    EXPECT_EQ(f.GetChar(), u'a');
+    EXPECT_EQ(f.GetChar(), u'b');
+    EXPECT_EQ(f.Tell(), 2);
+    EXPECT_EQ(f.GetInt16(), 5);
+    EXPECT_EQ(f.GetChar(), u'c');
+    f.Write("X", 1);
+    f.Close();
+    EXPECT_EQ(Get("mixed.bin"), std::string("ab\x05\0cX", 6));
+}
+
 TEST_F(FileTest, WrittenTextKeepsTheEncodingItWasReadIn) {
     Put("utf16.cfg", std::string("\xFF\xFE" "x\0\r\0\n\0", 8));
     KBufferedFile in(Str(Path("utf16.cfg")));

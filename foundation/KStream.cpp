@@ -22,6 +22,7 @@ void KStream::Close() {
     lookAheadValid_ = false;
     pushed_ = 0;
     pendingUnit_ = pendingHigh_ = 0;
+    readNext_ = readEnd_ = nullptr;
 }
 
 int KStream::SetDirection(int direction) {
@@ -79,6 +80,7 @@ uint32_t KStream::GetUInt32() { return GetBytes(4); }
 
 uint8_t KStream::ReadByte() {
     if (pushed_ > 0) return pushback_[--pushed_];
+    if (readNext_ < readEnd_) return *readNext_++;
     uint8_t b;
     Read(&b, 1);
     return b;
@@ -156,11 +158,7 @@ KChar KStream::DecodeChar() {
     }
 }
 
-KChar KStream::GetChar() {
-    if (lookAheadValid_) {
-        lookAheadValid_ = false;
-        return lookAhead_;
-    }
+KChar KStream::DecodeLineChar() {
     for (;;) {
         KChar c = DecodeChar();
         const int mode = ReadLineEnd();
@@ -184,10 +182,9 @@ KChar KStream::GetChar() {
     }
 }
 
-bool KStream::Peek() {
-    if (lookAheadValid_) return true;
+bool KStream::PeekSlow() {
     try {
-        lookAhead_ = GetChar();
+        lookAhead_ = DecodeLineChar();
     } catch (const KX&) {
         return false;
     }

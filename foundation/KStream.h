@@ -57,8 +57,20 @@ public:
 
     // Text. GetChar raises at the end of the data; Peek answers whether one
     // more character can be read and holds it for the next GetChar.
-    KChar GetChar();
-    bool Peek();
+    KChar GetChar() {
+        KChar c;
+        if (lookAheadValid_) {
+            lookAheadValid_ = false;
+            return lookAhead_;
+        }
+        return TakeFastChar(&c) ? c : DecodeLineChar();
+    }
+    bool Peek() {
+        if (lookAheadValid_) return true;
+        if (!TakeFastChar(&lookAhead_)) return PeekSlow();
+        lookAheadValid_ = true;
+        return true;
+    }
     int32_t Skip(int32_t n);
     int32_t PutChar(KChar c);
     int32_t WriteBOM();
@@ -95,7 +107,32 @@ protected:
         if (writeHook_ && n > 0) writeHook_(bytes, n, writeHookUser_);
     }
 
+    // A window of bytes a derived stream has already read from its source;
+    // text decoding takes them without a call per byte. The derived stream
+    // takes the window back before any other work on its buffer.
+    void SetReadWindow(const uint8_t* next, const uint8_t* end) {
+        if (!readHook_) readNext_ = next, readEnd_ = end;
+    }
+    const uint8_t* TakeReadWindow() {
+        const uint8_t* next = readNext_;
+        readNext_ = readEnd_ = nullptr;
+        return next;
+    }
+
 private:
+    // The common case of text reading: a single-byte character that is no
+    // line end, straight from the read window.
+    bool TakeFastChar(KChar* c) {
+        if (readNext_ == readEnd_ || pushed_ || (readSettings_ & 0xF0) != (kSingleByte << 4)) return false;
+        const uint8_t b = *readNext_;
+        if (b == 10 || b == 13) return false;
+        ++readNext_;
+        swallow_ = 0;
+        *c = b;
+        return true;
+    }
+    KChar DecodeLineChar();
+    bool PeekSlow();
     uint8_t ReadByte();
     // The next byte, or -1 at the end of the data.
     int ReadByteOrEnd();
@@ -113,7 +150,7 @@ private:
 
     int16_t lineEnd_ = 0;
     int16_t swallow_ = 0;
-    uint16_t lookAhead_ = 0;
+    KChar lookAhead_ = 0;
     bool lookAheadValid_ = false;
     int readSettings_ = kLineDetect | (kDetect << 4);
     int writeSettings_ = kLineDetect | (kDetect << 4);
@@ -128,6 +165,8 @@ private:
     // Decoding state: bytes read ahead by a malformed sequence, the second
     // unit of a character above U+FFFF, and a high surrogate waiting for its
     // partner on output.
+    const uint8_t* readNext_ = nullptr;
+    const uint8_t* readEnd_ = nullptr;
     uint8_t pushback_[4] = {};
     int pushed_ = 0;
     KChar pendingUnit_ = 0;

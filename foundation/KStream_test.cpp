@@ -7,25 +7,12 @@
 #include <vector>
 
 #include "KList.h"
+#include "KMemoryStream.h"
 #include "KX.h"
 
 namespace {
 
-// A stream over bytes in memory, for the text and value rules.
-class MemoryStream : public KStream {
-public:
-    explicit MemoryStream(std::string data = {}) : data(std::move(data)) {}
-    void Read(void* buffer, int32_t n) override {
-        int32_t have = static_cast<int32_t>(data.size() - at);
-        int32_t take = std::min(n, have);
-        std::memcpy(buffer, data.data() + at, static_cast<size_t>(take));
-        at += static_cast<size_t>(take);
-        if (take != n) throw KXStream(kErrFileRead, take);
-    }
-    void Write(const void* buffer, int32_t n) override { data.append(static_cast<const char*>(buffer), n); }
-    std::string data;
-    size_t at = 0;
-};
+using MemoryStream = KMemoryStream;
 
 std::u16string ReadAll(KStream& s) {
     std::u16string out;
@@ -79,29 +66,29 @@ TEST(KStreamText, NativeIsUtf8WithReplacementForBadBytes) {
     MemoryStream out;
     out.SetWriteEncoding(KStream::kNative);
     out.WriteText(KString(u"Zürich \U0001F3C1\n"));
-    EXPECT_EQ(out.data, "Z\xC3\xBCrich \xF0\x9F\x8F\x81\r\n");
+    EXPECT_EQ(out.Bytes(), "Z\xC3\xBCrich \xF0\x9F\x8F\x81\r\n");
 }
 
 TEST(KStreamText, WritingResolvesEncodingAndLineEnd) {
     MemoryStream fresh;
     EXPECT_EQ(fresh.PutChar(u'\n'), 2);
-    EXPECT_EQ(fresh.data, std::string("\r\0\n\0", 4));
+    EXPECT_EQ(fresh.Bytes(), std::string("\r\0\n\0", 4));
 
     MemoryStream bom;
     EXPECT_EQ(bom.WriteBOM(), 1);
-    EXPECT_EQ(bom.data, "\xFF\xFE");
+    EXPECT_EQ(bom.Bytes(), "\xFF\xFE");
     MemoryStream bigBom;
     bigBom.SetSwapBytes(true);
     bigBom.WriteBOM();
-    EXPECT_EQ(bigBom.data, "\xFE\xFF");
+    EXPECT_EQ(bigBom.Bytes(), "\xFE\xFF");
 
     // A stream that has read single bytes with LF line ends writes the same.
     MemoryStream echo("x\ny");
     ReadAll(echo);
-    echo.data.clear();
+    echo.TakeBytes();
     EXPECT_EQ(echo.WriteBOM(), 0);
     echo.WriteText(KString(u"a\nb\u0142"));
-    EXPECT_EQ(echo.data, "a\nbB");
+    EXPECT_EQ(echo.Bytes(), "a\nbB");
 
     MemoryStream lfcr;
     lfcr.SetWriteEncoding(KStream::kSingleByte);
@@ -109,18 +96,27 @@ TEST(KStreamText, WritingResolvesEncodingAndLineEnd) {
     lfcr.PutChar(u'\n');
     lfcr.SetWriteLineEnd(KStream::kLineCR);
     lfcr.PutChar(u'\n');
-    EXPECT_EQ(lfcr.data, "\n\r\r");
+    EXPECT_EQ(lfcr.Bytes(), "\n\r\r");
+}
+
+TEST(KStreamValues, TextAndValuesInterleave) {
+    MemoryStream s(std::string("x\x07\0\0\0y", 6));
+    s.SetReadEncoding(KStream::kSingleByte);
+    EXPECT_EQ(s.GetChar(), u'x');
+    EXPECT_EQ(s.GetInt32(), 7);
+    EXPECT_EQ(s.GetChar(), u'y');
+    EXPECT_FALSE(s.Peek());
 }
 
 TEST(KStreamValues, FixedWidthInBothByteOrders) {
     MemoryStream s;
     s.PutInt32(0x30005);
-    EXPECT_EQ(s.data, std::string("\x05\0\x03\0", 4));
+    EXPECT_EQ(s.Bytes(), std::string("\x05\0\x03\0", 4));
     s.SetSwapBytes(true);
     s.PutInt32(0x30005);
     s.PutInt16(-2);
     s.PutInt8(0x141);
-    EXPECT_EQ(s.data.substr(4), std::string("\0\x03\0\x05\xFF\xFE\x41", 7));
+    EXPECT_EQ(s.Bytes().substr(4), std::string("\0\x03\0\x05\xFF\xFE\x41", 7));
     s.SetSwapBytes(false);
     EXPECT_EQ(s.GetInt32(), 0x30005);
     s.SetSwapBytes(true);
