@@ -273,51 +273,58 @@ int32_t KString::FindLast(KChar c, int32_t from) const {
     return -1;
 }
 
-bool KString::Field(KString& out, int32_t index, KChar separator, KChar quote, int32_t endpos) const {
-    const KChar* p = Chars();
-    const int32_t len = Length();
-    auto nextSeparator = [&](int32_t from) {
-        while (from < len && p[from] != separator) ++from;
-        return from;
-    };
-    int32_t s = 0;
-    for (int32_t k = 0;; ++k) {
-        int32_t first = s;
-        int32_t stop = -1;  // where the field's text ends
-        int32_t fieldEnd;   // the separator that ends the field, or len
-        if (quote != 0) {
-            int32_t q = s;
-            while (q < len && p[q] != separator && p[q] != quote) ++q;
-            bool opens = q < len && p[q] == quote;
-            for (int32_t i = s; opens && i < q; ++i) opens = KIsWhiteSpace(p[i]);
-            // Each later quote is a closing candidate when only white space
-            // follows it up to the next separator; scanning forward once finds
-            // the first that passes.
-            for (int32_t c = q + 1; opens && c < len && stop < 0; ++c) {
-                if (p[c] != quote) continue;
-                int32_t j = c + 1;
-                while (j < len && p[j] != separator && KIsWhiteSpace(p[j])) ++j;
-                if (j >= len || p[j] == separator) {
-                    first = q + 1;
-                    stop = c;
-                    fieldEnd = j;
-                } else {
-                    c = j - 1;
-                }
-            }
+namespace {
+
+struct FieldSpan {
+    int32_t first;  // the field's text
+    int32_t stop;
+    int32_t end;  // the separator that ends the field, or the text's length
+};
+
+// The field that starts at s: quoted when a quote follows nothing but white
+// space and a later quote is followed by nothing but white space up to the
+// next separator; otherwise all up to the next separator.
+FieldSpan ScanField(const KChar* p, int32_t len, int32_t s, KChar separator, KChar quote) {
+    if (quote != 0) {
+        int32_t q = s;
+        while (q < len && p[q] != separator && p[q] != quote) ++q;
+        bool opens = q < len && p[q] == quote;
+        for (int32_t i = s; opens && i < q; ++i) opens = KIsWhiteSpace(p[i]);
+        // Scanning forward once finds the first closing candidate that passes.
+        for (int32_t c = q + 1; opens && c < len; ++c) {
+            if (p[c] != quote) continue;
+            int32_t j = c + 1;
+            while (j < len && p[j] != separator && KIsWhiteSpace(p[j])) ++j;
+            if (j >= len || p[j] == separator) return {q + 1, c, j};
+            c = j - 1;
         }
-        if (stop < 0) {
-            first = s;
-            stop = fieldEnd = nextSeparator(s);
-        }
-        if (k == index) {
-            if (first >= endpos) return false;
-            out.Append(p + first, std::min(stop - first, endpos - first));
-            return true;
-        }
-        if (fieldEnd >= len) return false;
-        s = fieldEnd + 1;
     }
+    int32_t end = s;
+    while (end < len && p[end] != separator) ++end;
+    return {s, end, end};
+}
+
+}  // namespace
+
+bool KString::Field(KString& out, int32_t index, KChar separator, KChar quote, int32_t endpos) const {
+    int32_t s = 0;
+    for (int32_t k = 0; k < index; ++k) {
+        const FieldSpan span = ScanField(Chars(), Length(), s, separator, quote);
+        if (span.end >= Length()) return false;
+        s = span.end + 1;
+    }
+    const FieldSpan span = ScanField(Chars(), Length(), s, separator, quote);
+    if (span.first >= endpos) return false;
+    out.Append(Chars() + span.first, std::min(span.stop - span.first, endpos - span.first));
+    return true;
+}
+
+bool KString::NextField(KString& out, int32_t* from, KChar separator, KChar quote) const {
+    if (*from > Length()) return false;
+    const FieldSpan span = ScanField(Chars(), Length(), *from, separator, quote);
+    out.Append(Chars() + span.first, span.stop - span.first);
+    *from = span.end + 1;
+    return true;
 }
 
 void KString::SubString(KString& out, int32_t from, int32_t n) const {

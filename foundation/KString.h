@@ -89,6 +89,9 @@ public:
     int32_t FindLast(KChar c, int32_t from = -1) const;
     bool Field(KString& out, int32_t index, KChar separator = u',', KChar quote = u'"',
                int32_t endpos = 0x7FFFFFFF) const;
+    // Walks the fields in turn: appends the field that starts at *from and
+    // moves *from to the next one; false after the last field.
+    bool NextField(KString& out, int32_t* from, KChar separator = u',', KChar quote = u'"') const;
     void SubString(KString& out, int32_t from, int32_t n) const;
 
     void Insert(const KString& s, int32_t at);

@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <string>
+#include <vector>
 
 #include "KUtf8.h"
 
@@ -175,6 +176,17 @@ TEST(KString, FieldSplitsQuotedAndUnquotedColumns) {
     out.Append(u"!");
     EXPECT_TRUE(longer.Field(out, 1));  // appends to what out holds
     EXPECT_EQ(Text(out), "abcd!ghi");
+}
+
+TEST(KString, NextFieldWalksTheSameFields) {
+    KString list(u"a, \"b,c\" ,d,");
+    std::vector<std::string> fields;
+    KString out;
+    for (int32_t at = 0; list.NextField(out, &at); out.Empty()) fields.push_back(Text(out));
+    EXPECT_EQ(fields, (std::vector<std::string>{"a", "b,c", "d", ""}));
+    int32_t at = 0;
+    EXPECT_TRUE(KString(u"").NextField(out, &at));
+    EXPECT_FALSE(KString(u"").NextField(out, &at));
 }
 
 TEST(KString, FieldOnManyQuotesStaysLinear) {
