@@ -1,41 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
+#include "CliTestSupport.h"
 
 namespace {
-
-struct Result {
-    int status;
-    std::string out;
-};
-
-std::string Quote(const std::string& arg) {
-    std::string q = "'";
-    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// Runs the real tessaron-cli with these arguments.
-Result Cli(const std::vector<std::string>& args) {
-    const char* bin = std::getenv("TESSARON_BIN");
-    std::string command = Quote(std::string(bin ? bin : ".") + "/tessaron-cli");
-    for (const std::string& a : args) command += " " + Quote(a);
-    command += " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    Result r{-1, {}};
-    if (!pipe) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-    int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
 
 TEST(ProcessVerb, FormatsEachValueOnItsOwnLine) {
     EXPECT_EQ(Cli({"process", "--process", "%.2s:%.2s", "0930"}).out, "09:30\n");

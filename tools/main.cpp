@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "FrameVerb.h"
 #include "ProcessVerb.h"
 
 namespace {
@@ -15,6 +16,9 @@ struct Verb {
 
 constexpr Verb kVerbs[] = {
     {"process", RunProcessVerb, "process [--process TEXT] VALUE...   try a field process text"},
+    {"frame", RunFrameVerb,
+     "frame [--charmode 0|1|2] [--source NAME] [--buffer N] [--trace] [--quiet] [--stats] SCRIPT [INPUT]\n"
+     "                                            frame captured bytes with a source script"},
 };
 
 int Usage() {

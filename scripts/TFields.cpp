@@ -1,0 +1,136 @@
+#include "TFields.h"
+
+#include <algorithm>
+
+#include "TScript.h"
+
+namespace {
+
+// A column of a definition line, cut to 255 characters.
+using Column = KString255;
+
+// Removes a key from the front of a column; false when the column does not
+// begin with it (letter case ignored).
+bool TakeKey(KString& column, const char16_t* key) {
+    const KString k(key);
+    if (!column.StartsWithIgnoreCase(k)) return false;
+    column.Delete(0, k.Length());
+    return true;
+}
+
+}  // namespace
+
+bool ParseScriptInt(const KString& value, int32_t* out) {
+    KString text(value.Chars(), value.Length());
+    if (text.ParseInt(out, 0)) return true;
+    if (value.CharAt(0) != u'0') return false;
+    *out = 0;  // "0x" without digits is the leading "0"
+    return true;
+}
+
+TFields::TFields(TScript* owner, int32_t bufferCapacity)
+    : owner(owner), buffer(std::max(bufferCapacity, 1), 0) {}
+
+bool TFields::ParseDefinitionLine(const KString& line) {
+    Column column;
+    int32_t at = 0;
+    line.NextField(column, &at);
+    TField* subject;
+    if (TakeKey(column, u"bodylength=")) {
+        ParseScriptInt(column, &bodyLength);
+        return true;
+    } else if (TakeKey(column, u"header=")) {
+        subject = &header;
+    } else if (TakeKey(column, u"trailer=")) {
+        subject = &trailer;
+    } else if (TakeKey(column, u"textfield=")) {
+        subject = new TField(this);
+        fields.Add(subject);
+    } else {
+        return false;
+    }
+    if (subject == &header || subject == &trailer) ExpandEscapes(column);
+    subject->name.Assign(column);
+    for (column.Empty(); line.NextField(column, &at); column.Empty()) {
+        if (TakeKey(column, u"length=")) {
+            ParseScriptInt(column, &subject->length);
+        } else if (TakeKey(column, u"process=")) {
+            subject->process.Assign(column);
+        } else if (TakeKey(column, u"stop=")) {
+            ExpandEscapes(column);
+            subject->stop.Assign(column);
+        }
+    }
+    return true;
+}
+
+bool TFields::Matches(TField& field) {
+    if (field.process.IsEmpty() && field.length >= 0) {
+        return buffer.Length() >= field.length && field.length == field.name.Length() &&
+               std::equal(buffer.Chars(), buffer.Chars() + field.length, field.name.Chars());
+    }
+    return field.Extract(buffer) && field.value.Equals(field.name);
+}
+
+void TFields::FeedChar(KChar c) {
+    if (buffer.Length() >= buffer.Capacity()) {
+        buffer.Empty();
+        inBody = false;
+    }
+    if (!inBody) {
+        const int32_t h = header.length;
+        if (buffer.Length() >= h) buffer.Delete(0, buffer.Length() - std::max(h - 1, 0));
+        buffer.AppendChar(c);
+        if (buffer.Length() != h) return;
+        const bool matched = Matches(header);
+        buffer.Seek(0, 0);
+        if (!matched) return;
+        inBody = true;
+        buffer.Empty();
+        Emit(true, false);
+        return;
+    }
+    buffer.AppendChar(c);
+    if (bodyLength >= 0) {
+        if (buffer.Length() >= bodyLength) Complete();
+        return;
+    }
+    const int32_t t = trailer.length;
+    if (t < 0 || buffer.Length() < t) return;
+    buffer.Seek(buffer.Length() - t, 1);
+    const bool matched = Matches(trailer);
+    buffer.Seek(0, 0);
+    if (!matched) return;
+    buffer.Truncate(buffer.Length() - t);
+    Complete();
+}
+
+void TFields::Complete() {
+    bool any = false;
+    for (KListItem* p = fields.Head(); p; p = p->Next()) any |= static_cast<TField*>(p)->Extract(buffer);
+    buffer.Empty();
+    if (any && owner) owner->Deliver(*this);
+    inBody = false;
+    Emit(false, any);
+}
+
+void TFields::Emit(bool isHeader, bool body) {
+    if (owner) owner->Event(*this, isHeader, body);
+}
+
+void TFields::AppendEventText(KString& out, bool isHeader, bool body) const {
+    out.AppendChar(u'{');
+    if (owner) out.Append(owner->SourceName());
+    out.AppendChar(u' ').Append(name);
+    out.Append(isHeader ? u" HDR}" : body ? u" BDY TRL}" : u" TRL}");
+}
+
+TField* TFields::FindField(const KString& fieldName) const {
+    for (KListItem* p = fields.Head(); p; p = p->Next())
+        if (static_cast<TField*>(p)->name.Equals(fieldName)) return static_cast<TField*>(p);
+    return nullptr;
+}
+
+int32_t TFields::DefinitionIndex() const {
+    return owner ? owner->DefinitionBase() + IndexInOwner() : -1;
+}

@@ -1,0 +1,79 @@
+#include "TScript.h"
+
+#include "KBufferedFile.h"
+#include "KDataName.h"
+#include "KFile.h"
+#include "KX.h"
+
+namespace {
+
+// A script line beyond this many characters is cut; the file is read on.
+constexpr int32_t kMaxLine = 1 << 24;
+
+}  // namespace
+
+bool TScript::LoadScript(const KString& folder, const KString& scriptName, int32_t bufferCapacity) {
+    KString path(255, KFile::kMaxPath);
+    KResolveDataName(folder, scriptName, path);
+    KBufferedFile file(path, KBufferedFile::kDefaultSize);
+    try {
+        file.Open(KFile::kRead | KFile::kShareRead, false);
+    } catch (const KX&) {
+        return false;
+    }
+    definitions_.Clear();
+    TFields* current = nullptr;
+    KString line(255, kMaxLine);
+    while (file.Peek()) {
+        line.Empty();
+        while (file.Peek()) {
+            KChar c = file.GetChar();
+            if (c == 10) break;
+            line.AppendChar(c);
+        }
+        if (line.CharAt(0) == u';') {
+            if (line.CharAt(1) == u';') {
+                current = new TFields(this, bufferCapacity);
+                line.SubString(current->name, 2, line.Length());
+                definitions_.Add(current);
+            }
+        } else if (!line.IsEmpty() && current) {
+            current->ParseDefinitionLine(line);
+        }
+    }
+    return true;
+}
+
+bool TScript::ReceiveAvailable(KStream& channel) {
+    while (channel.Peek()) {
+        const KChar c = channel.GetChar();
+        ++charsReceived_;
+        if (trace_) trace_->TraceChar(*this, c);
+        bool inPacket = false;
+        for (KListItem* p = definitions_.Head(); p; p = p->Next()) {
+            auto* definition = static_cast<TFields*>(p);
+            inPacket |= definition->inBody;
+            definition->FeedChar(c);
+            inPacket |= definition->inBody;
+        }
+        if (inPacket) {
+            collector_.Clear();
+        } else if (collector_.Feed(c)) {
+            if (remote_) remote_->ExecuteRemote(*this, collector_.Line());
+            collector_.Done();
+            return true;
+        }
+    }
+    return false;
+}
+
+void TScript::Deliver(TFields& definition) {
+    if (packets_) packets_->DeliverPacket(definition);
+}
+
+void TScript::Event(const TFields& definition, bool header, bool body) {
+    if (!trace_) return;
+    eventText_.Empty();
+    definition.AppendEventText(eventText_, header, body);
+    trace_->TraceEvent(*this, eventText_);
+}

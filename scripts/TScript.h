@@ -1,0 +1,53 @@
+#pragma once
+
+#include "KList.h"
+#include "KRemote.h"
+#include "KStream.h"
+#include "KString.h"
+#include "TFields.h"
+#include "TScriptSinks.h"
+
+// What a source knows of its script: the packet definitions, the remote
+// command collector, and the per-character work that feeds them from a
+// channel. Delivery, trace and remote lines leave through the sinks.
+class TScript {
+public:
+    static constexpr int32_t kDefaultBufferSize = 32767;
+
+    // Loads a script file named by data, resolved against folder. True when
+    // the file was opened and read to its end; a file that cannot be opened
+    // leaves the definitions as they were.
+    bool LoadScript(const KString& folder, const KString& scriptName, int32_t bufferCapacity);
+
+    // Reads and frames the characters the channel has; true when it stopped
+    // after a complete remote command line.
+    bool ReceiveAvailable(KStream& channel);
+
+    // Delivery and trace of the definitions' events.
+    void Deliver(TFields& definition);
+    void Event(const TFields& definition, bool header, bool body);
+
+    KList& Definitions() { return definitions_; }
+    const KList& Definitions() const { return definitions_; }
+    const KString& SourceName() const { return sourceName_; }
+    void SetSourceName(const KString& name) { sourceName_.Assign(name); }
+    // Index of this source's first definition among all sources'.
+    int32_t DefinitionBase() const { return definitionBase_; }
+    void SetDefinitionBase(int32_t base) { definitionBase_ = base; }
+    void SetSinks(TPacketSink* packets, TTraceSink* trace, TRemoteHandler* remote) {
+        packets_ = packets, trace_ = trace, remote_ = remote;
+    }
+    // Characters received since creation.
+    int64_t CharsReceived() const { return charsReceived_; }
+
+private:
+    KList definitions_;
+    KRemote collector_;
+    KString sourceName_{31, 255};
+    int32_t definitionBase_ = 0;
+    int64_t charsReceived_ = 0;
+    TPacketSink* packets_ = nullptr;
+    TTraceSink* trace_ = nullptr;
+    TRemoteHandler* remote_ = nullptr;
+    KString eventText_{63, 1023};
+};
