@@ -143,14 +143,6 @@ KString& KString::Append(const KChar* text, int32_t n) {
     return *this;
 }
 
-KString& KString::AppendChar(KChar c) {
-    if (end_ < capacity_ && !IsView()) {
-        buffer_[end_++] = c;
-        return *this;
-    }
-    return Append(&c, 1);
-}
-
 KString& KString::AppendNarrow(const char* bytes) {
     return bytes ? AppendNarrow(bytes, static_cast<int32_t>(std::min<size_t>(std::strlen(bytes), kMaxLimit)))
                  : *this;

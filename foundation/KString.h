@@ -62,7 +62,13 @@ public:
     KString& Assign(const KString& s);
     KString& Append(const KString& s);
     KString& Append(const KChar* text, int32_t n);
-    KString& AppendChar(KChar c);
+    KString& AppendChar(KChar c) {
+        if (end_ < capacity_ && limit_ != kView) {
+            buffer_[end_++] = c;
+            return *this;
+        }
+        return Append(&c, 1);
+    }
     KString& AppendNarrow(const char* bytes);
     KString& AppendNarrow(const char* bytes, int32_t n);
     KString& AppendInt(int32_t v, const char* format = "%d");

@@ -13,8 +13,3 @@ void KRemote::Done() {
     last_.Assign(line_);
     line_.Empty();
 }
-
-void KRemote::Clear() {
-    line_.Empty();
-    last_.Empty();
-}

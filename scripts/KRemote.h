@@ -15,7 +15,10 @@ public:
     const KString& Line() const { return line_; }
     // The completed line was executed: remember it, start a new one.
     void Done();
-    void Clear();
+    void Clear() {
+        line_.Empty();
+        last_.Empty();
+    }
 
 private:
     KString line_{63, kMaxLine};

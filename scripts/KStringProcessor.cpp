@@ -55,8 +55,12 @@ void KStringProcessor::ProcessEscapes(KString& output, const KString& input) {
     for (int32_t i = 0; i < n;) {
         int32_t code;
         if (in[i] != u'\\') {
-            output.InsertChars(in[i++], 0, 1);
-            output.Seek(1, 1);
+            // A run of literal characters goes in at once.
+            int32_t j = i + 1;
+            while (j < n && in[j] != u'\\') ++j;
+            output.Insert(KString(in + i, j - i), 0);
+            output.Seek(j - i, 1);
+            i = j;
         } else if (CharEscape(in, n, i, &code)) {
             output.InsertChars(static_cast<KChar>(code), 0, 1);
             output.Seek(1, 1);

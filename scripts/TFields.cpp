@@ -61,33 +61,50 @@ bool TFields::ParseDefinitionLine(const KString& line) {
             subject->stop.Assign(column);
         }
     }
+    UpdateMatching();
     return true;
 }
 
-bool TFields::Matches(TField& field) {
-    if (field.process.IsEmpty() && field.length >= 0) {
-        return buffer.Length() >= field.length && field.length == field.name.Length() &&
-               std::equal(buffer.Chars(), buffer.Chars() + field.length, field.name.Chars());
-    }
-    return field.Extract(buffer) && field.value.Equals(field.name);
+void TFields::UpdateMatching() {
+    // A plain header is compared character by character as it arrives; one
+    // whose pattern differs in length from its length never matches and
+    // takes the general path, which finds that out.
+    plainHeader_ = header.length >= 1 && header.length <= buffer.Capacity() && header.process.IsEmpty() &&
+                   header.name.Length() == header.length;
+    headerLast_ = plainHeader_ ? header.name.CharAt(header.length - 1) : 0;
+    plainTrailer_ = trailer.process.IsEmpty();
 }
 
-void TFields::FeedChar(KChar c) {
+bool TFields::Matches(TField& field) { return field.Extract(buffer) && field.value.Equals(field.name); }
+
+void TFields::EnterBody() {
+    inBody = true;
+    buffer.Empty();
+    Emit(true, false);
+}
+
+// Hunting for a header that must be extracted to be compared.
+void TFields::Hunt(KChar c) {
+    const int32_t h = header.length;
+    if (buffer.Length() >= h) buffer.Delete(0, buffer.Length() - std::max(h - 1, 0));
+    buffer.AppendChar(c);
+    if (buffer.Length() != h) return;
+    const bool matched = Matches(header);
+    buffer.Seek(0, 0);
+    if (matched) EnterBody();
+}
+
+void TFields::FeedCharInBody(KChar c) {
     if (buffer.Length() >= buffer.Capacity()) {
         buffer.Empty();
         inBody = false;
     }
     if (!inBody) {
-        const int32_t h = header.length;
-        if (buffer.Length() >= h) buffer.Delete(0, buffer.Length() - std::max(h - 1, 0));
-        buffer.AppendChar(c);
-        if (buffer.Length() != h) return;
-        const bool matched = Matches(header);
-        buffer.Seek(0, 0);
-        if (!matched) return;
-        inBody = true;
-        buffer.Empty();
-        Emit(true, false);
+        if (plainHeader_) {
+            FeedChar(c);
+        } else {
+            Hunt(c);
+        }
         return;
     }
     buffer.AppendChar(c);
@@ -97,9 +114,14 @@ void TFields::FeedChar(KChar c) {
     }
     const int32_t t = trailer.length;
     if (t < 0 || buffer.Length() < t) return;
-    buffer.Seek(buffer.Length() - t, 1);
-    const bool matched = Matches(trailer);
-    buffer.Seek(0, 0);
+    bool matched;
+    if (plainTrailer_) {
+        matched = EndsWithPattern(trailer, c);
+    } else {
+        buffer.Seek(buffer.Length() - t, 1);
+        matched = Matches(trailer);
+        buffer.Seek(0, 0);
+    }
     if (!matched) return;
     buffer.Truncate(buffer.Length() - t);
     Complete();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 #include "KList.h"
 #include "KString.h"
 #include "TField.h"
@@ -16,8 +18,24 @@ public:
 
     // Applies one definition line; false when its first column holds no key.
     bool ParseDefinitionLine(const KString& line);
-    // Offers one received character to the framing.
-    void FeedChar(KChar c);
+    // Offers one received character to the framing. Hunting for a header
+    // without process text, the common case, is done inline.
+    void FeedChar(KChar c) {
+        if (inBody || !plainHeader_) {
+            FeedCharInBody(c);
+        } else if (header.length == 1) {
+            if (c == headerLast_) EnterBody();
+        } else {
+            // Only the newest characters matter: the window slides by letting
+            // the buffer run on and dropping the old front when it is full.
+            buffer.AppendChar(c);
+            if (c == headerLast_ && EndsWithPattern(header, c)) {
+                EnterBody();
+            } else if (buffer.Length() == buffer.Capacity()) {
+                buffer.Delete(0, buffer.Length() - (header.length - 1));
+            }
+        }
+    }
     // The first text field with exactly this name, or null.
     TField* FindField(const KString& fieldName) const;
     // Position among all definitions of all sources; -1 without a source.
@@ -37,9 +55,27 @@ public:
     KList fields;
 
 private:
-    // Whether the field, extracted from what the buffer shows, equals its
-    // pattern; without a process text the comparison needs no extraction.
+    // Whether the field, extracted from what the buffer shows, equals its pattern.
     bool Matches(TField& field);
+    // Whether the last characters of the buffer, the newest being c, are a
+    // pattern without process text.
+    bool EndsWithPattern(const TField& field, KChar c) const {
+        const int32_t n = field.length;
+        if (n <= 0) return n == 0 && field.name.IsEmpty();
+        const KChar* pattern = field.name.Chars();
+        if (field.name.Length() != n || c != pattern[n - 1] || buffer.Length() < n) return false;
+        const KChar* tail = buffer.Chars() + buffer.Length() - n;
+        return std::equal(tail, tail + n - 1, pattern);
+    }
+    void FeedCharInBody(KChar c);
+    void Hunt(KChar c);
+    void EnterBody();
+    // Notes whether header and trailer can be matched without extraction.
+    void UpdateMatching();
+
+    bool plainHeader_ = false;
+    KChar headerLast_ = 0;
+    bool plainTrailer_ = false;
     void Complete();
     void Emit(bool header, bool body);
 };
