@@ -5,6 +5,7 @@
 
 #include "FrameVerb.h"
 #include "ProcessVerb.h"
+#include "SettingsVerb.h"
 
 namespace {
 
@@ -19,6 +20,9 @@ constexpr Verb kVerbs[] = {
     {"frame", RunFrameVerb,
      "frame [--charmode 0|1|2] [--source NAME] [--buffer N] [--trace] [--quiet] [--stats] SCRIPT [INPUT]\n"
      "                                            frame captured bytes with a source script"},
+    {"settings", RunSettingsVerb,
+     "settings [--home DIR] get PATH | set PATH VALUE | lines [PATH] | help PATH\n"
+     "                                            read and change the configuration"},
 };
 
 int Usage() {

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "KList.h"
+#include "KRNode.h"
+
+// A group of the settings tree; owns its children in insertion order.
+class KRGroup : public KRNode {
+public:
+    const char* ClassName() const override { return "KRGroup"; }
+    KRNode* Apply(KString& line) override;
+    bool ParseType(KString& text) override;
+    void AppendType(KString& out) const override;
+    bool ParseValue(KString&) override { return true; }
+    void AppendValue(KString&) const override {}
+    void WriteLines(KStream& stream, const KString& prefix) const override;
+    const char16_t* TypeName() const override { return u"Group"; }
+    KRNode* NewOfSameType() const override { return new KRGroup; }
+    bool MatchesName(const KString& path) const override;
+
+    virtual KRGroup* NewChildGroup() const { return new KRGroup; }
+    // A new value of the type with this name, or null.
+    virtual KRNode* NewChildValue(const KString& typeName) const;
+
+    // Appends a child; the group owns it.
+    void AddChild(KRNode* child);
+    KRNode* FirstChild() const { return static_cast<KRNode*>(children.Head()); }
+
+    uint32_t groupFlags = 0;
+    KList children;
+    KString15 className;
+
+private:
+    // Apply without restoring the cursor.
+    KRNode* ApplyHere(KString& line);
+    KRNode* CreateChild(KString& line);
+};

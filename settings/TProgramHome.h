@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+// The application directory: where the configuration, the log, language
+// files and scripts live. It is the folder given (an option, else the
+// TESSARON_HOME variable); otherwise the program's own folder when it is
+// writable; otherwise ~/.local/share/tessaron, seeded on first use with the
+// files shipped beside the program. Empty when none can be made.
+std::string ResolveProgramHome(const char* given);
+
+// The folder of the running program.
+std::string ProgramFolder();
+
+// The per-user store of the current profile name, a one-line text file
+// under $XDG_CONFIG_HOME (default ~/.config). Reading gives an empty name
+// when there is none; names are kept to 63 characters.
+std::string ProfileStorePath();
+bool ReadProfileName(std::string* name);
+bool WriteProfileName(const std::string& name);

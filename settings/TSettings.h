@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+#include "KRegistry.h"
+#include "KStream.h"
+
+// The settings of the program: the tree filled from the default table, the
+// configuration file of the current profile and the chosen language file,
+// and saved back to the configuration file.
+class TSettings {
+public:
+    // The settings part of start-up in home: profile and configuration file,
+    // the default table, the configuration, the language. Returns 0, or 6001
+    // when the configuration could not be read (what was read stays).
+    int Start(const std::string& home);
+    // Saves the configuration, replacing the old file only once the new one
+    // is complete. Returns 0 or 6002.
+    int Save();
+    // Rewrites the chosen language file with the current UI texts. Returns 0,
+    // 6002 when it cannot be written, and does nothing without a language.
+    int ExportLanguage();
+
+    KRegistry& Registry() { return registry_; }
+    const std::string& ConfigPath() const { return configPath_; }
+    const std::string& LanguagePath() const { return languagePath_; }
+
+private:
+    void ChooseConfigFile(const std::string& home);
+    int LoadConfig();
+    void CollectLanguages(const std::string& home);
+    void LoadLanguage();
+
+    KRegistry registry_;
+    std::string configPath_;
+    bool configLoaded_ = false;
+    // The text form (encoding, byte order, line ends) the files were read
+    // in, which saving writes them back in.
+    KStream configForm_;
+    std::string languagePath_;
+    KString languageHeader_{63, 4095};
+    KStream languageForm_;
+};

@@ -1,0 +1,193 @@
+#include "TSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "KUtf8.h"
+#include "TDefaultSettings.h"
+#include "TProgramHome.h"
+
+namespace {
+
+KString Str(const std::string& utf8) {
+    KString s;
+    KAppendUtf8(s, utf8);
+    return s;
+}
+
+std::string ValueText(KRNode* node) {
+    KString out;
+    if (node) node->AppendValue(out);
+    return KUtf8Of(out);
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tessaron-settings-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        home = pattern;
+        setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
+        setenv("LANG", "en_US.UTF-8", 1);
+        unsetenv("LC_ALL");
+        unsetenv("LC_MESSAGES");
+    }
+    void TearDown() override { std::system(("rm -rf '" + home + "'").c_str()); }
+    void Put(const std::string& name, const std::string& bytes) {
+        std::ofstream(home + "/" + name, std::ios::binary) << bytes;
+    }
+    std::string Get(const std::string& name) {
+        std::ifstream in(home + "/" + name, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    std::string home;
+};
+
+TEST_F(SettingsTest, EveryDefaultLineReadsBack) {
+    unsetenv("LANG");  // else the locale becomes the language choice
+    TSettings settings;
+    ASSERT_EQ(settings.Start(home), 0);
+    KRegistry& r = settings.Registry();
+    int lines = 0;
+    for (const char* p = kDefaultSettings; *p; ++lines) {
+        const char* end = std::strchr(p, '\n');
+        const std::string line(p, end ? static_cast<size_t>(end - p) : std::strlen(p));
+        p += line.size() + (end ? 1 : 0);
+        const size_t colon = line.find(':');
+        const size_t equals = line.find('=', colon);
+        ASSERT_NE(colon, std::string::npos) << line;
+        KRNode* node = r.Find(Str("\\" + line.substr(0, colon)));
+        ASSERT_NE(node, nullptr) << line;
+        if (line[colon - 1] != '\\') EXPECT_EQ(ValueText(node), line.substr(equals + 1)) << line;
+    }
+    EXPECT_GT(lines, 400);
+    EXPECT_EQ(ValueText(r.FindInt(Str("\\Display\\CacheSize"))), "1048576");
+    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Strings\\Errors\\3009"))), "Incorrect file version");
+    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Strings\\MenuBar\\File\\Open"))), "&Open...,O");
+    EXPECT_TRUE(r.StringOf(Str("\\Strings\\Registry\\Comments\\Sources\\2\\Name")).IsEmpty());
+    EXPECT_FALSE(r.StringOf(Str("\\Strings\\Registry\\Comments\\Sources\\1\\Name")).IsEmpty());
+}
+
+TEST_F(SettingsTest, SavedValuesSurviveARestartWithoutTheTexts) {
+    {
+        TSettings settings;
+        settings.Start(home);
+        settings.Registry().FindInt(Str("\\Display\\Width"))->Set(1920);
+        settings.Registry().ApplyLine(Str("Sources\\1\\:="));
+        settings.Registry().ApplyLine(Str("Sources\\1\\Name:String=Timer \xC3\xA9"));
+        ASSERT_EQ(settings.Save(), 0);
+    }
+    const std::string saved = Get("tessaron.cfg");
+    EXPECT_EQ(saved.substr(0, 2), "\xFF\xFE");  // a new file is UTF-16 with its mark
+    TSettings again;
+    ASSERT_EQ(again.Start(home), 0);
+    EXPECT_EQ(again.Registry().FindInt(Str("\\Display\\Width"))->value, 1920);
+    EXPECT_EQ(KUtf8Of(again.Registry().StringOf(Str("\\Sources\\1\\Name"))), "Timer \xC3\xA9");
+    ASSERT_EQ(again.Save(), 0);
+    EXPECT_EQ(Get("tessaron.cfg"), saved);
+    // Neither UI texts nor language choices are stored.
+    std::string narrow;
+    for (size_t i = 2; i < saved.size(); i += 2) narrow += saved[i];
+    EXPECT_EQ(narrow.find("\\Strings\\"), std::string::npos);
+    EXPECT_EQ(narrow.find("\\Language\\Choices\\"), std::string::npos);
+    EXPECT_NE(narrow.find("\\Display\\Width:Int,1,,=1920\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, SingleByteFilesStaySingleByte) {
+    Put("tessaron.cfg", "Registry Version: 1.00\n\\Display\\Width:Int,1,,=800\n\\Layout\\ScaleNumer:Int,1,,=2\n");
+    TSettings settings;
+    ASSERT_EQ(settings.Start(home), 0);
+    EXPECT_EQ(settings.Registry().FindInt(Str("\\Layout\\ScaleNumer"))->value, 2);
+    ASSERT_EQ(settings.Save(), 0);
+    const std::string saved = Get("tessaron.cfg");
+    EXPECT_EQ(saved.rfind("Registry Version: 1.00\n\\:,1=\n", 0), 0u);
+    EXPECT_NE(saved.find("\\Display\\Width:Int,1,,=800\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, ProfilesChooseTheFileAndFallBack) {
+    Put("Meet.cfg", "Registry Version: 1.00\n\\Display\\Height:Int,1,,=1080\n");
+    ASSERT_TRUE(WriteProfileName("Meet"));
+    TSettings meet;
+    meet.Start(home);
+    EXPECT_EQ(meet.ConfigPath(), home + "/Meet.cfg");
+    EXPECT_EQ(meet.Registry().FindInt(Str("\\Display\\Height"))->value, 1080);
+    ASSERT_TRUE(WriteProfileName("Missing"));
+    TSettings fallback;
+    fallback.Start(home);
+    EXPECT_EQ(fallback.ConfigPath(), home + "/tessaron.cfg");
+    std::string name = "x";
+    EXPECT_TRUE(ReadProfileName(&name));
+    EXPECT_EQ(name, "");
+}
+
+TEST_F(SettingsTest, FailedSavesKeepThePreviousFile) {
+    Put("tessaron.cfg", "Registry Version: 1.00\n\\Display\\Width:Int,1,,=800\n");
+    pid_t child = fork();
+    if (child == 0) {
+        // Dies in the middle of writing the new file.
+        struct Killer : KRString {
+            void AppendValue(KString&) const override { _exit(7); }
+        };
+        TSettings settings;
+        settings.Start(home);
+        auto* killer = new Killer;
+        killer->name.Append(u"Zz");
+        settings.Registry().AddChild(killer);
+        settings.Save();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 7);
+    EXPECT_EQ(Get("tessaron.cfg"), "Registry Version: 1.00\n\\Display\\Width:Int,1,,=800\n");
+    chmod(home.c_str(), 0500);
+    TSettings readOnly;
+    readOnly.Start(home);
+    if (geteuid() != 0) EXPECT_EQ(readOnly.Save(), 6002);
+    chmod(home.c_str(), 0700);
+    EXPECT_EQ(Get("tessaron.cfg"), "Registry Version: 1.00\n\\Display\\Width:Int,1,,=800\n");
+}
+
+TEST_F(SettingsTest, LanguageFilesOverlayTexts) {
+    Put("Test.lng", "Test,xx_YY,Test language\nRegistry Version: 1.00\nStrings\\Menu\\Ctrl:String=Strg\n");
+    Put("Broken.lng", "no line end");
+    setenv("LANG", "xx_YY.UTF-8", 1);
+    TSettings settings;
+    settings.Start(home);
+    KRegistry& r = settings.Registry();
+    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Strings\\Menu\\Ctrl"))), "Strg");
+    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Strings\\Menu\\Shift"))), "Shift");
+    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Language\\Choices\\1"))), "Test.lng,Test,xx_YY,Test language");
+    EXPECT_EQ(r.Find(Str("\\Language\\Choices\\2")), nullptr);
+    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Language\\Choice"))), "xx_YY.UTF-8");
+    // The export writes every current text back to the chosen file.
+    r.FindString(Str("\\Strings\\Menu\\Alt"))->Set(Str("Alternativ"));
+    ASSERT_EQ(settings.ExportLanguage(), 0);
+    const std::string exported = Get("Test.lng");
+    EXPECT_EQ(exported.rfind("Test,xx_YY,Test language\nRegistry Version: 1.00\n", 0), 0u) << exported;
+    EXPECT_NE(exported.find("\\Strings\\Menu\\Alt:String,1=Alternativ\n"), std::string::npos);
+    TSettings reread;
+    reread.Start(home);
+    EXPECT_EQ(KUtf8Of(reread.Registry().StringOf(Str("\\Strings\\Menu\\Alt"))), "Alternativ");
+}
+
+TEST_F(SettingsTest, ShippedGermanFileLoadsForAGermanLocale) {
+    std::system(("cp '" TESSARON_ASSETS "/Deutsch.lng' '" + home + "/'").c_str());
+    setenv("LANG", "de_DE.UTF-8", 1);
+    TSettings settings;
+    settings.Start(home);
+    EXPECT_EQ(KUtf8Of(settings.Registry().StringOf(Str("\\Strings\\MenuBar\\File\\Title"))), "&Datei");
+    EXPECT_EQ(settings.LanguagePath(), home + "/Deutsch.lng");
+}
+
+}  // namespace
