@@ -18,38 +18,23 @@
 #include "KFileExtension.h"
 #include "KFileInfo.h"
 #include "KStreamMenu.h"
+#include "KTestSupport.h"
 #include "KUtf8.h"
 #include "KX.h"
 
 namespace {
 
-KString Str(const std::string& utf8) {
-    KString s;
-    KAppendUtf8(s, utf8);
-    return s;
-}
+KString Str(const std::string& utf8) { return KTestText(utf8); }
 
 std::string Utf8(const KString& s) { return KUtf8Of(s); }
 
 class FileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tessaron-file-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
-    std::string Path(const std::string& name) const { return dir + "/" + name; }
-    void Put(const std::string& name, const std::string& bytes) const {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
-    }
-    std::string Get(const std::string& name) const {
-        std::ifstream in(Path(name), std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    std::string dir;
+    std::string Path(const std::string& name) const { return folder.Path(name); }
+    void Put(const std::string& name, const std::string& bytes) const { folder.Put(name, bytes); }
+    std::string Get(const std::string& name) const { return folder.Get(name); }
+    KTestFolder folder;
+    const std::string& dir = folder.Path();
 };
 
 TEST(KFilePaths, ExtensionNeedsAShortSuffixAfterTheLastFolder) {

@@ -22,7 +22,7 @@ public:
     // The port type of a specification: its first field as an integer, 0
     // when it is not one.
     static int PortType(const KString& portSpec);
-    // current when it serves the specification's type; otherwise a new
+    // current when it serves the port type; otherwise a new
     // stream from the first prototype that does, or a plain stream.
     std::unique_ptr<KStream> MakeStream(const KString& portSpec, std::unique_ptr<KStream> current) const;
 };

@@ -10,15 +10,12 @@
 #include <vector>
 
 #include "KMemoryStream.h"
+#include "KTestSupport.h"
 #include "KUtf8.h"
 
 namespace {
 
-KString Str(const std::string& utf8) {
-    KString s;
-    KAppendUtf8(s, utf8);
-    return s;
-}
+KString Str(const std::string& utf8) { return KTestText(utf8); }
 
 std::string U8(const KString& s) { return KUtf8OfUnits(s); }
 
@@ -42,17 +39,13 @@ struct Recorder : TPacketSink, TTraceSink, TRemoteHandler {
 class ScriptTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tessaron-script-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
         script.SetSourceName(KString(u"Timer"));
         script.SetSinks(&recorder, &recorder, &recorder);
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
     bool Load(const std::string& text, int32_t buffer = TScript::kDefaultBufferSize,
               const std::string& name = "test.rss") {
-        std::ofstream(dir + "/" + name, std::ios::binary) << text;
+        folder.Put(name, text);
         return script.LoadScript(Str(dir), Str(name), buffer);
     }
     // Feeds bytes as a channel delivers them until none are left.
@@ -68,7 +61,8 @@ protected:
     }
     TFields& Definition(int i) { return *static_cast<TFields*>(script.Definitions().At(i)); }
 
-    std::string dir;
+    KTestFolder folder;
+    const std::string& dir = folder.Path();
     TScript script;
     Recorder recorder;
 };

@@ -5,15 +5,12 @@
 #include <string>
 
 #include "KMemoryStream.h"
+#include "KTestSupport.h"
 #include "KUtf8.h"
 
 namespace {
 
-KString Str(const std::string& utf8) {
-    KString s;
-    KAppendUtf8(s, utf8);
-    return s;
-}
+KString Str(const std::string& utf8) { return KTestText(utf8); }
 
 std::string ValueText(KRNode* node) {
     KString out;

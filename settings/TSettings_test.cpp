@@ -11,17 +11,14 @@
 #include <sstream>
 #include <string>
 
+#include "KTestSupport.h"
 #include "KUtf8.h"
 #include "TDefaultSettings.h"
 #include "TProgramHome.h"
 
 namespace {
 
-KString Str(const std::string& utf8) {
-    KString s;
-    KAppendUtf8(s, utf8);
-    return s;
-}
+KString Str(const std::string& utf8) { return KTestText(utf8); }
 
 std::string ValueText(KRNode* node) {
     KString out;
@@ -32,25 +29,15 @@ std::string ValueText(KRNode* node) {
 class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tessaron-settings-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        home = pattern;
         setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
         setenv("LANG", "en_US.UTF-8", 1);
         unsetenv("LC_ALL");
         unsetenv("LC_MESSAGES");
     }
-    void TearDown() override { std::system(("rm -rf '" + home + "'").c_str()); }
-    void Put(const std::string& name, const std::string& bytes) {
-        std::ofstream(home + "/" + name, std::ios::binary) << bytes;
-    }
-    std::string Get(const std::string& name) {
-        std::ifstream in(home + "/" + name, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    std::string home;
+    void Put(const std::string& name, const std::string& bytes) { folder.Put(name, bytes); }
+    std::string Get(const std::string& name) { return folder.Get(name); }
+    KTestFolder folder;
+    const std::string& home = folder.Path();
 };
 
 TEST_F(SettingsTest, EveryDefaultLineReadsBack) {

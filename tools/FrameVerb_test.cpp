@@ -7,25 +7,20 @@
 #include <string>
 
 #include "CliTestSupport.h"
+#include "KTestSupport.h"
 
 namespace {
 
 class FrameVerb : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tessaron-frame-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
         Write("results.rss",
               ";;Results\nheader=\\02,length=1\ntrailer=\\03,length=1\n"
               "textfield=A,length=3\ntextfield=B,stop=\\0d\n");
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
-    std::string Write(const std::string& name, const std::string& bytes) {
-        std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
-        return dir + "/" + name;
-    }
-    std::string dir;
+    std::string Write(const std::string& name, const std::string& bytes) { return folder.Put(name, bytes); }
+    KTestFolder folder;
+    const std::string& dir = folder.Path();
 };
 
 TEST_F(FrameVerb, PacketsTraceAndRemoteLinesAsJson) {

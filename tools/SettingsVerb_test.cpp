@@ -8,25 +8,23 @@
 #include <string>
 
 #include "CliTestSupport.h"
+#include "KTestSupport.h"
 
 namespace {
 
 class SettingsVerb : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tessaron-cli-settings-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        home = pattern;
         setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
         unsetenv("LANG");
         unsetenv("LC_ALL");
     }
-    void TearDown() override { std::system(("rm -rf '" + home + "'").c_str()); }
     Result Settings(std::vector<std::string> args) {
         args.insert(args.begin(), {"settings", "--home", home});
         return Cli(args);
     }
-    std::string home;
+    KTestFolder folder;
+    const std::string& home = folder.Path();
 };
 
 TEST_F(SettingsVerb, DefaultsAndHelp) {
