@@ -1,0 +1,40 @@
+#include "KLog.h"
+
+#include "KDateTime.h"
+#include "KX.h"
+
+KLog::KLog(const KString& path) : file_(path) {
+    try {
+        file_.Open(KFile::kReadWrite | KFile::kShareRead, true);
+        file_.SetWriteEncoding(KStream::kSingleByte);
+        file_.Seek(0, 2);
+    } catch (const KX&) {
+        file_.Close();
+    }
+}
+
+KLog::~KLog() {
+    if (!file_.IsOpen()) return;
+    int64_t size = -1;
+    try {
+        size = file_.GetSize();
+    } catch (const KX&) {
+    }
+    file_.Close();
+    if (size == 0) file_.Delete();
+}
+
+void KLog::Write(const KString& message, KChar category) {
+    Lock(-1);
+    if (file_.IsOpen()) {
+        KString entry(127, 65535);
+        if (category) entry.AppendChar(category).Append(u": ");
+        KDateTime::Now().AppendText(entry);
+        entry.Append(u": ").Append(message).AppendChar(u'\n');
+        try {
+            file_.WriteText(entry);
+        } catch (const KX&) {
+        }
+    }
+    Unlock();
+}

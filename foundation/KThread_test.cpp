@@ -1,0 +1,118 @@
+#include "KThread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "KLog.h"
+#include "KMutex.h"
+#include "KTestSupport.h"
+
+namespace {
+
+struct Counter : KPeriodicTask {
+    ~Counter() override { Stop(); }
+    void Tick(uint64_t) override { ++ticks; }
+    std::atomic<int> ticks{0};
+};
+
+TEST(KEvent, SetResetPulseAndTimeouts) {
+    KEvent none;
+    none.Set();
+    EXPECT_FALSE(none.Wait(0));  // never created
+    KEvent e;
+    e.Create();
+    EXPECT_FALSE(e.Wait(5));
+    e.Set();
+    EXPECT_TRUE(e.Wait(0));
+    EXPECT_TRUE(e.Wait(-1));  // manual reset: stays signalled
+    e.Reset();
+    EXPECT_FALSE(e.Wait(0));
+    std::atomic<bool> woke{false};
+    std::thread waiter([&] { woke = e.Wait(-1); });
+    while (!woke) {
+        e.Pulse();
+        std::this_thread::yield();
+    }
+    waiter.join();
+    EXPECT_FALSE(e.Wait(0));  // a pulse leaves it reset
+}
+
+TEST(KMutex, RecursiveAndOwned) {
+    KMutex m;
+    EXPECT_FALSE(m.Unlock());
+    EXPECT_TRUE(m.Lock());
+    EXPECT_TRUE(m.Lock());
+    bool other = true;
+    std::thread([&] {
+        other = m.Lock(20);
+        EXPECT_FALSE(m.Unlock());
+    }).join();
+    EXPECT_FALSE(other);
+    EXPECT_TRUE(m.Unlock());
+    EXPECT_TRUE(m.Unlock());
+    std::thread([&] {
+        other = m.Lock(1000);
+        m.Unlock();
+    }).join();
+    EXPECT_TRUE(other);
+}
+
+TEST(KThread, StatesAndTicks) {
+    Counter task;
+    EXPECT_FALSE(task.Resume());  // stopped
+    EXPECT_TRUE(task.StartPeriodic(5));
+    EXPECT_EQ(task.State(), KThread::kPaused);
+    EXPECT_TRUE(task.Pause(true));  // already paused
+    EXPECT_TRUE(task.WaitPaused(1000));
+    EXPECT_EQ(task.ticks, 0);
+    EXPECT_TRUE(task.Resume());
+    while (task.ticks < 3) std::this_thread::yield();
+    EXPECT_TRUE(task.Pause(true));
+    const int paused = task.ticks;
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(task.ticks, paused);
+    EXPECT_FALSE(task.IsCurrentThread());
+    EXPECT_TRUE(task.Stop());
+    EXPECT_EQ(task.State(), KThread::kStopped);
+}
+
+TEST(KThread, PauseInterruptsALongWaitAndStopEndsAPausedThread) {
+    Counter task;
+    task.StartPeriodic(60000);
+    task.Resume();
+    EXPECT_TRUE(task.Pause(true));  // returns at once, without a tick
+    EXPECT_EQ(task.ticks, 0);
+    EXPECT_TRUE(task.Stop());
+}
+
+TEST(KLog, EntriesAppendAndAnEmptyLogIsDeleted) {
+    KTestFolder folder;
+    const KString path = KTestText(folder.Path("tessaron.log"));
+    { KLog log(path); }
+    EXPECT_FALSE(KFile(path).Exists());
+    {
+        KLog log(path);
+        log.Write(KString(u"TZDisplayWindow::DrawLayout: rows <= 0"), u'E');
+    }
+    {
+        KLog log(path);
+        std::thread a([&] {
+            for (int i = 0; i < 50; ++i) log.Write(KString(u"from a"));
+        });
+        for (int i = 0; i < 50; ++i) log.Write(KString(u"from b"));
+        a.join();
+    }
+    const std::string text = folder.Get("tessaron.log");
+    EXPECT_EQ(text.rfind("E: ", 0), 0u);
+    EXPECT_NE(text.find(": TZDisplayWindow::DrawLayout: rows <= 0\r\n"), std::string::npos);
+    size_t lines = 0;
+    for (char c : text) lines += c == '\n';
+    EXPECT_EQ(lines, 101u);
+    KLog unwritable(KTestText("/nonexistent/folder/tessaron.log"));
+    EXPECT_FALSE(unwritable.IsOpen());
+    unwritable.Write(KString(u"ignored"));
+}
+
+}  // namespace
