@@ -19,7 +19,7 @@ public:
     explicit KFile(const KString& path) { SetPath(path); }
     ~KFile() override;
 
-    bool IsOpen() const override { return fd_ >= 0; }
+    bool IsOpen() override { return fd_ >= 0; }
     void Close() override;
     int SetDirection(int direction) override;
     void Read(void* buffer, int32_t n) override;

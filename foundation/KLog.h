@@ -16,7 +16,7 @@ public:
 
     // "E: <date> <time>: message" for category 'E'; no category, no prefix.
     void Write(const KString& message, KChar category = 0);
-    bool IsOpen() const { return file_.IsOpen(); }
+    bool IsOpen() { return file_.IsOpen(); }
 
 private:
     KFile file_;

@@ -11,7 +11,7 @@ public:
     KMemoryStream() = default;
     explicit KMemoryStream(std::string bytes) : bytes_(std::move(bytes)) {}
 
-    bool IsOpen() const override { return true; }
+    bool IsOpen() override { return true; }
     void Read(void* buffer, int32_t n) override;
     void Write(const void* buffer, int32_t n) override;
 

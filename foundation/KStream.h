@@ -29,7 +29,8 @@ public:
     // Copies line ends, encodings, byte order and timeouts into target; with
     // no target, into a new stream of this stream's own kind (the caller owns it).
     virtual KStream* CopySettings(KStream* target) const;
-    virtual bool IsOpen() const { return false; }
+    // Not const: a network channel accepts and reconnects as it answers.
+    virtual bool IsOpen() { return false; }
     virtual int OpenChannel(const KString&) { return 0; }
     virtual void Close();
     // Answers the direction now in force, 0 when it is not allowed.
