@@ -25,4 +25,9 @@ public:
     // current when it serves the port type; otherwise a new
     // stream from the first prototype that does, or a plain stream.
     std::unique_ptr<KStream> MakeStream(const KString& portSpec, std::unique_ptr<KStream> current) const;
+    // The channel for a port specification, chosen the same way; the
+    // caller then opens it with the whole specification.
+    std::unique_ptr<KStream> SelectChannel(const KString& portSpec, std::unique_ptr<KStream> current) const {
+        return MakeStream(portSpec, std::move(current));
+    }
 };

@@ -288,6 +288,7 @@ void KSerialPort::Flush() {
         refreshFlag_ = true;  // the refresh task sends it and keeps it as the last output
         return;
     }
+    if (!PushPending()) throw KXStream(kErrSerialTransmitBusy, 0);  // the output waits for the next try
     const int32_t n = static_cast<int32_t>(outputFill_);
     outputFill_ = 0;
     Send(output_.data(), n);

@@ -245,6 +245,8 @@ int KUDPSocket::OpenChannel(const KString& text) {
     SetOption(fd_, SOL_SOCKET, SO_BROADCAST, 1);
     SetOption(fd_, SOL_SOCKET, SO_SNDBUF, std::max(SendSize(), 65536));
     if (receives_) {
+        // Room for bursts between two polls.
+        SetOption(fd_, SOL_SOCKET, SO_RCVBUF, 1 << 20);
         SetOption(fd_, SOL_SOCKET, SO_REUSEADDR, 1);
         const sockaddr_in at = Address(INADDR_ANY, port_);
         if (bind(fd_, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0) {

@@ -73,7 +73,7 @@ TEST(KTCPSocket, ConnectorComesBackAfterThePeerCloses) {
     const std::string spec = "-1,127.0.0.1," + std::to_string(server.ListeningPort());
     KTCPSocket client(2048, true);
     ASSERT_TRUE(client.OpenChannel(Spec(spec)));
-    for (int round = 0; round < 20; ++round) {
+    for (int round = 0; round < 100; ++round) {
         ASSERT_TRUE(OpenSoon(server, client)) << round;
         const std::string text = "round " + std::to_string(round) + ";";
         client.WriteText(KTestText(text));

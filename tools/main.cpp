@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ChannelVerbs.h"
 #include "FrameVerb.h"
 #include "ProcessVerb.h"
 #include "SettingsVerb.h"
@@ -23,6 +24,10 @@ constexpr Verb kVerbs[] = {
     {"settings", RunSettingsVerb,
      "settings [--home DIR] get PATH | set PATH VALUE | lines [PATH] | help PATH\n"
      "                                            read and change the configuration"},
+    {"ports", RunPortsVerb, "ports [--home DIR]                           list the serial ports"},
+    {"feed", RunFeedVerb,
+     "feed [--home DIR] --to SPEC [--rate BYTES_PER_SECOND] [--repeat N] [FILE]\n"
+     "                                            send a file through a channel"},
 };
 
 int Usage() {

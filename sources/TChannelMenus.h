@@ -1,0 +1,13 @@
+#pragma once
+
+#include "KStreamMenu.h"
+
+class KRegistry;
+
+// The channel kinds a source can use (serial reading, TCP, UDP) and those of
+// the debug port (serial reading and writing with an output buffer), sized by
+// Sources\BufferSize (at least 2048) with TCP keep-alive from
+// Sources\KeepAlive.
+int32_t ChannelBufferSize(KRegistry& settings);
+void BuildSourceChannels(KStreamMenu& menu, KRegistry& settings);
+void BuildDebugChannels(KStreamMenu& menu, KRegistry& settings);
