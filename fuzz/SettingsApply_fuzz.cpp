@@ -1,5 +1,5 @@
-// Arbitrary bytes as settings lines applied to the default tree, then as a
-// configuration file read in every encoding, then the tree written out.
+// Arbitrary bytes as settings lines applied and looked up, then as a
+// configuration file read over the default tree, which is then written out.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,22 +10,18 @@
 #include "TDefaultSettings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static KRegistry* registry = [] {
-        auto* r = new KRegistry;
-        ApplyDefaultSettings(*r);
-        return r;
-    }();
     const std::string bytes(reinterpret_cast<const char*>(data), size);
+    KRegistry lines;
+    lines.ApplyLine(KString(u"Display\\:="));
+    lines.ApplyLine(KString(u"Display\\Width:Int,1,0,100=5"));
     KString line(63, 1 << 16);
-    size_t from = 0;
-    while (from < bytes.size()) {
+    for (size_t from = 0; from < bytes.size();) {
         size_t end = bytes.find('\n', from);
         if (end == std::string::npos) end = bytes.size();
         line.Empty();
         KAppendUtf8(line, bytes.data() + from, end - from);
-        KRegistry scratch;
-        scratch.ApplyLine(line);
-        registry->Find(line);
+        lines.ApplyLine(line);
+        lines.Find(line);
         from = end + 1;
     }
     KRegistry file;
@@ -34,5 +30,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     file.Read(in);
     KMemoryStream out;
     file.Write(out);
+    lines.Write(out);
     return 0;
 }
