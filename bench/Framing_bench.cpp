@@ -36,7 +36,7 @@ std::string Stream() {
 void BM_FrameResults(benchmark::State& state) {
     TScript script;
     KString folder(TESSARON_BENCH_DATA);
-    if (!script.LoadScript(folder, KString(u"results.rss"), TScript::kDefaultBufferSize)) {
+    if (!script.LoadScript(folder, KString(u"Results.rss"), TScript::kDefaultBufferSize)) {
         state.SkipWithError("cannot load the script");
         return;
     }

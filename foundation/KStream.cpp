@@ -263,7 +263,8 @@ int32_t KStream::PutChar(KChar c) {
         case kLineCR: PutUnit(13); return 1;
         case kLineLF: PutUnit(10); return 1;
         case kLineLFCR: PutUnit(10); PutUnit(13); return 2;
-        default: PutUnit(13); PutUnit(10); return 2;
+        case kLineCRLF: PutUnit(13); PutUnit(10); return 2;
+        default: PutUnit(10); return 1;  // no line-end translation
     }
 }
 

@@ -96,7 +96,9 @@ TEST(KStreamText, WritingResolvesEncodingAndLineEnd) {
     lfcr.PutChar(u'\n');
     lfcr.SetWriteLineEnd(KStream::kLineCR);
     lfcr.PutChar(u'\n');
-    EXPECT_EQ(lfcr.Bytes(), "\n\r\r");
+    lfcr.SetWriteLineEnd(0);  // channels: no translation
+    lfcr.PutChar(u'\n');
+    EXPECT_EQ(lfcr.Bytes(), "\n\r\r\n");
 }
 
 TEST(KStreamValues, TextAndValuesInterleave) {

@@ -37,6 +37,9 @@ public:
     void SetSinks(TPacketSink* packets, TTraceSink* trace, TRemoteHandler* remote) {
         packets_ = packets, trace_ = trace, remote_ = remote;
     }
+    // Position of the source in the source list.
+    int32_t SourcePosition() const { return position_; }
+    void SetSourcePosition(int32_t position) { position_ = position; }
     // Characters received since creation.
     int64_t CharsReceived() const { return charsReceived_; }
 
@@ -45,6 +48,7 @@ private:
     KRemote collector_;
     KString sourceName_{31, 255};
     int32_t definitionBase_ = 0;
+    int32_t position_ = 0;
     int64_t charsReceived_ = 0;
     TPacketSink* packets_ = nullptr;
     TTraceSink* trace_ = nullptr;

@@ -47,6 +47,7 @@ bool ReadFirstLine(KStream& stream, KString& line) {
 }  // namespace
 
 int TSettings::Start(const std::string& home) {
+    home_ = home;
     ChooseConfigFile(home);
     ApplyDefaultSettings(registry_);
     const int result = LoadConfig();

@@ -24,6 +24,9 @@ public:
     KRegistry& Registry() { return registry_; }
     const std::string& ConfigPath() const { return configPath_; }
     const std::string& LanguagePath() const { return languagePath_; }
+    // Whether a stored configuration was read (false on a fresh installation).
+    bool ConfigLoaded() const { return configLoaded_; }
+    const std::string& Home() const { return home_; }
 
 private:
     void ChooseConfigFile(const std::string& home);
@@ -32,6 +35,7 @@ private:
     void LoadLanguage();
 
     KRegistry registry_;
+    std::string home_;
     std::string configPath_;
     bool configLoaded_ = false;
     // The text form (encoding, byte order, line ends) the files were read

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <cstdio>
 #include <string>
 
 #include "KEvent.h"
@@ -71,6 +72,50 @@ size_t Offer(KStream& channel, const char* bytes, size_t n) {
     }
 }
 
+// Sends all of bytes, pacing them at rate bytes per second when rate > 0.
+void SendAll(KStream& channel, const std::string& bytes, size_t chunk, long rate, uint64_t start, uint64_t* sent) {
+    for (size_t at = 0; at < bytes.size();) {
+        if (rate > 0) {
+            const uint64_t due = start + *sent * 1000 / static_cast<uint64_t>(rate);
+            const uint64_t now = KTickCount();
+            if (due > now) SleepMs(static_cast<int>(due - now));
+        }
+        const size_t n = Offer(channel, bytes.data() + at, std::min(chunk, bytes.size() - at));
+        at += n;
+        *sent += n;
+    }
+}
+
+// A swim meet in the example results protocol, in real time until stopped:
+// the running clock every 100 ms, a heat with its lane results every ten
+// seconds, and now and then a remote command to draw the results layout.
+void FeedDemo(KStream& channel) {
+    static const char* const kNames[] = {"Jonathan Smith", "Lukas Berger", "Kenji Sato", "Pierre Martin",
+                                         "Tom Hughes", "Marco Rossi", "Erik Lund", "Diego Alves"};
+    static const char* const kTeams[] = {"USA ", "GER ", "JPN ", "FRA ", "GBR ", "ITA ", "SWE ", "BRA "};
+    uint64_t sent = 0;
+    for (int tick = 0;; ++tick) {
+        const int tenths = tick % 600;
+        char packet[128];
+        std::snprintf(packet, sizeof packet, "\x02" "C%3d:%02d.%d\r\x03", tenths / 600, tenths / 10 % 60, tenths % 10);
+        std::string burst = packet;
+        if (tick % 100 == 0) {
+            const int heat = tick / 100 % 8 + 1;
+            std::snprintf(packet, sizeof packet, "\x02" "H101%02dMen 100m Freestyle\r\x03", heat);
+            burst += packet;
+            for (int lane = 1; lane <= 8; ++lane) {
+                const int place = (lane * 5 + heat) % 8 + 1;
+                std::snprintf(packet, sizeof packet, "\x02" "L%d%2d%-20s%s%d.%02d\r\x03", lane, place, kNames[lane - 1],
+                              kTeams[lane - 1], 50 + place, (lane * 37 + heat * 11) % 100);
+                burst += packet;
+            }
+        }
+        if (tick % 150 == 75) burst += "Command=LayoutDraw;Name=Results\n";
+        SendAll(channel, burst, 1024, 0, 0, &sent);
+        SleepMs(100);
+    }
+}
+
 }  // namespace
 
 int RunPortsVerb(int argc, char** argv, FILE* out, FILE* err) {
@@ -95,9 +140,12 @@ int RunFeedVerb(int argc, char** argv, FILE* out, FILE* err) {
     const char* to = nullptr;
     const char* file = nullptr;
     long rate = 0, repeat = 1;
+    bool demo = false;
     for (int i = 0; i < argc; ++i) {
         const bool value = i + 1 < argc;
-        if (!std::strcmp(argv[i], "--home") && value) {
+        if (!std::strcmp(argv[i], "--demo")) {
+            demo = true;
+        } else if (!std::strcmp(argv[i], "--home") && value) {
             home = argv[++i];
         } else if (!std::strcmp(argv[i], "--to") && value) {
             to = argv[++i];
@@ -113,11 +161,11 @@ int RunFeedVerb(int argc, char** argv, FILE* out, FILE* err) {
         }
     }
     if (!to || rate < 0 || repeat < 1) {
-        std::fputs("usage: tessaron-cli feed [--home DIR] --to SPEC [--rate BYTES_PER_SECOND] [--repeat N] [FILE]\n", err);
+        std::fputs("usage: tessaron-cli feed [--home DIR] --to SPEC [--rate BYTES_PER_SECOND] [--repeat N] [--demo | FILE]\n", err);
         return 2;
     }
     std::string bytes;
-    {
+    if (!demo) {
         std::ifstream in(file ? file : "/dev/stdin", std::ios::binary);
         if (!in) {
             std::fprintf(err, "tessaron-cli feed: cannot read %s\n", file);
@@ -137,6 +185,7 @@ int RunFeedVerb(int argc, char** argv, FILE* out, FILE* err) {
         std::fprintf(err, "tessaron-cli feed: cannot open %s\n", to);
         return 1;
     }
+    if (demo) FeedDemo(*channel);
     // A serial line is paced by its own speed: ten bit times a byte.
     if (rate == 0 && spec.kind == TPortSpec::kSerial) rate = std::max(spec.baud / 10, 1);
     const size_t chunk = spec.kind == TPortSpec::kUdp ? static_cast<size_t>(KUDPSocket::kLargestDatagram)
@@ -144,18 +193,7 @@ int RunFeedVerb(int argc, char** argv, FILE* out, FILE* err) {
                                     : 1024;
     const uint64_t start = KTickCount();
     uint64_t sent = 0;
-    for (long round = 0; round < repeat; ++round) {
-        for (size_t at = 0; at < bytes.size();) {
-            if (rate > 0) {
-                const uint64_t due = start + sent * 1000 / static_cast<uint64_t>(rate);
-                const uint64_t now = KTickCount();
-                if (due > now) SleepMs(static_cast<int>(due - now));
-            }
-            const size_t n = Offer(*channel, bytes.data() + at, std::min(chunk, bytes.size() - at));
-            at += n;
-            sent += n;
-        }
-    }
+    for (long round = 0; round < repeat; ++round) SendAll(*channel, bytes, chunk, rate, start, &sent);
     std::fflush(out);
     channel->Close();
     return 0;

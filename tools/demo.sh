@@ -1,25 +1,27 @@
 #!/bin/sh
-# The built-in demo: a few timing values through field process texts, the way
-# a source script formats what a timing system sends.
+# The built-in demo: a timing system fed by "tessaron-cli feed --demo" sends
+# a swim meet over TCP on loopback; "tessaron-cli monitor" runs the sources
+# of a demo home and prints every packet, remote command and status change.
 set -eu
-cli=$1
+cli=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+bin=$(dirname "$cli")
+home=$(dirname "$bin")/demo-home
+port=47000
 
-show() {
-    process=$1
-    shift
-    printf '  %-22s' "$process"
-    for v in "$@"; do printf ' %-10s' "$v"; done
-    printf '\n  %-22s' '  ->'
-    "$cli" process --process "$process" "$@" | while IFS= read -r line; do printf ' %-10s' "[$line]"; done
-    printf '\n\n'
-}
+mkdir -p "$home"
+cp "$bin"/*.rss "$home"/
+cat > "$home/tessaron.cfg" <<CFG
+Registry Version: 1.00
+\\Sources\\1\\:=
+\\Sources\\1\\Name:String=Pool
+\\Sources\\1\\Script:String=Results.rss
+\\Sources\\1\\SerialPort:String=-2,127.0.0.1,$port
+\\Sources\\1\\CharMode:Int=0
+CFG
+export XDG_CONFIG_HOME="$home/config"
 
-echo "Tessaron field processor demo: process text, raw values, and what is shown"
-echo
-show '%.2s:%.2s' 0930 1245
-show '%.1s:%.2s.%.2s' 15923 05317
-show '%-12s|' Lane4 Lane5
-show '%8s' 12.34 1:02.56
-show '%s\L0\P0' '   Smith   ' '  Jones'
-show '%s\+9\X3\U2\O9' 'heat ' 'heat ' 'heat '
-show '%s\L0\X6\I0' 7 42
+"$cli" feed --home "$home" --demo --to "-1,127.0.0.1,$port" &
+feeder=$!
+trap 'kill $feeder 2>/dev/null || true' EXIT INT TERM
+echo "Tessaron demo: 15 seconds of live packets from a simulated swim meet"
+"$cli" monitor --home "$home" --seconds 15

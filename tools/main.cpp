@@ -5,6 +5,7 @@
 
 #include "ChannelVerbs.h"
 #include "FrameVerb.h"
+#include "MonitorVerb.h"
 #include "ProcessVerb.h"
 #include "SettingsVerb.h"
 
@@ -24,6 +25,7 @@ constexpr Verb kVerbs[] = {
     {"settings", RunSettingsVerb,
      "settings [--home DIR] get PATH | set PATH VALUE | lines [PATH] | help PATH\n"
      "                                            read and change the configuration"},
+    {"monitor", RunMonitorVerb, "monitor [--home DIR] [--seconds N]         run the sources, packets as JSON lines"},
     {"ports", RunPortsVerb, "ports [--home DIR]                           list the serial ports"},
     {"feed", RunFeedVerb,
      "feed [--home DIR] --to SPEC [--rate BYTES_PER_SECOND] [--repeat N] [FILE]\n"

@@ -1,0 +1,307 @@
+#include "TSources.h"
+
+#include "KRValues.h"
+#include "KUtf8.h"
+#include "KX.h"
+#include "TChannelMenus.h"
+#include "TFields.h"
+#include "TPortSpec.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+const KString& Text(KRegistry& settings, const char16_t* path) { return settings.StringOf(KString(path)); }
+
+// A child group of Sources\ whose name is a number.
+bool IsSourceGroup(const KRNode* node, int32_t* number) {
+    if (!dynamic_cast<const KRGroup*>(node)) return false;
+    int32_t n;
+    if (!ParseScriptInt(node->name, &n)) return false;
+    if (number) *number = n;
+    return true;
+}
+
+KRString* GroupString(KRGroup& group, const char16_t* name) {
+    KString path(name);
+    return dynamic_cast<KRString*>(group.Apply(path));
+}
+
+}  // namespace
+
+// Sources
+
+TSource::TSource(TSources& owner, KRGroup& group) : group(group), owner_(owner) {}
+
+TSource::~TSource() {
+    if (scriptSetting_) scriptSetting_->SetHook(nullptr, nullptr);
+    if (port_) port_->SetHook(nullptr, nullptr);
+    if (charMode_) charMode_->SetHook(nullptr, nullptr);
+    channel.reset();
+}
+
+const KString& TSource::SourceName() const {
+    static const KString empty(u"");
+    return name_ ? name_->value : empty;
+}
+
+bool TSource::LoadScript(const KString& name) {
+    KString folder;
+    KAppendUtf8(folder, owner_.Folder());
+    return script.LoadScript(folder, name, owner_.BufferCapacity());
+}
+
+bool TSource::BindSettings() {
+    name_ = GroupString(group, u"Name");
+    if (name_) script.SetSourceName(name_->value);
+    scriptSetting_ = GroupString(group, u"Script");
+    if (!scriptSetting_) return false;
+    scriptSetting_->SetHook(ScriptHook, this);
+    // The configured script, or the default one when that cannot be loaded.
+    if (!LoadScript(scriptSetting_->value) && !LoadScript(KString(TSources::kDefaultScript))) return false;
+    port_ = GroupString(group, u"SerialPort");
+    if (!port_) return false;
+    port_->SetHook(PortHook, this);
+    ApplyPort();
+    KString modeName(u"CharMode");
+    charMode_ = dynamic_cast<KRInt*>(group.Apply(modeName));
+    if (!charMode_) return false;
+    charMode_->SetHook(CharModeHook, this);
+    ApplyCharMode();
+    return true;
+}
+
+void TSource::ApplyPort() {
+    channel = owner_.SourceChannels().SelectChannel(port_->value, std::move(channel));
+    channel->OpenChannel(port_->value);
+    ApplyCharMode();
+}
+
+void TSource::ApplyCharMode() {
+    if (!channel || !charMode_) return;
+    static const int kEncodings[] = {KStream::kSingleByte, KStream::kUtf16, KStream::kNative};
+    const int encoding = charMode_->value >= 0 && charMode_->value <= 2 ? kEncodings[charMode_->value] : KStream::kSingleByte;
+    channel->SetReadEncoding(encoding);
+    channel->SetWriteEncoding(encoding);
+    channel->SetSwapBytes(false);
+}
+
+bool TSource::IsRunning() { return channel && channel->IsOpen(); }
+
+bool TSource::ScriptHook(KRString& setting, const KString& value, void* data) {
+    auto* source = static_cast<TSource*>(data);
+    if (setting.value.Equals(value)) return true;
+    setting.value.Assign(value);
+    if (source->LoadScript(value)) source->owner_.Renumber();
+    return true;
+}
+
+bool TSource::PortHook(KRString& setting, const KString& value, void* data) {
+    auto* source = static_cast<TSource*>(data);
+    const KString spec(value);
+    source->owner_.ReleasePort(spec, setting);
+    setting.value.Assign(spec);
+    source->ApplyPort();
+    return true;
+}
+
+void TSource::CharModeHook(KRInt& setting, int32_t value, void* data) {
+    setting.value = value;
+    static_cast<TSource*>(data)->ApplyCharMode();
+}
+
+// The list
+
+void TSources::Prepare(KRegistry& settings, bool configLoaded) {
+    KRGroup* sources = settings.FindGroup(KString(u"\\Sources\\"));
+    if (!sources) return;
+    int32_t largest = 0;
+    for (KListItem* p = sources->children.Head(); p; p = p->Next()) {
+        int32_t n;
+        if (!IsSourceGroup(static_cast<KRNode*>(p), &n)) continue;
+        largest = std::max(largest, n);
+        KRString* script = GroupString(*static_cast<KRGroup*>(p), u"Script");
+        if (script && script->value.IsEmpty()) script->value.Assign(KString(kDefaultScript));
+    }
+    if (configLoaded) return;
+    KString prefix(u"Sources\\");
+    KString line(63, 4095);
+    auto apply = [&](const char16_t* rest, const KString* value) {
+        line.Empty();
+        line.Append(prefix).AppendInt(largest + 1).Append(rest);
+        if (value) line.Append(*value);
+        settings.ApplyLine(line);
+    };
+    apply(u"\\:=", nullptr);
+    apply(u"\\Name:String=", &Text(settings, u"\\Strings\\Sources\\DefaultName"));
+    const KString script(kDefaultScript);
+    apply(u"\\Script:String=", &script);
+    const KString com1(u"1,9600,8,N,1.0");
+    apply(u"\\SerialPort:String=", &com1);
+    apply(u"\\CharMode:Int=0", nullptr);
+}
+
+TSources::TSources(KRegistry& settings, const std::string& folder, TPacketSink* packets, TRemoteHandler* remote)
+    : settings_(settings), folder_(folder), packets_(packets), remote_(remote) {
+    BuildSourceChannels(sourceChannels_, settings);
+    if (KRGroup* group = settings.FindGroup(KString(u"\\Sources\\"))) {
+        int32_t position = 0;
+        for (KListItem* p = group->children.Head(); p; p = p->Next()) {
+            if (!IsSourceGroup(static_cast<KRNode*>(p), nullptr)) continue;
+            auto* source = new TSource(*this, *static_cast<KRGroup*>(p));
+            source->script.SetSinks(this, this, remote_);
+            source->script.SetSourcePosition(position);
+            if (!source->BindSettings()) {
+                delete source;
+                continue;
+            }
+            sources_.Add(source);
+            ++position;
+        }
+    }
+    Renumber();
+    BuildDebugChannels(debugChannels_, settings);
+    debugSetting_ = settings.FindString(KString(u"\\Sources\\DebugPort"));
+    if (debugSetting_) {
+        debugSetting_->SetHook(DebugPortHook, this);
+        ApplyDebugPort(debugSetting_->value);
+    }
+}
+
+TSources::~TSources() {
+    if (debugSetting_) debugSetting_->SetHook(nullptr, nullptr);
+    debug_.reset();
+    debugChannels_.Clear();
+    sources_.Clear();
+}
+
+int32_t TSources::BufferCapacity() const {
+    const KRInt* size = settings_.FindInt(KString(u"\\Sources\\Fields\\BufferSize"));
+    return size && size->value > 0 ? size->value : TScript::kDefaultBufferSize;
+}
+
+void TSources::Renumber() {
+    int32_t base = 0;
+    for (KListItem* p = sources_.Head(); p; p = p->Next()) {
+        TScript& script = static_cast<TSource*>(p)->script;
+        script.SetDefinitionBase(base);
+        base += script.Definitions().Count();
+    }
+}
+
+void TSources::ReleasePort(const KString& spec, KRString& taker) {
+    const TPortSpec wanted = TPortSpec::Parse(spec);
+    if (wanted.kind != TPortSpec::kSerial) return;
+    taker.value.Assign(KString(u"0"));  // so that it does not match itself
+    KRGroup* group = settings_.FindGroup(KString(u"\\Sources\\"));
+    for (KListItem* p = group ? group->children.Head() : nullptr; p; p = p->Next()) {
+        if (!IsSourceGroup(static_cast<KRNode*>(p), nullptr)) continue;
+        KRString* port = GroupString(*static_cast<KRGroup*>(p), u"SerialPort");
+        if (!port) continue;
+        TPortSpec other = TPortSpec::Parse(port->value);
+        if (other.kind != TPortSpec::kSerial || other.port != wanted.port) continue;
+        // The same line settings on port 0; a refresh period is not kept.
+        other.port = 0;
+        other.refresh = 0;
+        KString released(31, 255);
+        other.Write(released);
+        port->Set(released);
+    }
+}
+
+const KString& TSources::SourceStatus(const KRGroup& group) {
+    KRGroup& g = const_cast<KRGroup&>(group);
+    const KRString* port = GroupString(g, u"SerialPort");
+    TSource* live = nullptr;
+    for (KListItem* p = sources_.Head(); p; p = p->Next())
+        if (&static_cast<TSource*>(p)->group == &group) live = static_cast<TSource*>(p);
+    if (!port || !live) return Text(settings_, u"\\Strings\\Options\\Source\\NotLoaded");
+    if (TPortSpec::Parse(port->value).kind == TPortSpec::kNone)
+        return Text(settings_, u"\\Strings\\Options\\Source\\NotRunning");
+    if (live->IsRunning()) return Text(settings_, u"\\Strings\\Options\\Source\\Running");
+    return Text(settings_, u"\\Strings\\Options\\Source\\NotConnected");
+}
+
+void TSources::Poll() {
+    debugActive_ = debug_ && debug_->IsOpen();
+    for (KListItem* p = sources_.Head(); p; p = p->Next()) {
+        TSource* source = static_cast<TSource*>(p);
+        if (source->IsRunning()) source->script.ReceiveAvailable(*source->channel);
+    }
+    if (!debugActive_) {
+        filter_ = -1;
+        traceCount_ = 0;
+        lineBudget_ = 0;
+    } else {
+        ReadCommands();
+    }
+}
+
+void TSources::DeliverPacket(TFields& definition) {
+    if (packets_) packets_->DeliverPacket(definition);
+}
+
+bool TSources::DebugPortHook(KRString& setting, const KString& value, void* data) {
+    setting.value.Assign(value);
+    static_cast<TSources*>(data)->ApplyDebugPort(setting.value);
+    return true;
+}
+
+void TSources::ApplyDebugPort(const KString& spec) {
+    debug_ = debugChannels_.SelectChannel(spec, std::move(debug_));
+    debug_->OpenChannel(spec);
+}
+
+void TSources::WriteTrace(const KString& text) {
+    if (!debugActive_) return;
+    if (lineBudget_ < text.Length()) NewTraceLine();
+    try {
+        debug_->WriteText(text);
+    } catch (const KX&) {
+    }
+    lineBudget_ -= text.Length();
+}
+
+void TSources::NewTraceLine() {
+    char line[32];
+    std::snprintf(line, sizeof line, "\r\n%06d:", traceCount_);
+    KString15 text;
+    text.AppendNarrow(line);
+    try {
+        debug_->WriteText(text);
+    } catch (const KX&) {
+    }
+    lineBudget_ = 64;
+}
+
+void TSources::TraceChar(const TScript& source, KChar c) {
+    if (!debugActive_ || !Passes(source)) return;
+    traceText_.Empty();
+    if (c >= 32 && c <= 126) {
+        traceText_.AppendChar(c);
+    } else {
+        traceText_.AppendChar(u'[').AppendUnsigned(c, "%02X").AppendChar(u']');
+    }
+    WriteTrace(traceText_);
+    ++traceCount_;
+}
+
+void TSources::TraceEvent(const TScript& source, const KString& text) {
+    if (!debugActive_ || !Passes(source)) return;
+    NewTraceLine();
+    WriteTrace(text);
+    NewTraceLine();
+}
+
+void TSources::ReadCommands() {
+    try {
+        while (debug_->Peek()) {
+            const KChar c = debug_->GetChar();
+            if (KIsDigit(c)) filter_ = c - u'0' - 1;
+            debug_->PutChar(c);
+        }
+        debug_->Flush();
+    } catch (const KX&) {
+    }
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "KList.h"
+#include "KRegistry.h"
+#include "KStream.h"
+#include "KStreamMenu.h"
+#include "TScript.h"
+#include "TScriptSinks.h"
+
+class TSources;
+
+// One data feed: a channel chosen by the SerialPort setting and a script
+// named by the Script setting, kept in step with those settings.
+class TSource : public KListItem {
+public:
+    TSource(TSources& owner, KRGroup& group);
+    ~TSource() override;
+    const char* ClassName() const override { return "TSource"; }
+
+    // Binds the group's settings; false when one is missing or no script loads.
+    bool BindSettings();
+    void ApplyPort();
+    // The Name setting, or an empty text.
+    const KString& SourceName() const;
+    // True when the channel reads now.
+    bool IsRunning();
+
+    KRGroup& group;
+    TScript script;
+    std::unique_ptr<KStream> channel;
+
+private:
+    static bool ScriptHook(KRString& setting, const KString& value, void* data);
+    static bool PortHook(KRString& setting, const KString& value, void* data);
+    static void CharModeHook(KRInt& setting, int32_t value, void* data);
+    bool LoadScript(const KString& name);
+    void ApplyCharMode();
+
+    TSources& owner_;
+    KRString* name_ = nullptr;
+    KRString* scriptSetting_ = nullptr;
+    KRString* port_ = nullptr;
+    KRInt* charMode_ = nullptr;
+};
+
+// The configured sources, polled on every pass of the program's loop, and
+// the debug port that shows what they receive.
+class TSources : public TPacketSink, public TTraceSink {
+public:
+    static constexpr const char16_t* kDefaultScript = u"Video Display.rss";
+
+    // Before the sources exist: every source keeps its script (the default
+    // one when it has none), and a fresh installation gets a first source on
+    // COM1.
+    static void Prepare(KRegistry& settings, bool configLoaded);
+
+    // Creates a source for every source group of the settings; scripts are
+    // found in folder. Packets go to packets, remote lines to remote.
+    TSources(KRegistry& settings, const std::string& folder, TPacketSink* packets, TRemoteHandler* remote);
+    ~TSources() override;
+
+    void Poll();
+    // "Not Loaded", "Not Running", "Not Connected" or "Running".
+    const KString& SourceStatus(const KRGroup& group);
+
+    void DeliverPacket(TFields& definition) override;
+    void TraceChar(const TScript& source, KChar c) override;
+    void TraceEvent(const TScript& source, const KString& text) override;
+
+    KRegistry& Settings() { return settings_; }
+    const std::string& Folder() const { return folder_; }
+    const KStreamMenu& SourceChannels() const { return sourceChannels_; }
+    const KList& List() const { return sources_; }
+    int32_t BufferCapacity() const;
+    // Gives every definition its index among all sources' definitions.
+    void Renumber();
+    // Takes the serial port of spec away from every other source.
+    void ReleasePort(const KString& spec, KRString& taker);
+
+private:
+    static bool DebugPortHook(KRString& setting, const KString& value, void* data);
+    void ApplyDebugPort(const KString& spec);
+    void WriteTrace(const KString& text);
+    void NewTraceLine();
+    void ReadCommands();
+    bool Passes(const TScript& source) const { return filter_ < 0 || filter_ == source.SourcePosition(); }
+
+    KRegistry& settings_;
+    std::string folder_;
+    TPacketSink* packets_;
+    TRemoteHandler* remote_;
+    KStreamMenu sourceChannels_;
+    KList sources_;
+    bool debugActive_ = false;
+    std::unique_ptr<KStream> debug_;
+    KStreamMenu debugChannels_;
+    KRString* debugSetting_ = nullptr;
+    int32_t filter_ = -1;
+    int32_t traceCount_ = 0;
+    int32_t lineBudget_ = 0;
+    KString traceText_{63, 1023};
+};
