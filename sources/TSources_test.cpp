@@ -1,0 +1,221 @@
+#include "TSources.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "KEvent.h"
+#include "KSerialPort.h"
+#include "KTestSupport.h"
+#include "KUtf8.h"
+#include "TDefaultSettings.h"
+
+namespace {
+
+const char kScript[] =
+    ";;Results\nheader=\\02,length=1\ntrailer=\\03,length=1\ntextfield=Text,stop=\\0d\n";
+
+struct Packets : TPacketSink, TRemoteHandler {
+    void DeliverPacket(TFields& d) override {
+        seen.push_back(KUtf8Of(d.name) + "#" + std::to_string(d.DefinitionIndex()) + "=" +
+                       KUtf8Of(d.FirstField()->value));
+    }
+    void ExecuteRemote(const TScript&, const KString& line) override { seen.push_back("remote " + KUtf8Of(line)); }
+    std::vector<std::string> seen;
+};
+
+int Connect(uint16_t port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (int i = 0; i < 200; ++i) {
+        if (connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) break;
+        usleep(5000);
+    }
+    fcntl(fd, F_SETFL, O_NONBLOCK);
+    return fd;
+}
+
+class SourcesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ApplyDefaultSettings(settings);
+        folder.Put("Video Display.rss", kScript);
+        folder.Put("Other.rss", ";;Other\nheader=#,length=1\nbodylength=2\ntextfield=T,length=2\n");
+    }
+    void TearDown() override {
+        KRegistry none;
+        KSerialPorts::Program().Enumerate(none, true);
+    }
+    void Source(int n, const std::string& name, const std::string& script, const std::string& port) {
+        const std::string g = "Sources\\" + std::to_string(n) + "\\";
+        Apply(g + ":=");
+        Apply(g + "Name:String=" + name);
+        Apply(g + "Script:String=" + script);
+        Apply(g + "SerialPort:String=" + port);
+        Apply(g + "CharMode:Int=0");
+    }
+    void Apply(const std::string& line) { settings.ApplyLine(KTestText(line)); }
+    std::string Value(const std::string& path) { return KUtf8Of(settings.StringOf(KTestText(path))); }
+    KRGroup& Group(int n) { return *settings.FindGroup(KTestText("\\Sources\\" + std::to_string(n) + "\\")); }
+    std::string Status(TSources& s, int n) { return KUtf8Of(s.SourceStatus(Group(n))); }
+    // Polls until the condition holds or a few seconds pass.
+    template <typename F>
+    bool PollUntil(TSources& s, F done) {
+        for (int i = 0; i < 3000; ++i) {
+            s.Poll();
+            if (done()) return true;
+            usleep(1000);
+        }
+        return false;
+    }
+
+    KRegistry settings;
+    KTestFolder folder;
+    Packets packets;
+};
+
+TEST_F(SourcesTest, FirstStartGetsASourceOnCom1AndScriptsAreKept) {
+    Source(3, "Kept", "Other.rss", "0");
+    Source(4, "Empty", "", "0");
+    Apply("Sources\\abc\\:=");  // not a source group
+    Apply("Sources\\abc\\Script:String=x");
+    TSources::Prepare(settings, false);
+    EXPECT_EQ(Value("\\Sources\\3\\Script"), "Other.rss");
+    EXPECT_EQ(Value("\\Sources\\4\\Script"), "Video Display.rss");
+    EXPECT_EQ(Value("\\Sources\\5\\Name"), "Source");
+    EXPECT_EQ(Value("\\Sources\\5\\SerialPort"), "1,9600,8,N,1.0");
+    EXPECT_EQ(Value("\\Sources\\5\\Script"), "Video Display.rss");
+    TSources sources(settings, folder.Path(), &packets, &packets);
+    ASSERT_EQ(sources.List().Count(), 3);
+    EXPECT_EQ(Status(sources, 3), "Not Running");
+    EXPECT_EQ(Status(sources, 5), "Not Connected");  // there is no COM1 here
+    // Definitions are numbered across sources in list order.
+    auto* third = static_cast<TSource*>(sources.List().Tail());
+    EXPECT_EQ(static_cast<TFields*>(third->script.Definitions().Head())->DefinitionIndex(), 2);
+}
+
+TEST_F(SourcesTest, AMissingConfiguredScriptFallsBackAndScriptChanges) {
+    Source(1, "One", "Missing.rss", "0");
+    TSources::Prepare(settings, true);
+    TSources sources(settings, folder.Path(), &packets, &packets);
+    ASSERT_EQ(sources.List().Count(), 1);
+    auto* source = static_cast<TSource*>(sources.List().Head());
+    EXPECT_EQ(Value("\\Sources\\1\\Script"), "Missing.rss");  // the user's choice stays
+    EXPECT_EQ(KUtf8Of(static_cast<TFields*>(source->script.Definitions().Head())->name), "Results");
+    Apply("Sources\\1\\Script:String=Other.rss");
+    EXPECT_EQ(KUtf8Of(static_cast<TFields*>(source->script.Definitions().Head())->name), "Other");
+    TFields* before = static_cast<TFields*>(source->script.Definitions().Head());
+    Apply("Sources\\1\\Script:String=Other.rss");  // the same text does not reload
+    EXPECT_EQ(source->script.Definitions().Head(), before);
+    Apply("Sources\\1\\Script:String=Gone.rss");  // a missing file keeps the definitions
+    EXPECT_EQ(source->script.Definitions().Head(), before);
+    EXPECT_EQ(Value("\\Sources\\1\\Script"), "Gone.rss");
+    // A group without the settings of a source is not loaded.
+    Apply("Sources\\2\\:=");
+    Apply("Sources\\2\\Name:String=Half");
+    EXPECT_EQ(Status(sources, 2), "Not Loaded");
+}
+
+TEST_F(SourcesTest, ChoosingAPortTakesItFromAnotherSource) {
+    termios raw{};
+    cfmakeraw(&raw);
+    int master, slave;
+    char name[256];
+    ASSERT_EQ(openpty(&master, &slave, name, &raw, nullptr), 0);
+    Apply(std::string("SerialPort\\Devices\\1:String=") + name);
+    KSerialPorts::Program().Enumerate(settings, false);
+    Source(1, "First", "Video Display.rss", "1,19200,7,E,1.0,500");
+    Source(2, "Second", "Video Display.rss", "-1,127.0.0.1,1");
+    TSources sources(settings, folder.Path(), &packets, &packets);
+    EXPECT_EQ(Status(sources, 1), "Running");
+    Apply("Sources\\2\\SerialPort:String=1,9600,8,N,1.0");
+    EXPECT_EQ(Value("\\Sources\\1\\SerialPort"), "0,19200,7,E,1.0");
+    EXPECT_EQ(Status(sources, 1), "Not Running");
+    EXPECT_EQ(Status(sources, 2), "Running");
+    ASSERT_EQ(write(master, "\x02" "com1\r\x03", 7), 7);
+    EXPECT_TRUE(PollUntil(sources, [&] { return !packets.seen.empty(); }));
+    EXPECT_EQ(packets.seen[0], "Results#1=com1");
+    close(master);
+    close(slave);
+}
+
+TEST_F(SourcesTest, DebugPortShowsTheTrace) {
+    Source(1, "Timer", "Video Display.rss", "-2,127.0.0.1,47931");
+    Source(2, "Other", "Video Display.rss", "-2,127.0.0.1,47932");
+    Apply("Sources\\DebugPort:String=-2,127.0.0.1,47933");
+    TSources sources(settings, folder.Path(), &packets, &packets);
+    const int timer = Connect(47931);
+    const int other = Connect(47932);
+    const int debug = Connect(47933);
+    ASSERT_TRUE(PollUntil(sources, [&] { return Status(sources, 1) == "Running" && Status(sources, 2) == "Running"; }));
+    for (int i = 0; i < 20; ++i) sources.Poll();  // the debug client is accepted
+    ASSERT_EQ(write(timer, "\x02" "AB\r\x03", 5), 5);
+    ASSERT_TRUE(PollUntil(sources, [&] { return packets.seen.size() == 1; }));
+    std::string trace;
+    char buf[4096];
+    for (int i = 0; i < 200 && trace.size() < 96; ++i) {
+        const ssize_t n = read(debug, buf, sizeof buf);
+        if (n > 0) trace.append(buf, static_cast<size_t>(n));
+        usleep(1000);
+    }
+    EXPECT_EQ(trace,
+              "\r\n000000:[02]\r\n000001:{Timer Results HDR}\r\n000001:AB[0D][03]"
+              "\r\n000005:{Timer Results BDY TRL}\r\n000005:");
+    // Typing 2 limits the trace to the second source, with an echo.
+    ASSERT_EQ(write(debug, "2", 1), 1);
+    for (int i = 0; i < 20; ++i) sources.Poll();
+    ASSERT_EQ(write(timer, "x", 1), 1);
+    ASSERT_EQ(write(other, "y", 1), 1);
+    ASSERT_TRUE(PollUntil(sources, [&] { return true; }));
+    for (int i = 0; i < 50; ++i) sources.Poll();
+    trace.clear();
+    for (int i = 0; i < 100; ++i) {
+        const ssize_t n = read(debug, buf, sizeof buf);
+        if (n > 0) trace.append(buf, static_cast<size_t>(n));
+        usleep(1000);
+    }
+    EXPECT_EQ(trace, "2y");
+    close(timer);
+    close(other);
+    close(debug);
+}
+
+TEST_F(SourcesTest, NoClientNoTraceAndLongEventsStartNewLines) {
+    Source(1, std::string(40, 'S'), "Video Display.rss", "-2,127.0.0.1,47941");
+    Apply("Sources\\DebugPort:String=-2,127.0.0.1,47942");
+    TSources sources(settings, folder.Path(), &packets, &packets);
+    const int timer = Connect(47941);
+    ASSERT_TRUE(PollUntil(sources, [&] { return Status(sources, 1) == "Running"; }));
+    ASSERT_EQ(write(timer, "\x02" "z\r\x03", 4), 4);  // traced to nobody: the count stays 0
+    ASSERT_TRUE(PollUntil(sources, [&] { return packets.seen.size() == 1; }));
+    const int debug = Connect(47942);
+    for (int i = 0; i < 20; ++i) sources.Poll();
+    ASSERT_EQ(write(timer, "\x02" "z\r\x03", 4), 4);
+    ASSERT_TRUE(PollUntil(sources, [&] { return packets.seen.size() == 2; }));
+    std::string trace;
+    char buf[4096];
+    for (int i = 0; i < 200 && trace.find("TRL}") == std::string::npos; ++i) {
+        const ssize_t n = read(debug, buf, sizeof buf);
+        if (n > 0) trace.append(buf, static_cast<size_t>(n));
+        usleep(1000);
+    }
+    const std::string name(40, 'S');
+    // A 56-character event fits; the text after it still starts a line.
+    EXPECT_EQ(trace.substr(0, 13), "\r\n000000:[02]");
+    EXPECT_NE(trace.find("\r\n000001:{" + name + " Results HDR}\r\n000001:z[0D][03]"), std::string::npos) << trace;
+    close(timer);
+    close(debug);
+}
+
+}  // namespace
