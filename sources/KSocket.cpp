@@ -49,6 +49,11 @@ sockaddr_in KSocket::Address(uint32_t address, uint16_t port) {
     return a;
 }
 
+int32_t KSocket::Buffered() {
+    if (const uint8_t* next = TakeReadWindow()) receiveNext_ = static_cast<int32_t>(next - receive_.get());
+    return receiveFill_ - receiveNext_;
+}
+
 void KSocket::DropReceived() {
     TakeReadWindow();
     receiveFill_ = receiveNext_ = 0;
@@ -112,9 +117,10 @@ int KTCPSocket::OpenChannel(const KString& text) {
     return 0;
 }
 
+// What was received before a reconnection stays to be read: it arrived while
+// connected.
 bool KTCPSocket::Connect(uint32_t address, uint16_t port) {
     CloseFd(fd_);
-    DropReceived();
     fd_ = NewSocket(SOCK_STREAM);
     if (fd_ < 0) return false;
     ApplyOptions(fd_);
@@ -168,16 +174,15 @@ bool KTCPSocket::IsOpen() {
         const int client = accept4(listen_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (client >= 0) {
             CloseFd(fd_);
-            DropReceived();
             fd_ = client;
             ApplyOptions(fd_);
             state_ = kConnected;
         }
     }
     if (state_ == kConnecting && fd_ < 0) Lost();
-    if (fd_ < 0 || state_ == kNoConnection) return false;
+    if (fd_ < 0 || state_ == kNoConnection) return Buffered() > 0;
     pollfd p{fd_, static_cast<short>(state_ == kConnecting ? POLLOUT : POLLIN), 0};
-    if (poll(&p, 1, 0) <= 0) return state_ == kConnected;
+    if (poll(&p, 1, 0) <= 0) return state_ == kConnected || Buffered() > 0;
     if (state_ == kConnecting) {
         int error = 0;
         socklen_t size = sizeof error;
@@ -187,12 +192,13 @@ bool KTCPSocket::IsOpen() {
         } else {
             Lost();
         }
-        return state_ == kConnected;
+        return state_ == kConnected || Buffered() > 0;
     }
     uint8_t byte;
     const ssize_t peeked = recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
     if (peeked == 0 || (peeked < 0 && !WouldBlock())) Lost();
-    return state_ == kConnected;
+    // Bytes that came before the connection ended can still be read.
+    return state_ == kConnected || Buffered() > 0;
 }
 
 int32_t KTCPSocket::Receive(uint8_t* free, int32_t room) {

@@ -32,6 +32,8 @@ public:
     void Close() override;
 
     int32_t ReceiveSize() const { return receiveSize_; }
+    // Bytes received and not yet read.
+    int32_t Buffered();
     int32_t SendSize() const { return sendSize_; }
 
 protected:

@@ -105,6 +105,16 @@ TEST(KTCPSocket, NewestClientReplacesTheOld) {
     close(second);
 }
 
+TEST(KTCPSocket, BytesSentBeforeThePeerClosesAreRead) {
+    KTCPSocket server(16, true);  // a small buffer: most bytes wait in the socket
+    ASSERT_TRUE(server.OpenChannel(Spec("-2,127.0.0.1,0")));
+    const int raw = RawConnect(server.ListeningPort());
+    const std::string words(200, 'w');
+    ASSERT_EQ(write(raw, words.data(), words.size()), static_cast<ssize_t>(words.size()));
+    close(raw);
+    EXPECT_EQ(ReadFor(server, words.size()), words);
+}
+
 TEST(KTCPSocket, FailuresAndPartialValues) {
     KTCPSocket none(2048, true);
     EXPECT_FALSE(none.OpenChannel(Spec("-1,127.0.0.1")));  // no port
