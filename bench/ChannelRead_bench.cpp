@@ -2,7 +2,6 @@
 // nothing has arrived. Reading must never wait.
 
 #include <benchmark/benchmark.h>
-
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>

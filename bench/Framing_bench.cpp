@@ -22,11 +22,19 @@ struct Count : TPacketSink, TRemoteHandler {
 std::string Stream() {
     std::string s;
     for (int i = 0; s.size() < (1u << 20); ++i) {
-        s += "\x02" "C  0:12." + std::to_string(10 + i % 90) + "\r\x03";
-        if (i % 10 == 0) s += "\x02" "H10" + std::to_string(10 + i % 90) + "Men 100m Freestyle\r\x03";
+        s += "\x02"
+             "C  0:12." +
+             std::to_string(10 + i % 90) + "\r\x03";
+        if (i % 10 == 0)
+            s += "\x02"
+                 "H10" +
+                 std::to_string(10 + i % 90) + "Men 100m Freestyle\r\x03";
         if (i % 3 == 0) {
-            s += "\x02" "L" + std::to_string(i % 8) + " 1Jonathan Smith      USA 52.31\r\x03";
-            s += "\x02" "S00120034";
+            s += "\x02"
+                 "L" +
+                 std::to_string(i % 8) + " 1Jonathan Smith      USA 52.31\r\x03";
+            s += "\x02"
+                 "S00120034";
         }
         if (i % 50 == 0) s += "Command=LayoutDraw;Name=Results\n";
     }
@@ -53,10 +61,11 @@ void BM_FrameResults(benchmark::State& state) {
     run();  // warm
     const uint64_t before = AllocationCount();
     for (auto _ : state) run();
-    const double chars = static_cast<double>(bytes.size()) * static_cast<double>(state.iterations());
+    const double chars =
+        static_cast<double>(bytes.size()) * static_cast<double>(state.iterations());
     // Each pass copies the input into a fresh stream: one allocation per pass.
-    state.counters["allocs_per_char"] =
-        benchmark::Counter(static_cast<double>(AllocationCount() - before - state.iterations()) / chars);
+    state.counters["allocs_per_char"] = benchmark::Counter(
+        static_cast<double>(AllocationCount() - before - state.iterations()) / chars);
     state.counters["chars_per_second"] = benchmark::Counter(chars, benchmark::Counter::kIsRate);
     state.counters["packets"] = static_cast<double>(count.packets);
 }

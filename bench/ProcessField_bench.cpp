@@ -24,8 +24,12 @@ void RunProcess(benchmark::State& state, const char16_t* value, const char16_t* 
         static_cast<double>(AllocationCount() - before) / static_cast<double>(state.iterations()));
 }
 
-void BM_TimeOfDay(benchmark::State& state) { RunProcess(state, u"0930  lane 4 heat 12", u"%.2s:%.2s"); }
-void BM_PacketCounter(benchmark::State& state) { RunProcess(state, u"0930  lane 4 heat 12", u"\\X3\\U2\\O9"); }
+void BM_TimeOfDay(benchmark::State& state) {
+    RunProcess(state, u"0930  lane 4 heat 12", u"%.2s:%.2s");
+}
+void BM_PacketCounter(benchmark::State& state) {
+    RunProcess(state, u"0930  lane 4 heat 12", u"\\X3\\U2\\O9");
+}
 void BM_TrimAndPad(benchmark::State& state) {
     RunProcess(state, u"   Smith, John      ", u"%s\\L0\\P0\\X20\\R0\\I0");
 }

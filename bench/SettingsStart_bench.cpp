@@ -2,7 +2,6 @@
 // language file, as the program does each time it starts.
 
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <cstdlib>

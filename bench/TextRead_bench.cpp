@@ -2,7 +2,6 @@
 // GetChar, the way scripts and settings files are read.
 
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,7 +19,8 @@ const std::string& TextFile() {
         std::string p = "/tmp/tessaron-bench-text-" + std::to_string(getpid());
         FILE* f = std::fopen(p.c_str(), "wb");
         const char line[] = "textfield=Lane 4 Time,length=8,process=%.2s:%.2s.%.2s\r\n";
-        for (size_t n = 0; n < kFileSize; n += sizeof line - 1) std::fwrite(line, 1, sizeof line - 1, f);
+        for (size_t n = 0; n < kFileSize; n += sizeof line - 1)
+            std::fwrite(line, 1, sizeof line - 1, f);
         std::fclose(f);
         return p;
     }();

@@ -15,7 +15,9 @@ KBufferedFile::KBufferedFile(const KString& path, int32_t bufferSize) : KBuffere
 }
 
 // The file's own destructor would close without this class's buffer.
-KBufferedFile::~KBufferedFile() { Close(); }
+KBufferedFile::~KBufferedFile() {
+    Close();
+}
 
 int KBufferedFile::SetDirection(int direction) {
     SyncWindow();
@@ -87,12 +89,14 @@ void KBufferedFile::FlushBuffer() {
     }
     offset_ += pos_;
     valid_ = pos_ = 0;
-    if (filePosition != offset_ && RawSeek(offset_, SEEK_SET) < 0) throw KXStream(kErrFileAccess, 0);
+    if (filePosition != offset_ && RawSeek(offset_, SEEK_SET) < 0)
+        throw KXStream(kErrFileAccess, 0);
 }
 
 int64_t KBufferedFile::GetSize() {
     SyncWindow();
-    return std::max(KFile::GetSize(), offset_ + valid_); }
+    return std::max(KFile::GetSize(), offset_ + valid_);
+}
 
 void KBufferedFile::SetLength(int64_t n) {
     FlushBuffer();

@@ -8,7 +8,7 @@
 // so that value-by-value and character-by-character work stays off the
 // operating system.
 class KBufferedFile : public KFile {
-public:
+  public:
     static constexpr int32_t kDefaultSize = 4096;
 
     explicit KBufferedFile(int32_t bufferSize = kDefaultSize);
@@ -30,10 +30,11 @@ public:
     // logical position.
     void FlushBuffer() override;
 
-private:
+  private:
     // Takes back the bytes text decoding consumed from the buffer.
     void SyncWindow() {
-        if (const uint8_t* next = TakeReadWindow()) pos_ = static_cast<int32_t>(next - buffer_.get());
+        if (const uint8_t* next = TakeReadWindow())
+            pos_ = static_cast<int32_t>(next - buffer_.get());
     }
 
     int32_t size_;

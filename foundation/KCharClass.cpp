@@ -38,11 +38,13 @@ constexpr CaseMaps kCaseMaps = BuildCaseMaps();
 bool KIsWhiteSpace(KChar c) {
     if (c <= 0x20) return c == 0x20 || (c >= 0x09 && c <= 0x0D);
     if (c < 0xA0) return false;
-    return c == 0xA0 || (c >= 0x2000 && c <= 0x200B) || c == 0x2028 || c == 0x2029 ||
-           c == 0x3000 || c == 0xFEFF;
+    return c == 0xA0 || (c >= 0x2000 && c <= 0x200B) || c == 0x2028 || c == 0x2029 || c == 0x3000 ||
+           c == 0xFEFF;
 }
 
-bool KIsHexDigit(KChar c) { return KDigitValue(c) >= 0; }
+bool KIsHexDigit(KChar c) {
+    return KDigitValue(c) >= 0;
+}
 
 int KDigitValue(KChar c) {
     if (c >= u'0' && c <= u'9') return c - u'0';
@@ -51,5 +53,9 @@ int KDigitValue(KChar c) {
     return -1;
 }
 
-KChar KToLower(KChar c) { return kCaseMaps.lower[c]; }
-KChar KToUpper(KChar c) { return kCaseMaps.upper[c]; }
+KChar KToLower(KChar c) {
+    return kCaseMaps.lower[c];
+}
+KChar KToUpper(KChar c) {
+    return kCaseMaps.upper[c];
+}

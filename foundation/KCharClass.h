@@ -7,7 +7,9 @@
 using KChar = char16_t;
 
 bool KIsWhiteSpace(KChar c);
-inline bool KIsDigit(KChar c) { return c >= u'0' && c <= u'9'; }
+inline bool KIsDigit(KChar c) {
+    return c >= u'0' && c <= u'9';
+}
 bool KIsHexDigit(KChar c);
 // Value of a hexadecimal (or decimal) digit; -1 for anything else.
 int KDigitValue(KChar c);

@@ -60,10 +60,12 @@ void KResolveDataName(const KString& folder, const KString& name, KString& out) 
     size_t from = 0;
     while (from <= rest.size()) {
         size_t slash = rest.find('/', from);
-        std::string step = rest.substr(from, slash == std::string::npos ? std::string::npos : slash - from);
+        std::string step =
+            rest.substr(from, slash == std::string::npos ? std::string::npos : slash - from);
         from = slash == std::string::npos ? rest.size() + 1 : slash + 1;
         if (step.empty()) {
-            if (slash != std::string::npos && (resolved.empty() || resolved.back() != '/')) resolved += '/';
+            if (slash != std::string::npos && (resolved.empty() || resolved.back() != '/'))
+                resolved += '/';
             continue;
         }
         std::string found;

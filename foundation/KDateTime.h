@@ -7,7 +7,7 @@
 
 // A local date and time; all fields -1 while unset.
 class KDateTime {
-public:
+  public:
     KDateTime() = default;
     // The current local time.
     static KDateTime Now();

@@ -7,7 +7,7 @@
 // A manual-reset event, not signalled when created. Every operation on an
 // event that was not created does nothing (Wait answers false).
 class KEvent {
-public:
+  public:
     bool Create() {
         created_ = true;
         return true;
@@ -20,7 +20,7 @@ public:
     // the event was signalled.
     bool Wait(int32_t timeout);
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool created_ = false;

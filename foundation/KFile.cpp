@@ -32,9 +32,13 @@ bool ReplaceAll(KString& s, KChar c, const char16_t* set) {
 
 }  // namespace
 
-KFile::~KFile() { KFile::Close(); }
+KFile::~KFile() {
+    KFile::Close();
+}
 
-std::string KFile::NativePath() const { return KUtf8Of(path_); }
+std::string KFile::NativePath() const {
+    return KUtf8Of(path_);
+}
 
 void KFile::Close() {
     if (IsOpen()) {
@@ -89,7 +93,8 @@ int64_t KFile::RawRead(void* buffer, int64_t n) {
 int64_t KFile::RawWrite(const void* buffer, int64_t n) {
     int64_t done = 0;
     while (done < n) {
-        ssize_t put = write(fd_, static_cast<const char*>(buffer) + done, static_cast<size_t>(n - done));
+        ssize_t put =
+            write(fd_, static_cast<const char*>(buffer) + done, static_cast<size_t>(n - done));
         if (put < 0 && errno == EINTR) continue;
         if (put <= 0) return done > 0 ? done : -1;
         done += put;
@@ -97,7 +102,9 @@ int64_t KFile::RawWrite(const void* buffer, int64_t n) {
     return done;
 }
 
-int64_t KFile::RawSeek(int64_t offset, int whence) { return lseek(fd_, offset, whence); }
+int64_t KFile::RawSeek(int64_t offset, int whence) {
+    return lseek(fd_, offset, whence);
+}
 
 void KFile::Read(void* buffer, int32_t n) {
     if (n <= 0) return;
@@ -128,7 +135,8 @@ int64_t KFile::GetSize() {
 }
 
 void KFile::SetLength(int64_t n) {
-    if (!IsOpen() || n < 0 || ftruncate(fd_, n) != 0 || GetSize() != n) throw KXStream(kErrFileAccess, 0);
+    if (!IsOpen() || n < 0 || ftruncate(fd_, n) != 0 || GetSize() != n)
+        throw KXStream(kErrFileAccess, 0);
 }
 
 int64_t KFile::Tell() {
@@ -143,7 +151,9 @@ void KFile::Seek(int64_t offset, int origin) {
     if (RawSeek(offset, whence) < 0) throw KXStream(kErrFileAccess, 0);
 }
 
-void KFile::SetPath(const KString& path) { path_.Assign(path); }
+void KFile::SetPath(const KString& path) {
+    path_.Assign(path);
+}
 
 void KFile::Assign(const KFile& other) {
     if (&other == this) return;
@@ -157,7 +167,9 @@ void KFile::SetDirectory(const KString& dir) {
     if (path_.CharAt(path_.Length() - 1) != u'/') path_.AppendChar(u'/');
 }
 
-void KFile::GetDirectory(KString& out) const { path_.SubString(out, 0, LastSeparator()); }
+void KFile::GetDirectory(KString& out) const {
+    path_.SubString(out, 0, LastSeparator());
+}
 
 int32_t KFile::ExtensionDot() const {
     const int32_t dot = path_.FindLast(u'.');
@@ -202,9 +214,13 @@ void KFile::AppendDirectory(const KString& sub) {
     path_.Insert(insert, at);
 }
 
-bool KFile::IsAbsolute(const KString& s) { return s.CharAt(0) == u'/'; }
+bool KFile::IsAbsolute(const KString& s) {
+    return s.CharAt(0) == u'/';
+}
 
-bool KFile::ReplaceInvalidPathChars(KString& s, KChar c) { return ReplaceAll(s, c, u"\\*?\"<>|"); }
+bool KFile::ReplaceInvalidPathChars(KString& s, KChar c) {
+    return ReplaceAll(s, c, u"\\*?\"<>|");
+}
 
 bool KFile::ReplaceInvalidNameChars(KString& s, KChar c) {
     bool changed = ReplaceAll(s, c, u"\\*?\"<>|/:");
@@ -226,7 +242,9 @@ bool KFile::GetAttributes(uint32_t* out) const {
     return true;
 }
 
-bool KFile::IsReadOnly() const { return Exists() && access(NativePath().c_str(), W_OK) != 0; }
+bool KFile::IsReadOnly() const {
+    return Exists() && access(NativePath().c_str(), W_OK) != 0;
+}
 
 bool KFile::DirectoryExists() const {
     KString dir(path_.Length());
@@ -289,10 +307,12 @@ bool KFile::CreateDirectories(bool all) const {
     const std::string native = KUtf8Of(dir);
     auto make = [](const std::string& d) {
         struct stat st;
-        return mkdir(d.c_str(), 0777) == 0 || (errno == EEXIST && stat(d.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+        return mkdir(d.c_str(), 0777) == 0 ||
+               (errno == EEXIST && stat(d.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
     };
     if (!all) return make(native);
-    for (size_t slash = native.find('/', 1); slash != std::string::npos; slash = native.find('/', slash + 1))
+    for (size_t slash = native.find('/', 1); slash != std::string::npos;
+         slash = native.find('/', slash + 1))
         if (!make(native.substr(0, slash))) return false;
     return make(native);
 }

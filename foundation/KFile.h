@@ -9,7 +9,7 @@
 // A stream over an operating-system file, and the program's path-name object
 // ('/' separates folders).
 class KFile : public KStream {
-public:
+  public:
     // Open modes: access bits and sharing bits (sharing is recorded; POSIX
     // files have no mandatory sharing).
     enum : int { kRead = 1, kWrite = 2, kReadWrite = 3, kShareRead = 0x100, kShareWrite = 0x200 };
@@ -75,7 +75,7 @@ public:
     // The path as the operating system takes it.
     std::string NativePath() const;
 
-protected:
+  protected:
     // One read or write of the operating system: the bytes moved (0 at the
     // end of the file), or -1 on failure.
     int64_t RawRead(void* buffer, int64_t n);
@@ -83,7 +83,7 @@ protected:
     int64_t RawSeek(int64_t offset, int whence);
     int fd() const { return fd_; }
 
-private:
+  private:
     // Index of the last '/' in the path, -1 when none.
     int32_t LastSeparator() const { return path_.FindLast(u'/'); }
     // Index of the extension's dot, -1 when the path has no extension.

@@ -6,7 +6,7 @@
 // A registered file type: extension (without the dot) and type name, used
 // for the filters of file dialogs.
 class KFileExtension : public KListItem {
-public:
+  public:
     KFileExtension(const KString& extension, const KString& typeName)
         : extension(extension), typeName(typeName) {}
     const char* ClassName() const override { return "KFileExtension"; }

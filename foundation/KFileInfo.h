@@ -11,7 +11,7 @@ void KFileTimes(const std::string& path, KDateTime* created, KDateTime* written)
 // Enumerates the entries of a folder that match the name part of a path,
 // which may hold the wildcards * and ? (letter case ignored).
 class KFileInfo {
-public:
+  public:
     KFileInfo() = default;
     KFileInfo(const KFileInfo&) = delete;
     KFileInfo& operator=(const KFileInfo&) = delete;
@@ -25,7 +25,7 @@ public:
     KDateTime creationTime;
     KDateTime lastWriteTime;
 
-private:
+  private:
     DIR* search_ = nullptr;
     bool started_ = false;
     std::string folder_;

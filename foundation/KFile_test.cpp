@@ -1,7 +1,6 @@
 #include "KFile.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,12 +23,16 @@
 
 namespace {
 
-KString Str(const std::string& utf8) { return KTestText(utf8); }
+KString Str(const std::string& utf8) {
+    return KTestText(utf8);
+}
 
-std::string Utf8(const KString& s) { return KUtf8Of(s); }
+std::string Utf8(const KString& s) {
+    return KUtf8Of(s);
+}
 
 class FileTest : public ::testing::Test {
-protected:
+  protected:
     std::string Path(const std::string& name) const { return folder.Path(name); }
     void Put(const std::string& name, const std::string& bytes) const { folder.Put(name, bytes); }
     std::string Get(const std::string& name) const { return folder.Get(name); }
@@ -168,7 +171,9 @@ TEST_F(FileTest, TextAndValueReadsShareThePosition) {
 }
 
 TEST_F(FileTest, WrittenTextKeepsTheEncodingItWasReadIn) {
-    Put("utf16.cfg", std::string("\xFF\xFE" "x\0\r\0\n\0", 8));
+    Put("utf16.cfg", std::string("\xFF\xFE"
+                                 "x\0\r\0\n\0",
+                                 8));
     KBufferedFile in(Str(Path("utf16.cfg")));
     in.Open(KFile::kRead, false);
     while (in.Peek()) in.GetChar();
@@ -179,7 +184,9 @@ TEST_F(FileTest, WrittenTextKeepsTheEncodingItWasReadIn) {
     out.WriteBOM();
     out.WriteText(KString(u"y\n"));
     out.Close();
-    EXPECT_EQ(Get("copy.cfg"), std::string("\xFF\xFE" "y\0\r\0\n\0", 8));
+    EXPECT_EQ(Get("copy.cfg"), std::string("\xFF\xFE"
+                                           "y\0\r\0\n\0",
+                                           8));
 }
 
 TEST_F(FileTest, FileSystemOperations) {
@@ -241,10 +248,11 @@ TEST_F(FileTest, AtomicSaveReplacesOrLeavesTheOldFile) {
     Put("tessaron.cfg", "old settings\n");
     chmod(Path("tessaron.cfg").c_str(), 0640);
     const KString target = Str(Path("tessaron.cfg"));
-    EXPECT_THROW(KSaveAtomically(target, [](KStream& s) {
-                     s.Write("half of the new", 15);
-                     throw KXStream(kErrFileWrite, 0);
-                 }),
+    EXPECT_THROW(KSaveAtomically(target,
+                                 [](KStream& s) {
+                                     s.Write("half of the new", 15);
+                                     throw KXStream(kErrFileWrite, 0);
+                                 }),
                  KXStream);
     EXPECT_EQ(Get("tessaron.cfg"), "old settings\n");
 

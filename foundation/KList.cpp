@@ -8,7 +8,9 @@ KListItem::~KListItem() {
     if (owner_) owner_->Remove(this);
 }
 
-int32_t KListItem::IndexInOwner() const { return owner_ ? owner_->IndexOf(this) : -1; }
+int32_t KListItem::IndexInOwner() const {
+    return owner_ ? owner_->IndexOf(this) : -1;
+}
 
 void KList::Link(KListItem* item, KListItem* prev, KListItem* next) {
     item->owner_ = this;

@@ -15,7 +15,7 @@ using KItemFactory = std::function<KListItem*(const KString& className)>;
 // An intrusive doubly linked list that owns its items. Inserting a null item
 // or one that already has an owner does nothing (an index result is -1).
 class KList {
-public:
+  public:
     static constexpr uint32_t kTag = 0x00010007;
 
     KList() = default;
@@ -47,12 +47,12 @@ public:
     // Destroys the current items, then reads a list written by WriteList.
     void ReadList(KStream& stream, const KItemFactory& factory, bool withClassNames);
 
-protected:
+  protected:
     static bool Insertable(const KListItem* item) { return item && !item->owner_; }
     // Links a free item between prev and next (either may be null).
     void Link(KListItem* item, KListItem* prev, KListItem* next);
 
-private:
+  private:
     int32_t count_ = 0;
     KListItem* head_ = nullptr;
     KListItem* tail_ = nullptr;

@@ -9,7 +9,7 @@ class KList;
 // An object that lives in a KList carries its own links. Destroying an item
 // first takes it out of its list.
 class KListItem : public KPersistent {
-public:
+  public:
     KListItem() = default;
     KListItem(const KListItem&) = delete;
     KListItem& operator=(const KListItem&) = delete;
@@ -24,7 +24,7 @@ public:
     KListItem* Next() const { return next_; }
     KListItem* Prev() const { return prev_; }
 
-private:
+  private:
     friend class KList;
     KList* owner_ = nullptr;
     KListItem* next_ = nullptr;
@@ -33,7 +33,7 @@ private:
 
 // An item that can be kept in an order of its own choosing.
 class KSortedListItem : public KListItem {
-public:
+  public:
     const char* ClassName() const override { return "KSortedListItem"; }
     virtual bool IsAfter(const KSortedListItem&) const { return true; }
 };

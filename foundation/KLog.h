@@ -6,7 +6,7 @@
 // The program's log: time-stamped entries appended to one file, from any
 // thread. A log that stayed empty is deleted when it closes.
 class KLog : private KMutex {
-public:
+  public:
     // Opens (or creates) the file and goes to its end; a file that cannot be
     // opened leaves the log closed and every entry ignored.
     explicit KLog(const KString& path);
@@ -18,6 +18,6 @@ public:
     void Write(const KString& message, KChar category = 0);
     bool IsOpen() { return file_.IsOpen(); }
 
-private:
+  private:
     KFile file_;
 };

@@ -7,7 +7,7 @@
 // A stream over bytes in memory: reads consume the bytes from the front,
 // writes append to them.
 class KMemoryStream : public KStream {
-public:
+  public:
     KMemoryStream() = default;
     explicit KMemoryStream(std::string bytes) : bytes_(std::move(bytes)) {}
 
@@ -19,7 +19,7 @@ public:
     // Bytes written so far, dropping any the stream still had to read.
     std::string TakeBytes();
 
-private:
+  private:
     // Takes back the bytes text decoding consumed through the read window.
     void SyncWindow();
 

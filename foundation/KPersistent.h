@@ -4,7 +4,7 @@ class KStream;
 
 // Anything that can write itself to a stream and read itself back.
 class KPersistent {
-public:
+  public:
     virtual ~KPersistent() = default;
     virtual void Read(KStream&) {}
     virtual void Write(KStream&) const {}

@@ -4,7 +4,7 @@
 
 // An item of a KSparseArray, found by its integer key.
 class KSparseArrayItem : public KListItem {
-public:
+  public:
     explicit KSparseArrayItem(int32_t key = -1) : key_(key) {}
     const char* ClassName() const override { return "KSparseArrayItem"; }
     int32_t IndexInOwner() const override { return key_; }
@@ -14,14 +14,14 @@ public:
         if (!Owner()) key_ = key;
     }
 
-private:
+  private:
     int32_t key_;
 };
 
 // A list kept in key order. A cursor stays at the last item found or inserted,
 // so walking keys in increasing order costs one step per access.
 class KSparseArray : public KList {
-public:
+  public:
     // Inserts a KSparseArrayItem in key order; returns its key.
     int32_t Add(KListItem* item) override;
     int32_t IndexOf(const KListItem* item) const override;
@@ -31,7 +31,9 @@ public:
     void TakeAll(KList&) override {}
     void Reset() override;
 
-private:
-    static int32_t KeyOf(const KListItem* item) { return static_cast<const KSparseArrayItem*>(item)->Key(); }
+  private:
+    static int32_t KeyOf(const KListItem* item) {
+        return static_cast<const KSparseArrayItem*>(item)->Key();
+    }
     mutable KListItem* cursor_ = nullptr;
 };

@@ -30,8 +30,12 @@ int KStream::SetDirection(int direction) {
     return direction;
 }
 
-void KStream::Read(void*, int32_t) { throw KXStream(kErrFileRead, 0); }
-void KStream::Write(const void*, int32_t) { throw KXStream(kErrFileWrite, 0); }
+void KStream::Read(void*, int32_t) {
+    throw KXStream(kErrFileRead, 0);
+}
+void KStream::Write(const void*, int32_t) {
+    throw KXStream(kErrFileWrite, 0);
+}
 
 void KStream::Purge() {
     const int saved = readTimeout_;
@@ -72,11 +76,21 @@ uint32_t KStream::GetBytes(int bytes) {
     return v;
 }
 
-void KStream::PutInt8(int32_t v) { PutBytes(static_cast<uint32_t>(v), 1); }
-void KStream::PutInt16(int32_t v) { PutBytes(static_cast<uint32_t>(v), 2); }
-void KStream::PutInt32(int32_t v) { PutBytes(static_cast<uint32_t>(v), 4); }
-uint16_t KStream::GetUInt16() { return static_cast<uint16_t>(GetBytes(2)); }
-uint32_t KStream::GetUInt32() { return GetBytes(4); }
+void KStream::PutInt8(int32_t v) {
+    PutBytes(static_cast<uint32_t>(v), 1);
+}
+void KStream::PutInt16(int32_t v) {
+    PutBytes(static_cast<uint32_t>(v), 2);
+}
+void KStream::PutInt32(int32_t v) {
+    PutBytes(static_cast<uint32_t>(v), 4);
+}
+uint16_t KStream::GetUInt16() {
+    return static_cast<uint16_t>(GetBytes(2));
+}
+uint32_t KStream::GetUInt32() {
+    return GetBytes(4);
+}
 
 uint8_t KStream::ReadByte() {
     if (pushed_ > 0) return pushback_[--pushed_];
@@ -151,10 +165,14 @@ KChar KStream::DecodeChar() {
         return unit;
     }
     switch (ReadEncoding()) {
-        case kUtf16: return DecodeUtf16();
-        case kNative: return DecodeNative();
-        case kDetect: return DecodeDetect();
-        default: return ReadByte();
+        case kUtf16:
+            return DecodeUtf16();
+        case kNative:
+            return DecodeNative();
+        case kDetect:
+            return DecodeDetect();
+        default:
+            return ReadByte();
     }
 }
 
@@ -202,7 +220,8 @@ int32_t KStream::Skip(int32_t n) {
 }
 
 void KStream::ResolveWriteEncoding() {
-    if (WriteEncoding() == kDetect) SetWriteEncoding(ReadEncoding() == kDetect ? kUtf16 : ReadEncoding());
+    if (WriteEncoding() == kDetect)
+        SetWriteEncoding(ReadEncoding() == kDetect ? kUtf16 : ReadEncoding());
 }
 
 void KStream::PutUtf8(uint32_t codePoint) {
@@ -217,7 +236,8 @@ void KStream::PutUtf8(uint32_t codePoint) {
     } else {
         b[0] = static_cast<uint8_t>(0xF0 | (codePoint >> 18)), n = 4;
     }
-    for (int i = 1; i < n; ++i) b[i] = static_cast<uint8_t>(0x80 | ((codePoint >> (6 * (n - 1 - i))) & 0x3F));
+    for (int i = 1; i < n; ++i)
+        b[i] = static_cast<uint8_t>(0x80 | ((codePoint >> (6 * (n - 1 - i))) & 0x3F));
     Write(b, n);
 }
 
@@ -260,11 +280,23 @@ int32_t KStream::PutChar(KChar c) {
         SetWriteLineEnd(mode >= kLineCR && mode <= kLineLFCR ? mode : kLineCRLF);
     }
     switch (WriteLineEnd()) {
-        case kLineCR: PutUnit(13); return 1;
-        case kLineLF: PutUnit(10); return 1;
-        case kLineLFCR: PutUnit(10); PutUnit(13); return 2;
-        case kLineCRLF: PutUnit(13); PutUnit(10); return 2;
-        default: PutUnit(10); return 1;  // no line-end translation
+        case kLineCR:
+            PutUnit(13);
+            return 1;
+        case kLineLF:
+            PutUnit(10);
+            return 1;
+        case kLineLFCR:
+            PutUnit(10);
+            PutUnit(13);
+            return 2;
+        case kLineCRLF:
+            PutUnit(13);
+            PutUnit(10);
+            return 2;
+        default:
+            PutUnit(10);
+            return 1;  // no line-end translation
     }
 }
 
@@ -304,7 +336,9 @@ int32_t KStream::ReadUntil(KString& out, const KString& stopSet, const KString& 
 
 void KStream::SetLineEndCharacter() {
     int mode = ReadLineEnd();
-    lineEnd_ = mode == kLineCR || mode == kLineCRLF ? 13 : mode == kLineLF || mode == kLineLFCR ? 10 : 0;
+    lineEnd_ = mode == kLineCR || mode == kLineCRLF   ? 13
+               : mode == kLineLF || mode == kLineLFCR ? 10
+                                                      : 0;
 }
 
 void KStream::SetReadLineEnd(int mode) {
@@ -312,8 +346,12 @@ void KStream::SetReadLineEnd(int mode) {
     SetLineEndCharacter();
 }
 
-void KStream::SetWriteLineEnd(int mode) { writeSettings_ = (writeSettings_ & ~0x0F) | (mode & 0x0F); }
-void KStream::SetReadEncoding(int encoding) { readSettings_ = (readSettings_ & ~0xF0) | ((encoding & 0x0F) << 4); }
+void KStream::SetWriteLineEnd(int mode) {
+    writeSettings_ = (writeSettings_ & ~0x0F) | (mode & 0x0F);
+}
+void KStream::SetReadEncoding(int encoding) {
+    readSettings_ = (readSettings_ & ~0xF0) | ((encoding & 0x0F) << 4);
+}
 void KStream::SetWriteEncoding(int encoding) {
     writeSettings_ = (writeSettings_ & ~0xF0) | ((encoding & 0x0F) << 4);
 }

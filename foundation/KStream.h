@@ -9,7 +9,7 @@
 // line-end handling. The base stream serves port type 0 and can neither read
 // nor write; files and byte channels derive from it.
 class KStream {
-public:
+  public:
     // Line-end modes.
     enum : int { kLineDetect = 1, kLineCR = 2, kLineLF = 3, kLineCRLF = 4, kLineLFCR = 5 };
     // Encodings: single bytes, UTF-16 in the stream's byte order, native text
@@ -99,7 +99,7 @@ public:
     int ReadTimeout() const { return readTimeout_; }
     int WriteTimeout() const { return writeTimeout_; }
 
-protected:
+  protected:
     // Derived streams pass every block they read or wrote successfully.
     void NotifyRead(const void* bytes, int32_t n) {
         if (readHook_ && n > 0) readHook_(bytes, n, readHookUser_);
@@ -120,11 +120,12 @@ protected:
         return next;
     }
 
-private:
+  private:
     // The common case of text reading: a single-byte character that is no
     // line end, straight from the read window.
     bool TakeFastChar(KChar* c) {
-        if (readNext_ == readEnd_ || pushed_ || (readSettings_ & 0xF0) != (kSingleByte << 4)) return false;
+        if (readNext_ == readEnd_ || pushed_ || (readSettings_ & 0xF0) != (kSingleByte << 4))
+            return false;
         const uint8_t b = *readNext_;
         if (b == 10 || b == 13) return false;
         ++readNext_;

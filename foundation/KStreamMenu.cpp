@@ -18,7 +18,8 @@ std::unique_ptr<KStream> KStreamMenu::MakeStream(const KString& portSpec,
     current.reset();
     for (KListItem* p = Head(); p; p = p->Next()) {
         const KStream& prototype = *static_cast<Stream*>(p)->prototype;
-        if (prototype.Accepts(type)) return std::unique_ptr<KStream>(prototype.CopySettings(nullptr));
+        if (prototype.Accepts(type))
+            return std::unique_ptr<KStream>(prototype.CopySettings(nullptr));
     }
     return std::make_unique<KStream>();
 }

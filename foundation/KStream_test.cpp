@@ -27,7 +27,10 @@ std::u16string ReadAll(const std::string& bytes, int encoding = KStream::kDetect
 }
 
 TEST(KStreamText, ByteOrderMarksChooseUtf16) {
-    MemoryStream le(std::string("\xFF\xFE" "A\0\r\0\n\0B\0", 10));
+    MemoryStream le(
+        std::string("\xFF\xFE"
+                    "A\0\r\0\n\0B\0",
+                    10));
     EXPECT_EQ(ReadAll(le), u"A\nB");
     EXPECT_EQ(le.ReadLineEnd(), KStream::kLineCRLF);
     EXPECT_EQ(le.ReadEncoding(), KStream::kUtf16);
@@ -37,12 +40,18 @@ TEST(KStreamText, ByteOrderMarksChooseUtf16) {
     EXPECT_EQ(be.ReadLineEnd(), KStream::kLineLFCR);
     EXPECT_TRUE(be.SwapBytes());
     // A mark inside the text is skipped; a reversed one flips the order.
-    EXPECT_EQ(ReadAll(std::string("\xFF\xFE" "A\0\xFF\xFE" "B\0\xFE\xFF\0C", 12)), u"ABC");
+    EXPECT_EQ(ReadAll(std::string("\xFF\xFE"
+                                  "A\0\xFF\xFE"
+                                  "B\0\xFE\xFF\0C",
+                                  12)),
+              u"ABC");
 }
 
 TEST(KStreamText, DetectWithoutMarkIsSingleByteAndLosesNothing) {
     EXPECT_EQ(ReadAll("\xE9t\xE9"), u"\u00e9t\u00e9");
-    EXPECT_EQ(ReadAll("\xFF" "a"), u"\u00ffa");
+    EXPECT_EQ(ReadAll("\xFF"
+                      "a"),
+              u"\u00ffa");
     EXPECT_EQ(ReadAll("\xFE"), u"\u00fe");
     EXPECT_EQ(ReadAll(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
 }
@@ -61,8 +70,14 @@ TEST(KStreamText, FirstLineEndFixesTheConvention) {
 
 TEST(KStreamText, NativeIsUtf8WithReplacementForBadBytes) {
     EXPECT_EQ(ReadAll("Z\xC3\xBCrich \xF0\x9F\x8F\x81", KStream::kNative), u"Zürich \U0001F3C1");
-    EXPECT_EQ(ReadAll("\xE2\x82" "A\xC3", KStream::kNative), u"\uFFFD\uFFFDA\uFFFD");
-    EXPECT_EQ(ReadAll("\x80\xBF" "b", KStream::kNative), u"\uFFFD\uFFFDb");
+    EXPECT_EQ(ReadAll("\xE2\x82"
+                      "A\xC3",
+                      KStream::kNative),
+              u"\uFFFD\uFFFDA\uFFFD");
+    EXPECT_EQ(ReadAll("\x80\xBF"
+                      "b",
+                      KStream::kNative),
+              u"\uFFFD\uFFFDb");
     MemoryStream out;
     out.SetWriteEncoding(KStream::kNative);
     out.WriteText(KString(u"Zürich \U0001F3C1\n"));
@@ -152,7 +167,10 @@ TEST(KStreamValues, PersistentStringStaysInStepWhenCut) {
     MemoryStream bad(std::string("\x05\0\x02\0\x01\0\0\0x", 9));
     EXPECT_THROW(read.Read(bad), KXPersistent);
     // A forged count raises at the end of the data instead of claiming memory.
-    MemoryStream forged(std::string("\x05\0\x01\x10\xFF\xFF\xFF\x7F" "ab", 10));
+    MemoryStream forged(
+        std::string("\x05\0\x01\x10\xFF\xFF\xFF\x7F"
+                    "ab",
+                    10));
     EXPECT_THROW(read.Read(forged), KXStream);
 }
 
@@ -192,16 +210,21 @@ TEST(KStreamValues, ListsWithAndWithoutClassNames) {
         KList back;
         back.Add(new Number);
         std::vector<std::u16string> seen;
-        back.ReadList(s, [&](const KString& name) -> KListItem* {
-            seen.emplace_back(name.Chars(), name.Length());
-            return new Number;
-        }, names);
+        back.ReadList(
+            s,
+            [&](const KString& name) -> KListItem* {
+                seen.emplace_back(name.Chars(), name.Length());
+                return new Number;
+            },
+            names);
         ASSERT_EQ(back.Count(), 3);
         EXPECT_EQ(static_cast<Number*>(back.Tail())->value, 6);
         EXPECT_EQ(seen[0], names ? u"Number" : u"");
     }
     MemoryStream wrong(std::string("\x08\0\x01\0\0\0\0\0", 8));
-    EXPECT_THROW(list.ReadList(wrong, [](const KString&) { return new Number; }, false), KXPersistent);
+    EXPECT_THROW(list.ReadList(
+                     wrong, [](const KString&) { return new Number; }, false),
+                 KXPersistent);
     EXPECT_EQ(list.Count(), 0);  // emptied before the tag was read
 }
 

@@ -13,7 +13,9 @@
 
 namespace {
 
-int32_t ClampLimit(int32_t limit) { return std::clamp(limit, 0, KString::kMaxLimit); }
+int32_t ClampLimit(int32_t limit) {
+    return std::clamp(limit, 0, KString::kMaxLimit);
+}
 
 int32_t WideLength(const KChar* text) {
     int32_t n = 0;
@@ -22,7 +24,9 @@ int32_t WideLength(const KChar* text) {
 }
 
 // Largest count of units a growable string may hold; keeps sizes in int32.
-int32_t Saturate(int64_t n) { return static_cast<int32_t>(std::clamp<int64_t>(n, 0, KString::kMaxLimit)); }
+int32_t Saturate(int64_t n) {
+    return static_cast<int32_t>(std::clamp<int64_t>(n, 0, KString::kMaxLimit));
+}
 
 }  // namespace
 
@@ -39,8 +43,7 @@ KString::KString(KChar* storage, int32_t capacity, int32_t length)
       capacity_(std::max(capacity, 0)),
       limit_(kFixed) {}
 
-KString::KString(const KChar* text)
-    : buffer_(const_cast<KChar*>(text)), limit_(kView) {
+KString::KString(const KChar* text) : buffer_(const_cast<KChar*>(text)), limit_(kView) {
     end_ = capacity_ = text ? WideLength(text) : 0;
     if (!text) buffer_ = const_cast<KChar*>(u"");
 }
@@ -50,7 +53,9 @@ KString::KString(const KChar* text, int32_t n) : buffer_(const_cast<KChar*>(text
     if (!text) buffer_ = const_cast<KChar*>(u"");
 }
 
-KString::KString(const KString& other) : KString(other.Length(), kMaxLimit) { Append(other); }
+KString::KString(const KString& other) : KString(other.Length(), kMaxLimit) {
+    Append(other);
+}
 
 KString::~KString() {
     if (limit_ >= 0) {
@@ -129,7 +134,9 @@ KString& KString::Assign(const KString& s) {
     return Append(s);
 }
 
-KString& KString::Append(const KString& s) { return Append(s.Chars(), s.Length()); }
+KString& KString::Append(const KString& s) {
+    return Append(s.Chars(), s.Length());
+}
 
 KString& KString::Append(const KChar* text, int32_t n) {
     // The source may live in this string's own buffer, which growing frees.
@@ -144,7 +151,8 @@ KString& KString::Append(const KChar* text, int32_t n) {
 }
 
 KString& KString::AppendNarrow(const char* bytes) {
-    return bytes ? AppendNarrow(bytes, static_cast<int32_t>(std::min<size_t>(std::strlen(bytes), kMaxLimit)))
+    return bytes ? AppendNarrow(
+                       bytes, static_cast<int32_t>(std::min<size_t>(std::strlen(bytes), kMaxLimit)))
                  : *this;
 }
 
@@ -177,9 +185,15 @@ KString& KString::AppendFormatted(const char* format, ...) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #pragma GCC diagnostic ignored "-Wformat-security"
-KString& KString::AppendInt(int32_t v, const char* format) { return AppendFormatted(format, v); }
-KString& KString::AppendUnsigned(uint32_t v, const char* format) { return AppendFormatted(format, v); }
-KString& KString::AppendReal(double v, const char* format) { return AppendFormatted(format, v); }
+KString& KString::AppendInt(int32_t v, const char* format) {
+    return AppendFormatted(format, v);
+}
+KString& KString::AppendUnsigned(uint32_t v, const char* format) {
+    return AppendFormatted(format, v);
+}
+KString& KString::AppendReal(double v, const char* format) {
+    return AppendFormatted(format, v);
+}
 #pragma GCC diagnostic pop
 
 KString& KString::AppendRealDot(double v, const char* format) {
@@ -298,7 +312,8 @@ FieldSpan ScanField(const KChar* p, int32_t len, int32_t s, KChar separator, KCh
 
 }  // namespace
 
-bool KString::Field(KString& out, int32_t index, KChar separator, KChar quote, int32_t endpos) const {
+bool KString::Field(KString& out, int32_t index, KChar separator, KChar quote,
+                    int32_t endpos) const {
     int32_t s = 0;
     for (int32_t k = 0; k < index; ++k) {
         const FieldSpan span = ScanField(Chars(), Length(), s, separator, quote);

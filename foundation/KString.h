@@ -15,7 +15,7 @@ class KStream;
 //   limit == -2 read-only view of someone else's text.
 // Indexes and counts of every operation are relative to the cursor.
 class KString {
-public:
+  public:
     static constexpr int32_t kMaxLimit = 0x7FFFFFFE;
     static constexpr int32_t kFixed = -1;
     static constexpr int32_t kView = -2;
@@ -86,7 +86,9 @@ public:
 
     int Compare(const KString& other, int32_t n = -1, uint32_t flags = 0) const;
     bool Equals(const KString& other) const;
-    bool EqualsIgnoreCase(const KString& other) const { return Compare(other, -1, kIgnoreCase) == 0; }
+    bool EqualsIgnoreCase(const KString& other) const {
+        return Compare(other, -1, kIgnoreCase) == 0;
+    }
     // True when the text begins with `prefix`, letter case ignored.
     bool StartsWithIgnoreCase(const KString& prefix) const {
         return Compare(prefix, prefix.Length(), kIgnoreCase) == 0;
@@ -121,14 +123,14 @@ public:
     void Write(KStream& stream) const;
     void Read(KStream& stream);
 
-protected:
+  protected:
     KChar* buffer_;
     int32_t start_ = 0;
     int32_t end_ = 0;
     int32_t capacity_;
     int32_t limit_;
 
-private:
+  private:
     bool IsView() const { return limit_ == kView; }
     // True when p points into this string's buffer.
     bool Holds(const KChar* p) const;
@@ -143,7 +145,7 @@ private:
 // A string with inline fixed storage of N units.
 template <int32_t N>
 class KFixedString : public KString {
-public:
+  public:
     KFixedString() : KString(storage_, N, 0) {}
     KFixedString(const KString& text) : KString(storage_, N, 0) { Append(text); }  // NOLINT
     KFixedString(const KFixedString& other) : KString(storage_, N, 0) { Append(other); }
@@ -156,7 +158,7 @@ public:
         return *this;
     }
 
-private:
+  private:
     KChar storage_[N + 1];
 };
 

@@ -10,7 +10,9 @@
 
 namespace {
 
-std::string Text(const KString& s) { return KUtf8Of(s); }
+std::string Text(const KString& s) {
+    return KUtf8Of(s);
+}
 
 // A growable string holding text (a plain literal would make a view).
 KString Own(const char16_t* text) {
@@ -131,7 +133,8 @@ TEST(KString, CaseMappingInPlace) {
 TEST(KString, WhiteSpaceClassAndTrimming) {
     for (KChar c : {0x09, 0x0D, 0x20, 0xA0, 0x2000, 0x200B, 0x2028, 0x2029, 0x3000, 0xFEFF})
         EXPECT_TRUE(KIsWhiteSpace(c)) << int(c);
-    for (KChar c : {0x08, 0x0E, 0x1F, 0x21, 0x85, 0x200C, 0x202F}) EXPECT_FALSE(KIsWhiteSpace(c)) << int(c);
+    for (KChar c : {0x08, 0x0E, 0x1F, 0x21, 0x85, 0x200C, 0x202F})
+        EXPECT_FALSE(KIsWhiteSpace(c)) << int(c);
     KString s = Own(u"  \t ab c \u3000 ");
     s.TrimLeft();
     EXPECT_EQ(s.Compare(u"ab c \u3000 "), 0);

@@ -21,7 +21,7 @@ inline KString KTestText(const std::string& utf8) {
 
 // A fresh folder under /tmp, removed with everything in it at the end.
 class KTestFolder {
-public:
+  public:
     KTestFolder() {
         char pattern[] = "/tmp/tessaron-test-XXXXXX";
         if (mkdtemp(pattern)) path_ = pattern;
@@ -46,6 +46,6 @@ public:
         return ss.str();
     }
 
-private:
+  private:
     std::string path_;
 };

@@ -56,7 +56,9 @@ bool KThread::Pause(bool wait) {
     return state_ == kPaused;
 }
 
-bool KThread::WaitPaused(int32_t timeout) { return state_ == kPaused && pausedAck_.Wait(timeout); }
+bool KThread::WaitPaused(int32_t timeout) {
+    return state_ == kPaused && pausedAck_.Wait(timeout);
+}
 
 bool KThread::Stop() {
     if (state_ != kStopped) {
@@ -68,7 +70,9 @@ bool KThread::Stop() {
     return state_ == kStopped;
 }
 
-bool KThread::IsCurrentThread() const { return thread_.joinable() && thread_.get_id() == std::this_thread::get_id(); }
+bool KThread::IsCurrentThread() const {
+    return thread_.joinable() && thread_.get_id() == std::this_thread::get_id();
+}
 
 void KPeriodicTask::Run() {
     for (;;) {

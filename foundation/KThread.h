@@ -11,7 +11,7 @@
 // until the worker has really left the previous state. A class that gives
 // the body stops the thread in its own destructor, before its parts go.
 class KThread {
-public:
+  public:
     enum : int { kStopped = 0, kRunning = 1, kPaused = 2 };
 
     KThread() = default;
@@ -29,13 +29,13 @@ public:
     bool IsCurrentThread() const;
     int State() const { return state_.load(); }
 
-protected:
+  protected:
     // The body, called each time the thread starts running; it returns when
     // the state leaves running (the wake signal tells it to look).
     virtual void Run() = 0;
     KEvent& WakeSignal() { return wake_; }
 
-private:
+  private:
     void Procedure();
 
     std::atomic<int> state_{kStopped};
@@ -48,18 +48,18 @@ private:
 
 // A thread that calls Tick once a period while it runs.
 class KPeriodicTask : public KThread {
-public:
+  public:
     bool StartPeriodic(int32_t period, int priority = 0, int32_t stackSize = 0) {
         period_ = period;
         return Start(priority, stackSize);
     }
     int32_t Period() const { return period_; }
 
-protected:
+  protected:
     void Run() override;
     // Called on the task's thread with the millisecond tick count.
     virtual void Tick(uint64_t now) = 0;
 
-private:
+  private:
     int32_t period_ = -1;
 };

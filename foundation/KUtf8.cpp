@@ -48,7 +48,9 @@ void KAppendUtf8(KString& out, const char* text, size_t n) {
     }
 }
 
-void KAppendUtf8(KString& out, const std::string& text) { KAppendUtf8(out, text.data(), text.size()); }
+void KAppendUtf8(KString& out, const std::string& text) {
+    KAppendUtf8(out, text.data(), text.size());
+}
 
 void KAppendUnitUtf8(std::string& out, uint32_t codePoint) {
     if (codePoint < 0x80) {
@@ -58,7 +60,8 @@ void KAppendUnitUtf8(std::string& out, uint32_t codePoint) {
     int n = codePoint < 0x800 ? 2 : codePoint < 0x10000 ? 3 : 4;
     static const unsigned char lead[] = {0, 0, 0xC0, 0xE0, 0xF0};
     out += static_cast<char>(lead[n] | (codePoint >> (6 * (n - 1))));
-    for (int i = n - 2; i >= 0; --i) out += static_cast<char>(0x80 | ((codePoint >> (6 * i)) & 0x3F));
+    for (int i = n - 2; i >= 0; --i)
+        out += static_cast<char>(0x80 | ((codePoint >> (6 * i)) & 0x3F));
 }
 
 std::string KUtf8Of(const KString& text) {

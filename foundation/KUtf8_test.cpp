@@ -16,12 +16,16 @@ TEST(KUtf8, DecodesEveryLengthAndSplitsAstralCodePoints) {
 }
 
 TEST(KUtf8, MalformedBytesBecomeReplacementOneByOne) {
-    EXPECT_EQ(Units("\xC3"), u"\uFFFD");              // truncated
-    EXPECT_EQ(Units("\xE2\x82" "A"), u"\uFFFD\uFFFDA");  // truncated, then resynchronised
-    EXPECT_EQ(Units("\xC0\xAF"), u"\uFFFD\uFFFD");    // overlong
+    EXPECT_EQ(Units("\xC3"), u"\uFFFD");  // truncated
+    EXPECT_EQ(Units("\xE2\x82"
+                    "A"),
+              u"\uFFFD\uFFFDA");                              // truncated, then resynchronised
+    EXPECT_EQ(Units("\xC0\xAF"), u"\uFFFD\uFFFD");            // overlong
     EXPECT_EQ(Units("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
     EXPECT_EQ(Units("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // above U+10FFFF
-    EXPECT_EQ(Units("\xFF" "z"), u"\uFFFDz");
+    EXPECT_EQ(Units("\xFF"
+                    "z"),
+              u"\uFFFDz");
 }
 
 TEST(KUtf8, EncodesPairsOrEachUnitOnItsOwn) {

@@ -16,7 +16,8 @@ namespace {
 
 struct Sink : TPacketSink, TTraceSink, TRemoteHandler {
     void DeliverPacket(TFields& d) override {
-        for (KListItem* p = d.fields.Head(); p; p = p->Next()) total += static_cast<TField*>(p)->value.Length();
+        for (KListItem* p = d.fields.Head(); p; p = p->Next())
+            total += static_cast<TField*>(p)->value.Length();
     }
     void TraceChar(const TScript&, KChar) override {}
     void TraceEvent(const TScript&, const KString& text) override { total += text.Length(); }
@@ -25,7 +26,8 @@ struct Sink : TPacketSink, TTraceSink, TRemoteHandler {
 };
 
 const std::string& ScriptPath() {
-    static const std::string path = "/tmp/tessaron-fuzz-script-" + std::to_string(getpid()) + ".rss";
+    static const std::string path =
+        "/tmp/tessaron-fuzz-script-" + std::to_string(getpid()) + ".rss";
     return path;
 }
 
@@ -46,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     KString path;
     KAppendUtf8(path, ScriptPath());
     if (!script.LoadScript(KString(u""), path, 1 + (mode >> 2) * 64)) return 0;
-    KMemoryStream channel(std::string(reinterpret_cast<const char*>(data + 3 + scriptLength), size - 3 - scriptLength));
+    KMemoryStream channel(std::string(reinterpret_cast<const char*>(data + 3 + scriptLength),
+                                      size - 3 - scriptLength));
     channel.SetReadEncoding(mode & 3);
     channel.SetReadLineEnd(0);
     while (script.ReceiveAvailable(channel)) {

@@ -10,7 +10,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     std::vector<KChar> units;
-    for (size_t i = 1; i + 1 < size; i += 2) units.push_back(static_cast<KChar>(data[i] | data[i + 1] << 8));
+    for (size_t i = 1; i + 1 < size; i += 2)
+        units.push_back(static_cast<KChar>(data[i] | data[i + 1] << 8));
     const size_t split = units.empty() ? 0 : data[0] % (units.size() + 1);
     KString process(units.data(), static_cast<int32_t>(split));
     KString text(31, kProcessedLimit);

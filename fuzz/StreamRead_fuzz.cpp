@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         KString15 small;
         small.Read(persistent);
         KList list;
-        list.ReadList(persistent, [](const KString&) { return new KListItem; }, true);
+        list.ReadList(
+            persistent, [](const KString&) { return new KListItem; }, true);
     } catch (const KX&) {
     }
     return 0;

@@ -5,7 +5,7 @@
 // Collects the characters that arrive between packets into remote command
 // lines. An empty line repeats the last executed command.
 class KRemote {
-public:
+  public:
     // Longest command line kept; the rest of a longer one is dropped.
     static constexpr int32_t kMaxLine = 4095;
 
@@ -20,7 +20,7 @@ public:
         last_.Empty();
     }
 
-private:
+  private:
     KString line_{63, kMaxLine};
     KString last_{63, kMaxLine};
 };

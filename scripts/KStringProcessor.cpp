@@ -29,7 +29,9 @@ int32_t ShiftedRight(int32_t value, int32_t bits) {
     return static_cast<int32_t>(static_cast<int64_t>(value) >> std::min(bits, 63));
 }
 
-int32_t Wrap(uint32_t v) { return static_cast<int32_t>(v); }
+int32_t Wrap(uint32_t v) {
+    return static_cast<int32_t>(v);
+}
 
 }  // namespace
 
@@ -37,15 +39,21 @@ KStringProcessor::KStringProcessor(int32_t registerCount)
     : registers_(static_cast<size_t>(std::max(registerCount, 0)), 0) {}
 
 int32_t KStringProcessor::Register(int32_t index) const {
-    return index >= 0 && index < static_cast<int32_t>(registers_.size()) ? registers_[index] : spare_;
+    return index >= 0 && index < static_cast<int32_t>(registers_.size()) ? registers_[index]
+                                                                         : spare_;
 }
 
 int32_t& KStringProcessor::Reg(int32_t index) {
-    return index >= 0 && index < static_cast<int32_t>(registers_.size()) ? registers_[index] : spare_;
+    return index >= 0 && index < static_cast<int32_t>(registers_.size()) ? registers_[index]
+                                                                         : spare_;
 }
 
-bool KStringProcessor::CustomFormat(int32_t, int32_t, KString&, int32_t) { return false; }
-bool KStringProcessor::CustomProcess(int32_t, KString&, int32_t) { return false; }
+bool KStringProcessor::CustomFormat(int32_t, int32_t, KString&, int32_t) {
+    return false;
+}
+bool KStringProcessor::CustomProcess(int32_t, KString&, int32_t) {
+    return false;
+}
 
 void KStringProcessor::ProcessEscapes(KString& output, const KString& input) {
     output.Empty();
@@ -107,8 +115,18 @@ void KStringProcessor::Execute(const Command& command, KString& output) {
         case u'U':
             unit_ = command.modifier == u'i' ? Reg(n) : n;
             return;
-        case u'+': case u'-': case u'*': case u'/': case u'#': case u'&':
-        case u'|': case u'^': case u'<': case u'>': case u'=': case u'~':
+        case u'+':
+        case u'-':
+        case u'*':
+        case u'/':
+        case u'#':
+        case u'&':
+        case u'|':
+        case u'^':
+        case u'<':
+        case u'>':
+        case u'=':
+        case u'~':
             Arithmetic(command);
             break;
         case u'B': {
@@ -133,7 +151,8 @@ void KStringProcessor::Execute(const Command& command, KString& output) {
             if (command.modifier == u'c' && count_ != kAbsent) {
                 fill = static_cast<KChar>(count_);
             } else if (count_ != kAbsent) {
-                m = static_cast<int32_t>(std::clamp<int64_t>(int64_t{count_} - end, -1, KString::kMaxLimit));
+                m = static_cast<int32_t>(
+                    std::clamp<int64_t>(int64_t{count_} - end, -1, KString::kMaxLimit));
             }
             output.InsertChars(fill, 0, m);
             break;
@@ -179,19 +198,44 @@ void KStringProcessor::Arithmetic(const Command& command) {
     const uint32_t b = static_cast<uint32_t>(v);
     const bool overflows = r == std::numeric_limits<int32_t>::min() && v == -1;
     switch (command.code) {
-        case u'+': r = Wrap(a + b); break;
-        case u'-': r = Wrap(a - b); break;
-        case u'*': r = Wrap(a * b); break;
-        case u'/': r = v == 0 ? 0 : overflows ? r : r / v; break;
-        case u'#': r = v == 0 || overflows ? 0 : r % v; break;
-        case u'&': r = Wrap(a & b); break;
-        case u'|': r = Wrap(a | b); break;
-        case u'^': r = Wrap(a ^ b); break;
-        case u'<': r = Wrap(a << (b & 31)); break;
-        case u'>': r = r >> (b & 31); break;
-        case u'=': r = v; break;
-        case u'~': r = Wrap(~a); break;
-        default: break;
+        case u'+':
+            r = Wrap(a + b);
+            break;
+        case u'-':
+            r = Wrap(a - b);
+            break;
+        case u'*':
+            r = Wrap(a * b);
+            break;
+        case u'/':
+            r = v == 0 ? 0 : overflows ? r : r / v;
+            break;
+        case u'#':
+            r = v == 0 || overflows ? 0 : r % v;
+            break;
+        case u'&':
+            r = Wrap(a & b);
+            break;
+        case u'|':
+            r = Wrap(a | b);
+            break;
+        case u'^':
+            r = Wrap(a ^ b);
+            break;
+        case u'<':
+            r = Wrap(a << (b & 31));
+            break;
+        case u'>':
+            r = r >> (b & 31);
+            break;
+        case u'=':
+            r = v;
+            break;
+        case u'~':
+            r = Wrap(~a);
+            break;
+        default:
+            break;
     }
 }
 

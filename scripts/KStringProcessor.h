@@ -10,7 +10,7 @@
 // registers. The output's read cursor is the editing cursor: text behind it
 // is before the cursor, its visible text is ahead of it.
 class KStringProcessor {
-public:
+  public:
     explicit KStringProcessor(int32_t registerCount);
     virtual ~KStringProcessor() = default;
 
@@ -21,13 +21,13 @@ public:
     int32_t Register(int32_t index) const;
     void SetRegister(int32_t index, int32_t value) { Reg(index) = value; }
 
-protected:
+  protected:
     // Hooks for the F and P commands; count is how many units ahead they may
     // touch. They report whether they did anything.
     virtual bool CustomFormat(int32_t unit, int32_t operand, KString& output, int32_t count);
     virtual bool CustomProcess(int32_t operand, KString& output, int32_t count);
 
-private:
+  private:
     static constexpr int32_t kAbsent = -1;
 
     struct Command {
@@ -39,13 +39,16 @@ private:
     int32_t& Reg(int32_t index);
     // Parses the command at input[i] (a backslash); returns false when it has
     // no operand. *next is where processing goes on either way.
-    static bool ParseCommand(const KChar* in, int32_t n, int32_t i, Command* command, int32_t* next);
+    static bool ParseCommand(const KChar* in, int32_t n, int32_t i, Command* command,
+                             int32_t* next);
     void Execute(const Command& command, KString& output);
     void Arithmetic(const Command& command);
     void Scan(int32_t reg, const KString& output);
     void Output(int32_t reg, KString& output);
     // The count B, D, I, L and R work with: the operand, or reg(U) when given.
-    int32_t MoveCount(const Command& command) { return unit_ != kAbsent ? Reg(unit_) : command.operand; }
+    int32_t MoveCount(const Command& command) {
+        return unit_ != kAbsent ? Reg(unit_) : command.operand;
+    }
 
     std::vector<int32_t> registers_;
     int32_t spare_ = 0;

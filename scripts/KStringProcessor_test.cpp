@@ -10,7 +10,7 @@
 namespace {
 
 class EscapeStage : public ::testing::Test {
-protected:
+  protected:
     std::u16string Run(const std::u16string& input) {
         KString in(input.data(), static_cast<int32_t>(input.size()));
         KString out(15, 1 << 16);
@@ -45,8 +45,8 @@ TEST_F(EscapeStage, CursorCommands) {
     EXPECT_EQ(Run(u"abc\\L2\\D0"), u"a");
     EXPECT_EQ(Run(u"abc\\L2\\B0"), u"bc");
     EXPECT_EQ(Run(u"abcd\\L2\\B1"), u"acd");
-    EXPECT_EQ(Run(u"ab\\I3c"), u"abc   ");  // inserted after the cursor
-    EXPECT_EQ(Run(u"ab\\X\\2a\\Ic3"), u"ab***");  // fill code 0x2a
+    EXPECT_EQ(Run(u"ab\\I3c"), u"abc   ");         // inserted after the cursor
+    EXPECT_EQ(Run(u"ab\\X\\2a\\Ic3"), u"ab***");   // fill code 0x2a
     EXPECT_EQ(Run(u"abcdef\\X9\\B0"), u"abcdef");  // already shorter than X
 }
 
@@ -57,10 +57,10 @@ TEST_F(EscapeStage, ArithmeticOnRegisters) {
     EXPECT_EQ(engine.Register(1), 3);
     EXPECT_EQ(engine.Register(2), 258);
     Run(u"\\X4\\<2\\X\\0c\\&2\\~3\\X1\\>3\\X2\\#1\\X6\\^1\\X8\\|1");
-    EXPECT_EQ(engine.Register(2), 0);  // 4128 & 12
+    EXPECT_EQ(engine.Register(2), 0);   // 4128 & 12
     EXPECT_EQ(engine.Register(3), -1);  // ~0 >> 1 keeps the sign
     EXPECT_EQ(engine.Register(1), 15);  // (3 % 2) ^ 6 | 8
-    Run(u"\\+4\\+4");  // no argument adds 1
+    Run(u"\\+4\\+4");                   // no argument adds 1
     EXPECT_EQ(engine.Register(4), 2);
     Run(u"\\X0\\/4\\X0\\#4");
     EXPECT_EQ(engine.Register(4), 0);

@@ -18,7 +18,8 @@ bool TField::Extract(KString& buffer) {
         int32_t i = 0;
         const int32_t remaining = buffer.Length();
         const KChar* p = buffer.Chars();
-        while (i < remaining && (remaining - i < n || !std::equal(p + i, p + i + n, stop.Chars()))) ++i;
+        while (i < remaining && (remaining - i < n || !std::equal(p + i, p + i + n, stop.Chars())))
+            ++i;
         value.Append(p, i);
         if (i < remaining) {
             buffer.Seek(i + n, 1);

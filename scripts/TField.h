@@ -9,7 +9,7 @@ class TFields;
 // One field of a packet definition: a text field, or the header or trailer
 // (whose name holds the pattern to match).
 class TField : public KListItem {
-public:
+  public:
     explicit TField(TFields* owner) : owner(owner) {}
     const char* ClassName() const override { return "TField"; }
 

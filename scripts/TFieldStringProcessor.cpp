@@ -16,7 +16,8 @@ int32_t ReadNumber(const KString& format, int32_t* i) {
 
 }  // namespace
 
-void TFieldStringProcessor::FormatValue(KString& output, const KString& format, const KString& value) {
+void TFieldStringProcessor::FormatValue(KString& output, const KString& format,
+                                        const KString& value) {
     constexpr int32_t kUnlimited = 0x7FFFFFFF;
     int32_t pos = 0;  // the value is consumed from its front
     for (int32_t i = 0; i < format.Length();) {
@@ -50,7 +51,9 @@ void TFieldStringProcessor::FormatValue(KString& output, const KString& format, 
     }
 }
 
-bool TFieldStringProcessor::CustomFormat(int32_t, int32_t, KString&, int32_t) { return false; }
+bool TFieldStringProcessor::CustomFormat(int32_t, int32_t, KString&, int32_t) {
+    return false;
+}
 
 bool TFieldStringProcessor::CustomProcess(int32_t operand, KString& output, int32_t count) {
     if (operand != 0) return false;

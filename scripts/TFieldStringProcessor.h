@@ -9,7 +9,7 @@ constexpr int32_t kProcessedLimit = 65535;
 // The processor of received field values: a "%s" formatting stage in front of
 // the escape stage, and the trimming custom process 0.
 class TFieldStringProcessor : public KStringProcessor {
-public:
+  public:
     TFieldStringProcessor() : KStringProcessor(10), scratch_(127, kProcessedLimit) {}
 
     // Formats value with format: "%s" conversions (flag "-", width,
@@ -20,11 +20,11 @@ public:
     // Holds the text between the two stages.
     KString& Scratch() { return scratch_; }
 
-protected:
+  protected:
     bool CustomFormat(int32_t unit, int32_t operand, KString& output, int32_t count) override;
     bool CustomProcess(int32_t operand, KString& output, int32_t count) override;
 
-private:
+  private:
     KString scratch_;
 };
 
@@ -37,4 +37,6 @@ TFieldStringProcessor& TheFieldProcessor();
 void ProcessField(KString& text, const KString* processText);
 
 // Expands text by the escape stage alone.
-inline void ExpandEscapes(KString& text) { ProcessField(text, nullptr); }
+inline void ExpandEscapes(KString& text) {
+    ProcessField(text, nullptr);
+}

@@ -69,13 +69,15 @@ void TFields::UpdateMatching() {
     // A plain header is compared character by character as it arrives; one
     // whose pattern differs in length from its length never matches and
     // takes the general path, which finds that out.
-    plainHeader_ = header.length >= 1 && header.length <= buffer.Capacity() && header.process.IsEmpty() &&
-                   header.name.Length() == header.length;
+    plainHeader_ = header.length >= 1 && header.length <= buffer.Capacity() &&
+                   header.process.IsEmpty() && header.name.Length() == header.length;
     headerLast_ = plainHeader_ ? header.name.CharAt(header.length - 1) : 0;
     plainTrailer_ = trailer.process.IsEmpty();
 }
 
-bool TFields::Matches(TField& field) { return field.Extract(buffer) && field.value.Equals(field.name); }
+bool TFields::Matches(TField& field) {
+    return field.Extract(buffer) && field.value.Equals(field.name);
+}
 
 void TFields::EnterBody() {
     inBody = true;
@@ -129,7 +131,8 @@ void TFields::FeedCharInBody(KChar c) {
 
 void TFields::Complete() {
     bool any = false;
-    for (KListItem* p = fields.Head(); p; p = p->Next()) any |= static_cast<TField*>(p)->Extract(buffer);
+    for (KListItem* p = fields.Head(); p; p = p->Next())
+        any |= static_cast<TField*>(p)->Extract(buffer);
     buffer.Empty();
     if (any && owner) owner->Deliver(*this);
     inBody = false;

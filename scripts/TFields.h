@@ -11,7 +11,7 @@ class TScript;
 // One packet definition of a source script: a header to hunt for, a body
 // ended by a trailer or a body length, and the text fields cut from it.
 class TFields : public KListItem {
-public:
+  public:
     // The packet buffer is allocated here at its full capacity and never grows.
     TFields(TScript* owner, int32_t bufferCapacity);
     const char* ClassName() const override { return "TFields"; }
@@ -54,7 +54,7 @@ public:
     TField trailer{this};
     KList fields;
 
-private:
+  private:
     // Whether the field, extracted from what the buffer shows, equals its pattern.
     bool Matches(TField& field);
     // Whether the last characters of the buffer, the newest being c, are a

@@ -11,7 +11,7 @@
 // command collector, and the per-character work that feeds them from a
 // channel. Delivery, trace and remote lines leave through the sinks.
 class TScript {
-public:
+  public:
     static constexpr int32_t kDefaultBufferSize = 32767;
 
     // Loads a script file named by data, resolved against folder. True when
@@ -43,7 +43,7 @@ public:
     // Characters received since creation.
     int64_t CharsReceived() const { return charsReceived_; }
 
-private:
+  private:
     KList definitions_;
     KRemote collector_;
     KString sourceName_{31, 255};

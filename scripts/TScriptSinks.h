@@ -7,14 +7,14 @@ class TScript;
 
 // Receives every completed packet in which at least one field was extracted.
 class TPacketSink {
-public:
+  public:
     virtual ~TPacketSink() = default;
     virtual void DeliverPacket(TFields& definition) = 0;
 };
 
 // Receives what a source's data looks like for the receive trace.
 class TTraceSink {
-public:
+  public:
     virtual ~TTraceSink() = default;
     virtual void TraceChar(const TScript& source, KChar c) = 0;
     virtual void TraceEvent(const TScript& source, const KString& text) = 0;
@@ -22,7 +22,7 @@ public:
 
 // Executes a complete remote command line received between packets.
 class TRemoteHandler {
-public:
+  public:
     virtual ~TRemoteHandler() = default;
     virtual void ExecuteRemote(const TScript& source, const KString& line) = 0;
 };

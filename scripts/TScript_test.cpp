@@ -1,7 +1,6 @@
 #include "TScript.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdlib>
@@ -15,9 +14,13 @@
 
 namespace {
 
-KString Str(const std::string& utf8) { return KTestText(utf8); }
+KString Str(const std::string& utf8) {
+    return KTestText(utf8);
+}
 
-std::string U8(const KString& s) { return KUtf8OfUnits(s); }
+std::string U8(const KString& s) {
+    return KUtf8OfUnits(s);
+}
 
 // Records what a script hands out, in order.
 struct Recorder : TPacketSink, TTraceSink, TRemoteHandler {
@@ -31,13 +34,15 @@ struct Recorder : TPacketSink, TTraceSink, TRemoteHandler {
     }
     void TraceChar(const TScript&, KChar) override { ++chars; }
     void TraceEvent(const TScript&, const KString& text) override { events.push_back(U8(text)); }
-    void ExecuteRemote(const TScript&, const KString& line) override { events.push_back("remote " + U8(line)); }
+    void ExecuteRemote(const TScript&, const KString& line) override {
+        events.push_back("remote " + U8(line));
+    }
     std::vector<std::string> events;
     int chars = 0;
 };
 
 class ScriptTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         script.SetSourceName(KString(u"Timer"));
         script.SetSinks(&recorder, &recorder, &recorder);
@@ -76,40 +81,50 @@ const char kResults[] =
 
 TEST_F(ScriptTest, FramesByHeaderAndTrailer) {
     ASSERT_TRUE(Load(kResults));
-    EXPECT_EQ(Feed("\x02" "abcxyz\r\x03"),
-              (std::vector<std::string>{"{Timer Results HDR}", "packet Results 0 A=abc B=xyz", "{Timer Results BDY TRL}"}));
+    EXPECT_EQ(Feed("\x02"
+                   "abcxyz\r\x03"),
+              (std::vector<std::string>{"{Timer Results HDR}", "packet Results 0 A=abc B=xyz",
+                                        "{Timer Results BDY TRL}"}));
     // Bytes before the header are dropped; a second packet frames alike.
-    EXPECT_EQ(Feed("junk\x02" "123rest\r\x03")[1], "packet Results 0 A=123 B=rest");
+    EXPECT_EQ(Feed("junk\x02"
+                   "123rest\r\x03")[1],
+              "packet Results 0 A=123 B=rest");
     // A length that does not fit consumes the body: no field, no delivery.
-    EXPECT_EQ(Feed("\x02" "ab\x03"), (std::vector<std::string>{"{Timer Results HDR}", "{Timer Results TRL}"}));
+    EXPECT_EQ(Feed("\x02"
+                   "ab\x03"),
+              (std::vector<std::string>{"{Timer Results HDR}", "{Timer Results TRL}"}));
 }
 
 TEST_F(ScriptTest, FieldsThatDoNotFitAndMissingStops) {
-    ASSERT_TRUE(Load(";;P\nheader=<,length=1\ntrailer=>,length=1\n"
-                     "textfield=Long,length=10\ntextfield=After,length=0\n"
-                     ";;Q\nheader=<,length=1\ntrailer=>,length=1\ntextfield=S,stop=\",\"\ntextfield=T,length=2\n"));
+    ASSERT_TRUE(
+        Load(";;P\nheader=<,length=1\ntrailer=>,length=1\n"
+             "textfield=Long,length=10\ntextfield=After,length=0\n"
+             ";;Q\nheader=<,length=1\ntrailer=>,length=1\ntextfield=S,stop=\",\"\ntextfield=T,"
+             "length=2\n"));
     std::vector<std::string> events = Feed("<abcdef>");
     ASSERT_EQ(events.size(), 5u);
     EXPECT_EQ(events[0], "{Timer P HDR}");
     EXPECT_EQ(events[1], "{Timer Q HDR}");
     EXPECT_EQ(events[2], "packet P 0 Long=! After=");  // length 0 still extracts
-    EXPECT_EQ(events[4], "{Timer Q TRL}");              // no comma: the stop field is not extracted
+    EXPECT_EQ(events[4], "{Timer Q TRL}");             // no comma: the stop field is not extracted
     EXPECT_EQ(U8(Definition(1).FindField(KString(u"S"))->value), "abcdef");
     EXPECT_EQ(Definition(1).DefinitionIndex(), 1);
 }
 
 TEST_F(ScriptTest, BodyLengthHeadersAndSlidingWindow) {
-    ASSERT_TRUE(Load(";;Fixed\nheader=AB,length=2\nbodylength=5\ntextfield=V,length=5,process=%.2s:%.3s\n"
-                     ";;Never\nheader=AB,length=1\nbodylength=1\ntextfield=X,length=1\n"));
+    ASSERT_TRUE(
+        Load(";;Fixed\nheader=AB,length=2\nbodylength=5\ntextfield=V,length=5,process=%.2s:%.3s\n"
+             ";;Never\nheader=AB,length=1\nbodylength=1\ntextfield=X,length=1\n"));
     std::vector<std::string> events = Feed("AAB12345AxB99999AB6");
-    EXPECT_EQ(events, (std::vector<std::string>{"{Timer Fixed HDR}", "packet Fixed 0 V=12:345", "{Timer Fixed BDY TRL}",
-                                                "{Timer Fixed HDR}"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"{Timer Fixed HDR}", "packet Fixed 0 V=12:345",
+                                                "{Timer Fixed BDY TRL}", "{Timer Fixed HDR}"}));
     EXPECT_TRUE(Definition(0).inBody);  // "6" is the start of the next body
     EXPECT_FALSE(Definition(1).inBody);
 }
 
 TEST_F(ScriptTest, ProcessAppliesToHeaderBeforeComparison) {
-    ASSERT_TRUE(Load(";;Upper\nheader=x,length=1,process=%.0sx\ntextfield=Rest,length=2\nbodylength=2\n"));
+    ASSERT_TRUE(
+        Load(";;Upper\nheader=x,length=1,process=%.0sx\ntextfield=Rest,length=2\nbodylength=2\n"));
     // The header's process text turns any character into "x", so any byte opens a body.
     EXPECT_EQ(Feed("Q12")[1], "packet Upper 0 Rest=12");
 }
@@ -117,37 +132,48 @@ TEST_F(ScriptTest, ProcessAppliesToHeaderBeforeComparison) {
 TEST_F(ScriptTest, OverflowDiscardsAndHuntsWithTheCharacter) {
     ASSERT_TRUE(Load(kResults, 8));
     // Eight characters fill the buffer; the ninth discards them and is hunted with.
-    EXPECT_EQ(Feed("\x02" "12345678\x02" "abc\r\x03"),
-              (std::vector<std::string>{"{Timer Results HDR}", "{Timer Results HDR}", "packet Results 0 A=abc B=",
-                                        "{Timer Results BDY TRL}"}));
+    EXPECT_EQ(Feed("\x02"
+                   "12345678\x02"
+                   "abc\r\x03"),
+              (std::vector<std::string>{"{Timer Results HDR}", "{Timer Results HDR}",
+                                        "packet Results 0 A=abc B=", "{Timer Results BDY TRL}"}));
 }
 
 TEST_F(ScriptTest, RemoteCommandsBetweenPacketsOnly) {
     ASSERT_TRUE(Load(kResults));
-    std::vector<std::string> events = Feed("Command=LayoutDraw\n\n\x02" "abc\nx\r\x03" "Name=A\n");
+    std::vector<std::string> events = Feed(
+        "Command=LayoutDraw\n\n\x02"
+        "abc\nx\r\x03"
+        "Name=A\n");
     EXPECT_EQ(events[0], "remote Command=LayoutDraw");
     EXPECT_EQ(events[1], "remote Command=LayoutDraw");  // an empty line repeats
     EXPECT_EQ(events[3], "packet Results 0 A=abc B=\nx");
     EXPECT_EQ(events.back(), "remote Name=A");
     // A packet between clears the collector, so an empty line repeats nothing.
-    EXPECT_EQ(Feed("\x02" "abcd\r\x03\n").back(), "remote ");
+    EXPECT_EQ(Feed("\x02"
+                   "abcd\r\x03\n")
+                  .back(),
+              "remote ");
 }
 
 TEST_F(ScriptTest, TwoDefinitionsWithOneHeaderBothOpen) {
-    ASSERT_TRUE(Load(";;One\nheader=#,length=1\nbodylength=2\ntextfield=A,length=2\n"
-                     ";;Two\nheader=#,length=1\nbodylength=1\ntextfield=B,length=1\n"));
-    EXPECT_EQ(Feed("#xy"), (std::vector<std::string>{"{Timer One HDR}", "{Timer Two HDR}", "packet Two 1 B=x",
-                                                      "{Timer Two BDY TRL}", "packet One 0 A=xy",
-                                                      "{Timer One BDY TRL}"}));
+    ASSERT_TRUE(
+        Load(";;One\nheader=#,length=1\nbodylength=2\ntextfield=A,length=2\n"
+             ";;Two\nheader=#,length=1\nbodylength=1\ntextfield=B,length=1\n"));
+    EXPECT_EQ(Feed("#xy"), (std::vector<std::string>{"{Timer One HDR}", "{Timer Two HDR}",
+                                                     "packet Two 1 B=x", "{Timer Two BDY TRL}",
+                                                     "packet One 0 A=xy", "{Timer One BDY TRL}"}));
 }
 
 TEST_F(ScriptTest, ScriptLinesColumnsAndKeys) {
     std::string longName(40, 'N');
-    std::string script = ";;" + longName + "\r\n; a comment\r\n;\r\n ;x\r\nHEADER=\\02,Length=1\r\n"
-                         "textfield=Time, length=8\r\ntextfield=Lap,length=010,process=%s\r\n"
-                         "textfield=Split,length=0x10\r\ntextfield=Neg,length=-1\r\n"
-                         "textfield=Comma,\"stop=,\"\r\ntextfield=Empty,stop=,\r\ntextfield=Lap,length=1\r\n"
-                         "trailer=\\03\r\nbodylength=12abc";  // no line end on the last line
+    std::string script =
+        ";;" + longName +
+        "\r\n; a comment\r\n;\r\n ;x\r\nHEADER=\\02,Length=1\r\n"
+        "textfield=Time, length=8\r\ntextfield=Lap,length=010,process=%s\r\n"
+        "textfield=Split,length=0x10\r\ntextfield=Neg,length=-1\r\n"
+        "textfield=Comma,\"stop=,\"\r\ntextfield=Empty,stop=,\r\ntextfield=Lap,length=1\r\n"
+        "trailer=\\03\r\nbodylength=12abc";  // no line end on the last line
     ASSERT_TRUE(Load(script));
     TFields& d = Definition(0);
     EXPECT_EQ(U8(d.name), longName.substr(0, 31));
@@ -177,11 +203,14 @@ TEST_F(ScriptTest, LoadingRules) {
     EXPECT_FALSE(script.LoadScript(Str(dir), Str("missing.rss"), 100));
     EXPECT_EQ(script.Definitions().Count(), 1);
     // Names from data resolve without regard to case and with backslashes.
-    std::system(("mkdir -p '" + dir + "/Scripts' && cp '" + dir + "/Video Display.rss' '" + dir + "/Scripts/'").c_str());
+    std::system(("mkdir -p '" + dir + "/Scripts' && cp '" + dir + "/Video Display.rss' '" + dir +
+                 "/Scripts/'")
+                    .c_str());
     EXPECT_TRUE(script.LoadScript(Str(dir), Str("scripts\\video display.RSS"), 100));
     // UTF-16 scripts with a byte-order mark.
     std::string utf16 = "\xFF\xFE";
-    for (char c : std::string(";;Wide\r\nheader=W,length=1\r\nbodylength=1\r\ntextfield=C,length=1\r\n")) {
+    for (char c :
+         std::string(";;Wide\r\nheader=W,length=1\r\nbodylength=1\r\ntextfield=C,length=1\r\n")) {
         utf16 += c;
         utf16 += '\0';
     }
@@ -191,11 +220,18 @@ TEST_F(ScriptTest, LoadingRules) {
 }
 
 TEST_F(ScriptTest, CodeSetsDecodeBeforeFraming) {
-    ASSERT_TRUE(Load(";;U\nheader=\\02,length=1\ntrailer=\\03,length=1\ntextfield=Name,length=3\n"));
+    ASSERT_TRUE(
+        Load(";;U\nheader=\\02,length=1\ntrailer=\\03,length=1\ntextfield=Name,length=3\n"));
     std::string utf16le("\x02\0M\0\xFC\0\xAC\x20\x03\0", 10);
     EXPECT_EQ(Feed(utf16le, KStream::kUtf16)[1], "packet U 0 Name=M\xC3\xBC\xE2\x82\xAC");
-    EXPECT_EQ(Feed("\x02" "M\xC3\xBC\xE2\x82\xAC\x03", KStream::kNative)[1], "packet U 0 Name=M\xC3\xBC\xE2\x82\xAC");
-    EXPECT_EQ(Feed(std::string("\x02" "a\0\xFF\x03", 5))[1], std::string("packet U 0 Name=a\0\xC3\xBF", 20));
+    EXPECT_EQ(Feed("\x02"
+                   "M\xC3\xBC\xE2\x82\xAC\x03",
+                   KStream::kNative)[1],
+              "packet U 0 Name=M\xC3\xBC\xE2\x82\xAC");
+    EXPECT_EQ(Feed(std::string("\x02"
+                               "a\0\xFF\x03",
+                               5))[1],
+              std::string("packet U 0 Name=a\0\xC3\xBF", 20));
     EXPECT_EQ(recorder.chars, 15);
 }
 
@@ -203,7 +239,8 @@ TEST_F(ScriptTest, HostileScriptsLoadWithoutHarm) {
     std::string huge = ";;Big\ntextfield=" + std::string(1 << 20, 'x') + "\n";
     std::string manyColumns = "header=a,length=1" + std::string(200000, ',') + "\n";
     ASSERT_TRUE(Load(huge + manyColumns + std::string("\0\0\0", 3)));
-    EXPECT_EQ(Definition(0).FirstField()->name.Length(), 255 - 10);  // the column, key included, is cut
+    EXPECT_EQ(Definition(0).FirstField()->name.Length(),
+              255 - 10);  // the column, key included, is cut
     EXPECT_EQ(Definition(0).header.length, 1);
 }
 

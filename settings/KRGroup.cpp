@@ -44,7 +44,9 @@ bool KRGroup::ParseType(KString& text) {
     return true;
 }
 
-void KRGroup::AppendType(KString& out) const { out.Append(className).AppendChar(u',').AppendInt(typeNumber); }
+void KRGroup::AppendType(KString& out) const {
+    out.Append(className).AppendChar(u',').AppendInt(typeNumber);
+}
 
 void KRGroup::WriteLines(KStream& stream, const KString& prefix) const {
     KString line(63, kMaxLine);
@@ -93,9 +95,11 @@ KRNode* KRGroup::CreateChild(KString& line) {
     if (colon < 0 || line.Find(u'=', colon) < 0) return nullptr;
     const int32_t slash = line.Find(u'\\');
     const bool isGroup = slash >= 0 && slash == colon - 1;
-    if (slash >= 0 && slash < colon && !isGroup) return nullptr;  // groups are never made implicitly
+    if (slash >= 0 && slash < colon && !isGroup)
+        return nullptr;  // groups are never made implicitly
     KString31 typeName;
-    for (int32_t i = colon + 1; i < line.Length() && (KRIsNameChar(line.CharAt(i)) || line.CharAt(i) == u' '); ++i)
+    for (int32_t i = colon + 1;
+         i < line.Length() && (KRIsNameChar(line.CharAt(i)) || line.CharAt(i) == u' '); ++i)
         typeName.AppendChar(line.CharAt(i));
     typeName.TrimLeft();
     typeName.TrimRight();

@@ -5,7 +5,7 @@
 
 // A group of the settings tree; owns its children in insertion order.
 class KRGroup : public KRNode {
-public:
+  public:
     const char* ClassName() const override { return "KRGroup"; }
     KRNode* Apply(KString& line) override;
     bool ParseType(KString& text) override;
@@ -29,7 +29,7 @@ public:
     KList children;
     KString15 className;
 
-private:
+  private:
     // Apply without restoring the cursor.
     KRNode* ApplyHere(KString& line);
     KRNode* CreateChild(KString& line);

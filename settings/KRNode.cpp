@@ -104,7 +104,8 @@ KRNode* KRValue::Apply(KString& line) {
 
 void KRValue::ApplyToSelf(KString& line, bool* typeAccepted, bool* valueAccepted) {
     *typeAccepted = *valueAccepted = false;
-    if (line.StartsWithIgnoreCase(name) && (line.CharAt(name.Length()) == u':' || line.Length() == name.Length()))
+    if (line.StartsWithIgnoreCase(name) &&
+        (line.CharAt(name.Length()) == u':' || line.Length() == name.Length()))
         line.Seek(name.Length(), 1);
     if (line.CharAt(0) != u':') return;
     line.Seek(1, 1);

@@ -12,7 +12,7 @@ class KRGroup;
 // backslash path. One text-line grammar describes every node:
 // path ':' type text '=' value text.
 class KRNode : public KListItem {
-public:
+  public:
     enum : uint32_t { kDeleted = 1, kAssigned = 2, kPersistent = 4 };
 
     KRNode() = default;
@@ -49,7 +49,7 @@ public:
     int32_t typeNumber = 1;
     uint32_t nodeFlags = kPersistent;
 
-protected:
+  protected:
     // Fields 2 and 3 of a type text: the minimum and maximum of the types
     // that have them.
     virtual void ParseLimits(const KString&, const KString&) {}
@@ -59,7 +59,7 @@ protected:
 
 // A typed value; Apply parses its type and value text.
 class KRValue : public KRNode {
-public:
+  public:
     KRNode* Apply(KString& line) override;
     bool MatchesName(const KString& path) const override;
     // Like Apply, reporting whether the type and the value were accepted.

@@ -83,7 +83,9 @@ void KRRat::AppendRational(KString& out, KRational r) {
     if (whole >= 1) text.AppendUnsigned(static_cast<uint32_t>(whole));
     if (rest != 0) {
         if (whole >= 1) text.AppendChar(u' ');
-        text.AppendUnsigned(static_cast<uint32_t>(rest)).AppendChar(u'/').AppendUnsigned(static_cast<uint32_t>(d));
+        text.AppendUnsigned(static_cast<uint32_t>(rest))
+            .AppendChar(u'/')
+            .AppendUnsigned(static_cast<uint32_t>(d));
     }
     out.Append(text);
 }

@@ -8,7 +8,7 @@
 // what is parsed or set; it hands it to the hook, whose default stores it.
 
 class KRBool : public KRValue {
-public:
+  public:
     const char* ClassName() const override { return "KRBool"; }
     bool ParseValue(KString& text) override;
     void AppendValue(KString& out) const override { out.AppendChar(value ? u'1' : u'0'); }
@@ -19,7 +19,7 @@ public:
 };
 
 class KRInt : public KRValue {
-public:
+  public:
     using Hook = void (*)(KRInt& setting, int32_t value, void* data);
     static constexpr int32_t kNoMax = 2147483647;
     static constexpr int32_t kNoMin = -2147483647 - 1;
@@ -39,10 +39,10 @@ public:
     int32_t max = kNoMax;
     int32_t min = kNoMin;
 
-protected:
+  protected:
     void ParseLimits(const KString& low, const KString& high) override;
 
-private:
+  private:
     Hook hook_ = StoreHook;
     void* hookData_ = nullptr;
 };
@@ -53,7 +53,7 @@ struct KRational {
 };
 
 class KRRat : public KRValue {
-public:
+  public:
     using Hook = void (*)(KRRat& setting, KRational value, void* data);
 
     const char* ClassName() const override { return "KRRat"; }
@@ -73,13 +73,13 @@ public:
 
     KRational value;
 
-private:
+  private:
     Hook hook_ = StoreHook;
     void* hookData_ = nullptr;
 };
 
 class KRFloat : public KRValue {
-public:
+  public:
     static constexpr double kNoMax = 1.7976931348623157e+308;
     static constexpr double kNoMin = 2.2250738585072014e-308;
 
@@ -94,12 +94,12 @@ public:
     double max = kNoMax;
     double min = kNoMin;
 
-protected:
+  protected:
     void ParseLimits(const KString& low, const KString& high) override;
 };
 
 class KRString : public KRValue {
-public:
+  public:
     // Returns whether the new text was accepted; false fails the parse.
     using Hook = bool (*)(KRString& setting, const KString& value, void* data);
     static constexpr int32_t kMaxValue = 1 << 20;
@@ -118,7 +118,7 @@ public:
 
     KString value{31, kMaxValue};
 
-private:
+  private:
     Hook hook_ = StoreHook;
     void* hookData_ = nullptr;
 };

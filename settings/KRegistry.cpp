@@ -3,7 +3,7 @@
 namespace {
 
 class PrototypeItem : public KListItem {
-public:
+  public:
     explicit PrototypeItem(KRNode* node) : node(node) {}
     ~PrototypeItem() override { delete node; }
     KRNode* node;
@@ -12,16 +12,18 @@ public:
 }  // namespace
 
 KRegistry::KRegistry() {
-    for (KRNode* p : std::initializer_list<KRNode*>{new KRGroup, new KRString, new KRInt, new KRRat, new KRBool,
-                                                     new KRFloat})
+    for (KRNode* p : std::initializer_list<KRNode*>{new KRGroup, new KRString, new KRInt, new KRRat,
+                                                    new KRBool, new KRFloat})
         prototypes_.Add(new PrototypeItem(p));
 }
 
 KRNode* KRegistry::NewValue(const KString& typeName) const {
     for (KListItem* p = prototypes_.Head(); p; p = p->Next()) {
         const KRNode* prototype = static_cast<PrototypeItem*>(p)->node;
-        if (dynamic_cast<const KRGroup*>(prototype)) continue;  // a group needs its own kind of line
-        if (typeName.EqualsIgnoreCase(KString(prototype->TypeName()))) return prototype->NewOfSameType();
+        if (dynamic_cast<const KRGroup*>(prototype))
+            continue;  // a group needs its own kind of line
+        if (typeName.EqualsIgnoreCase(KString(prototype->TypeName())))
+            return prototype->NewOfSameType();
     }
     return nullptr;
 }
@@ -41,9 +43,15 @@ KRNode* KRegistry::Find(const KString& path) {
     return Apply(copy);
 }
 
-KRGroup* KRegistry::FindGroup(const KString& path) { return dynamic_cast<KRGroup*>(Find(path)); }
-KRInt* KRegistry::FindInt(const KString& path) { return dynamic_cast<KRInt*>(Find(path)); }
-KRString* KRegistry::FindString(const KString& path) { return dynamic_cast<KRString*>(Find(path)); }
+KRGroup* KRegistry::FindGroup(const KString& path) {
+    return dynamic_cast<KRGroup*>(Find(path));
+}
+KRInt* KRegistry::FindInt(const KString& path) {
+    return dynamic_cast<KRInt*>(Find(path));
+}
+KRString* KRegistry::FindString(const KString& path) {
+    return dynamic_cast<KRString*>(Find(path));
+}
 
 const KString& KRegistry::StringOf(const KString& path) {
     static const KString empty(u"");

@@ -7,7 +7,7 @@
 // The root of the settings tree, with the prototypes of the node types
 // (Group, String, Int, Rat, Bool, Float, in that order).
 class KRegistry : public KRGroup {
-public:
+  public:
     KRegistry();
     const char* ClassName() const override { return "KRegistry"; }
 
@@ -26,6 +26,6 @@ public:
     // The text of the String at path, or an empty text.
     const KString& StringOf(const KString& path);
 
-private:
+  private:
     KList prototypes_;
 };

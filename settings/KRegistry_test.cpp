@@ -10,7 +10,9 @@
 
 namespace {
 
-KString Str(const std::string& utf8) { return KTestText(utf8); }
+KString Str(const std::string& utf8) {
+    return KTestText(utf8);
+}
 
 std::string ValueText(KRNode* node) {
     KString out;
@@ -19,7 +21,7 @@ std::string ValueText(KRNode* node) {
 }
 
 class Registry : public ::testing::Test {
-protected:
+  protected:
     void Apply(const std::string& line) { registry.ApplyLine(Str(line)); }
     KRNode* Find(const std::string& path) { return registry.Find(Str(path)); }
     std::string Lines() {
@@ -121,7 +123,7 @@ TEST_F(Registry, RationalText) {
     EXPECT_EQ(parse(u"6/8"), "3/4");
     EXPECT_EQ(parse(u"0"), "0");
     EXPECT_EQ(parse(u"-0.5"), "-1/2");
-    EXPECT_EQ(parse(u"2 x"), "2");      // a broken fraction leaves the whole part
+    EXPECT_EQ(parse(u"2 x"), "2");  // a broken fraction leaves the whole part
     EXPECT_EQ(parse(u"1/"), "");
     EXPECT_EQ(parse(u"x"), "");
     EXPECT_EQ(parse(u"0.0000000001"), "");  // more than an int32 fraction holds
@@ -134,10 +136,12 @@ TEST_F(Registry, HooksSeeEveryChange) {
     auto* count = registry.FindInt(Str("\\Count"));
     auto* name = registry.FindString(Str("\\Name"));
     int calls = 0;
-    count->SetHook([](KRInt& s, int32_t v, void* data) {
-        ++*static_cast<int*>(data);
-        s.value = v * 2;
-    }, &calls);
+    count->SetHook(
+        [](KRInt& s, int32_t v, void* data) {
+            ++*static_cast<int*>(data);
+            s.value = v * 2;
+        },
+        &calls);
     Apply("Count:Int=4");
     EXPECT_EQ(count->value, 8);
     EXPECT_EQ(calls, 1);

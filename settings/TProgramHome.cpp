@@ -78,7 +78,9 @@ std::string ResolveProgramHome(const char* given) {
     return fallback;
 }
 
-std::string ProfileStorePath() { return ConfigHome() + "/Quillmark/Tessaron/Profile"; }
+std::string ProfileStorePath() {
+    return ConfigHome() + "/Quillmark/Tessaron/Profile";
+}
 
 bool ReadProfileName(std::string* name) {
     std::ifstream in(ProfileStorePath(), std::ios::binary);

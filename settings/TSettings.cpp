@@ -35,8 +35,12 @@ std::string LocaleName() {
 // How well a language file's locale code serves the chosen locale.
 int Rank(const KString& code, const KString& choice) {
     if (code.EqualsIgnoreCase(choice)) return 3;
-    if (code.Length() >= 5 && choice.Length() >= 5 && code.Compare(choice, 5, KString::kIgnoreCase) == 0) return 2;
-    if (code.Length() >= 2 && choice.Length() >= 2 && code.Compare(choice, 2, KString::kIgnoreCase) == 0) return 1;
+    if (code.Length() >= 5 && choice.Length() >= 5 &&
+        code.Compare(choice, 5, KString::kIgnoreCase) == 0)
+        return 2;
+    if (code.Length() >= 2 && choice.Length() >= 2 &&
+        code.Compare(choice, 2, KString::kIgnoreCase) == 0)
+        return 1;
     return 0;
 }
 
@@ -147,7 +151,8 @@ void TSettings::LoadLanguage() {
 }
 
 int TSettings::Save() {
-    if (KRGroup* strings = registry_.FindGroup(KString(u"\\Strings\\"))) strings->nodeFlags &= ~KRNode::kPersistent;
+    if (KRGroup* strings = registry_.FindGroup(KString(u"\\Strings\\")))
+        strings->nodeFlags &= ~KRNode::kPersistent;
     try {
         KSaveAtomically(Text(configPath_), [&](KStream& s) {
             configForm_.CopySettings(&s);

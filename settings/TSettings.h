@@ -9,7 +9,7 @@
 // configuration file of the current profile and the chosen language file,
 // and saved back to the configuration file.
 class TSettings {
-public:
+  public:
     // The settings part of start-up in home: profile and configuration file,
     // the default table, the configuration, the language. Returns 0, or 6001
     // when the configuration could not be read (what was read stays).
@@ -28,7 +28,7 @@ public:
     bool ConfigLoaded() const { return configLoaded_; }
     const std::string& Home() const { return home_; }
 
-private:
+  private:
     void ChooseConfigFile(const std::string& home);
     int LoadConfig();
     void CollectLanguages(const std::string& home);

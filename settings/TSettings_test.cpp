@@ -1,7 +1,6 @@
 #include "TSettings.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,7 +17,9 @@
 
 namespace {
 
-KString Str(const std::string& utf8) { return KTestText(utf8); }
+KString Str(const std::string& utf8) {
+    return KTestText(utf8);
+}
 
 std::string ValueText(KRNode* node) {
     KString out;
@@ -27,7 +28,7 @@ std::string ValueText(KRNode* node) {
 }
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
         setenv("LANG", "en_US.UTF-8", 1);
@@ -91,7 +92,8 @@ TEST_F(SettingsTest, SavedValuesSurviveARestartWithoutTheTexts) {
 }
 
 TEST_F(SettingsTest, SingleByteFilesStaySingleByte) {
-    Put("tessaron.cfg", "Registry Version: 1.00\n\\Display\\Width:Int,1,,=800\n\\Layout\\ScaleNumer:Int,1,,=2\n");
+    Put("tessaron.cfg",
+        "Registry Version: 1.00\n\\Display\\Width:Int,1,,=800\n\\Layout\\ScaleNumer:Int,1,,=2\n");
     TSettings settings;
     ASSERT_EQ(settings.Start(home), 0);
     EXPECT_EQ(settings.Registry().FindInt(Str("\\Layout\\ScaleNumer"))->value, 2);
@@ -146,7 +148,8 @@ TEST_F(SettingsTest, FailedSavesKeepThePreviousFile) {
 }
 
 TEST_F(SettingsTest, LanguageFilesOverlayTexts) {
-    Put("Test.lng", "Test,xx_YY,Test language\nRegistry Version: 1.00\nStrings\\Menu\\Ctrl:String=Strg\n");
+    Put("Test.lng",
+        "Test,xx_YY,Test language\nRegistry Version: 1.00\nStrings\\Menu\\Ctrl:String=Strg\n");
     Put("Broken.lng", "no line end");
     setenv("LANG", "xx_YY.UTF-8", 1);
     TSettings settings;
@@ -154,14 +157,16 @@ TEST_F(SettingsTest, LanguageFilesOverlayTexts) {
     KRegistry& r = settings.Registry();
     EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Strings\\Menu\\Ctrl"))), "Strg");
     EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Strings\\Menu\\Shift"))), "Shift");
-    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Language\\Choices\\1"))), "Test.lng,Test,xx_YY,Test language");
+    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Language\\Choices\\1"))),
+              "Test.lng,Test,xx_YY,Test language");
     EXPECT_EQ(r.Find(Str("\\Language\\Choices\\2")), nullptr);
     EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Language\\Choice"))), "xx_YY.UTF-8");
     // The export writes every current text back to the chosen file.
     r.FindString(Str("\\Strings\\Menu\\Alt"))->Set(Str("Alternativ"));
     ASSERT_EQ(settings.ExportLanguage(), 0);
     const std::string exported = Get("Test.lng");
-    EXPECT_EQ(exported.rfind("Test,xx_YY,Test language\nRegistry Version: 1.00\n", 0), 0u) << exported;
+    EXPECT_EQ(exported.rfind("Test,xx_YY,Test language\nRegistry Version: 1.00\n", 0), 0u)
+        << exported;
     EXPECT_NE(exported.find("\\Strings\\Menu\\Alt:String,1=Alternativ\n"), std::string::npos);
     TSettings reread;
     reread.Start(home);
@@ -173,7 +178,8 @@ TEST_F(SettingsTest, ShippedGermanFileLoadsForAGermanLocale) {
     setenv("LANG", "de_DE.UTF-8", 1);
     TSettings settings;
     settings.Start(home);
-    EXPECT_EQ(KUtf8Of(settings.Registry().StringOf(Str("\\Strings\\MenuBar\\File\\Title"))), "&Datei");
+    EXPECT_EQ(KUtf8Of(settings.Registry().StringOf(Str("\\Strings\\MenuBar\\File\\Title"))),
+              "&Datei");
     EXPECT_EQ(settings.LanguagePath(), home + "/Deutsch.lng");
 }
 

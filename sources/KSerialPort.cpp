@@ -31,16 +31,19 @@ bool HasUart(int fd) {
     return ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
 }
 
-bool DeviceGone(int error) { return error == EIO || error == ENXIO || error == ENODEV || error == EBADF; }
+bool DeviceGone(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV || error == EBADF;
+}
 
 speed_t Speed(int32_t baud) {
     static const struct {
         int32_t baud;
         speed_t speed;
-    } kSpeeds[] = {{50, B50},       {75, B75},         {110, B110},       {134, B134},       {150, B150},
-                   {200, B200},     {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
-                   {2400, B2400},   {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-                   {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600}};
+    } kSpeeds[] = {{50, B50},         {75, B75},         {110, B110},       {134, B134},
+                   {150, B150},       {200, B200},       {300, B300},       {600, B600},
+                   {1200, B1200},     {1800, B1800},     {2400, B2400},     {4800, B4800},
+                   {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
+                   {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600}};
     // Rates between the standard ones take the next lower standard rate.
     speed_t speed = B50;
     for (const auto& s : kSpeeds)
@@ -92,8 +95,10 @@ void KSerialPorts::Enumerate(KRegistry& settings, bool noSerialPort) {
         info->number = n;
         info->subtype = subtype;
         info->device = device;
-        info->label.Append(settings.StringOf(KString(u"\\Strings\\SerialPort\\PortLocal"))).AppendInt(n);
-        info->label.AppendChar(u' ').Append(settings.StringOf(KString(u"\\Strings\\SerialPort\\Types\\1")));
+        info->label.Append(settings.StringOf(KString(u"\\Strings\\SerialPort\\PortLocal")))
+            .AppendInt(n);
+        info->label.AppendChar(u' ').Append(
+            settings.StringOf(KString(u"\\Strings\\SerialPort\\Types\\1")));
         ports_.push_back(std::move(info));
     }
 }
@@ -105,24 +110,30 @@ KSerialPortInfo* KSerialPorts::Find(int32_t number) {
 }
 
 KSerialPort::KSerialPort(uint32_t mode, int32_t inputQueue, int32_t outputSize)
-    : mode_(mode), inputQueue_(std::max(inputQueue, 16)), output_(static_cast<size_t>(std::max(outputSize, 0))) {
+    : mode_(mode),
+      inputQueue_(std::max(inputQueue, 16)),
+      output_(static_cast<size_t>(std::max(outputSize, 0))) {
     SetReadEncoding(kSingleByte);
     SetWriteEncoding(kSingleByte);
     SetReadLineEnd(0);
     SetWriteLineEnd(0);
 }
 
-KSerialPort::~KSerialPort() { Close(); }
+KSerialPort::~KSerialPort() {
+    Close();
+}
 
 KStream* KSerialPort::CopySettings(KStream* target) const {
-    return KStream::CopySettings(target ? target
-                                        : new KSerialPort(mode_, inputQueue_, static_cast<int32_t>(output_.size())));
+    return KStream::CopySettings(
+        target ? target
+               : new KSerialPort(mode_, inputQueue_, static_cast<int32_t>(output_.size())));
 }
 
 int KSerialPort::OpenChannel(const KString& text) {
     const TPortSpec spec = TPortSpec::Parse(text);
     if (spec.kind != TPortSpec::kSerial || !AttachPort(spec.port)) return 0;
-    return Configure(spec.baud, spec.dataBits, spec.parity, spec.stopTenths) && SetRefresh(spec.refresh, 1);
+    return Configure(spec.baud, spec.dataBits, spec.parity, spec.stopTenths) &&
+           SetRefresh(spec.refresh, 1);
 }
 
 bool KSerialPort::OpenDevice() {
@@ -227,7 +238,8 @@ void KSerialPort::Read(void* buffer, int32_t n) {
         chunkFill_ -= chunkNext_;
         chunkNext_ = 0;
         if (IsOpen()) {
-            const ssize_t got = read(info_->fd, chunk_ + chunkFill_, static_cast<size_t>(kChunk - chunkFill_));
+            const ssize_t got =
+                read(info_->fd, chunk_ + chunkFill_, static_cast<size_t>(kChunk - chunkFill_));
             if (got > 0) {
                 NotifyRead(chunk_ + chunkFill_, static_cast<int32_t>(got));
                 chunkFill_ += static_cast<int32_t>(got);
@@ -269,7 +281,8 @@ void KSerialPort::Write(const void* buffer, int32_t n) {
         Send(in, n);
     } else {
         for (int32_t done = 0; done < n;) {
-            const size_t take = std::min(output_.size() - outputFill_, static_cast<size_t>(n - done));
+            const size_t take =
+                std::min(output_.size() - outputFill_, static_cast<size_t>(n - done));
             std::memcpy(output_.data() + outputFill_, in + done, take);
             outputFill_ += take;
             done += static_cast<int32_t>(take);
@@ -288,7 +301,8 @@ void KSerialPort::Flush() {
         refreshFlag_ = true;  // the refresh task sends it and keeps it as the last output
         return;
     }
-    if (!PushPending()) throw KXStream(kErrSerialTransmitBusy, 0);  // the output waits for the next try
+    if (!PushPending())
+        throw KXStream(kErrSerialTransmitBusy, 0);  // the output waits for the next try
     const int32_t n = static_cast<int32_t>(outputFill_);
     outputFill_ = 0;
     Send(output_.data(), n);
@@ -309,7 +323,8 @@ void KSerialPort::RefreshTick() {
     std::lock_guard<std::mutex> lock(outputLock_);
     if (!(mode_ & kWrite) || !info_) return;
     if (refreshFlag_) {
-        refreshBuffer_.assign(output_.begin(), output_.begin() + static_cast<std::ptrdiff_t>(outputFill_));
+        refreshBuffer_.assign(output_.begin(),
+                              output_.begin() + static_cast<std::ptrdiff_t>(outputFill_));
         outputFill_ = 0;
         refreshFlag_ = false;
     }

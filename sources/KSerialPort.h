@@ -36,7 +36,7 @@ struct KSerialPortInfo {
 // /dev/ttyUSB0-31, COM65-96 /dev/ttyACM0-31; the setting
 // SerialPort\Devices\<n> makes COM n any device path.
 class KSerialPorts {
-public:
+  public:
     static KSerialPorts& Program();
     // Builds the list from the devices present, the overrides and
     // SerialPort\TypeMask; none at all with -noserialport.
@@ -46,7 +46,7 @@ public:
     // The device path of COM n by the fixed numbering, empty beyond it.
     static std::string DefaultDevice(int32_t number);
 
-private:
+  private:
     std::vector<std::unique_ptr<KSerialPortInfo>> ports_;
 };
 
@@ -55,7 +55,7 @@ private:
 // refresh period. A device that goes away (an unplugged adapter) is let go
 // and opened again, at most once a second, until it is back.
 class KSerialPort : public KStream {
-public:
+  public:
     enum : uint32_t { kRead = 1, kWrite = 2, kManualDTR = 4, kManualRTS = 8 };
     static constexpr int32_t kChunk = 128;
 
@@ -78,16 +78,16 @@ public:
     bool Configure(int32_t baud, int32_t dataBits, KChar parity, int32_t stopTenths);
     bool SetRefresh(int32_t period, int priority);
 
-private:
+  private:
     class Refresh : public KPeriodicTask {
-    public:
+      public:
         explicit Refresh(KSerialPort& port) : port_(port) {}
         ~Refresh() override { Stop(); }
 
-    protected:
+      protected:
         void Tick(uint64_t) override { port_.RefreshTick(); }
 
-    private:
+      private:
         KSerialPort& port_;
     };
 

@@ -1,8 +1,7 @@
 #include "KSerialPort.h"
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -52,7 +51,7 @@ struct Pty {
 };
 
 class SerialTest : public ::testing::Test {
-protected:
+  protected:
     void Enumerate(const std::string& com1, const std::string& com2 = "") {
         KRegistry settings;
         ApplyDefaultSettings(settings);

@@ -15,9 +15,13 @@
 
 namespace {
 
-bool WouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR; }
+bool WouldBlock() {
+    return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+}
 
-int NewSocket(int type) { return socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0); }
+int NewSocket(int type) {
+    return socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+}
 
 void CloseFd(int& fd) {
     if (fd >= 0) close(fd);
@@ -37,9 +41,13 @@ KSocket::KSocket(int32_t receiveSize, int32_t sendSize)
     SetWriteLineEnd(0);
 }
 
-KSocket::~KSocket() { CloseFd(fd_); }
+KSocket::~KSocket() {
+    CloseFd(fd_);
+}
 
-void KSocket::SetOption(int fd, int level, int name, int value) { setsockopt(fd, level, name, &value, sizeof value); }
+void KSocket::SetOption(int fd, int level, int name, int value) {
+    setsockopt(fd, level, name, &value, sizeof value);
+}
 
 sockaddr_in KSocket::Address(uint32_t address, uint16_t port) {
     sockaddr_in a{};
@@ -50,7 +58,8 @@ sockaddr_in KSocket::Address(uint32_t address, uint16_t port) {
 }
 
 int32_t KSocket::Buffered() {
-    if (const uint8_t* next = TakeReadWindow()) receiveNext_ = static_cast<int32_t>(next - receive_.get());
+    if (const uint8_t* next = TakeReadWindow())
+        receiveNext_ = static_cast<int32_t>(next - receive_.get());
     return receiveFill_ - receiveNext_;
 }
 
@@ -71,21 +80,24 @@ void KSocket::Close() {
 }
 
 void KSocket::Read(void* buffer, int32_t n) {
-    if (const uint8_t* next = TakeReadWindow()) receiveNext_ = static_cast<int32_t>(next - receive_.get());
+    if (const uint8_t* next = TakeReadWindow())
+        receiveNext_ = static_cast<int32_t>(next - receive_.get());
     if (n <= 0) return;
     if (receiveFill_ - receiveNext_ < n) {
         // Make room at the end, then take what the socket has.
-        std::memmove(receive_.get(), receive_.get() + receiveNext_, static_cast<size_t>(receiveFill_ - receiveNext_));
+        std::memmove(receive_.get(), receive_.get() + receiveNext_,
+                     static_cast<size_t>(receiveFill_ - receiveNext_));
         receiveFill_ -= receiveNext_;
         receiveNext_ = 0;
-        const int32_t got = receiveFill_ < receiveSize_
-                                ? Receive(receive_.get() + receiveFill_, receiveSize_ - receiveFill_)
-                                : 0;
+        const int32_t got = receiveFill_ < receiveSize_ ? Receive(receive_.get() + receiveFill_,
+                                                                  receiveSize_ - receiveFill_)
+                                                        : 0;
         if (got > 0) {
             NotifyRead(receive_.get() + receiveFill_, got);
             receiveFill_ += got;
         }
-        if (receiveFill_ < n) throw KXStream(got < 0 ? kErrSocketReceive : kErrSocketReceiveShort, 0);
+        if (receiveFill_ < n)
+            throw KXStream(got < 0 ? kErrSocketReceive : kErrSocketReceiveShort, 0);
     }
     std::memcpy(buffer, receive_.get() + receiveNext_, static_cast<size_t>(n));
     receiveNext_ += n;
@@ -94,14 +106,21 @@ void KSocket::Read(void* buffer, int32_t n) {
 
 // TCP
 
-KTCPSocket::KTCPSocket(int32_t receiveSize, bool keepAlive, bool noDelay, bool reconnect, bool accept)
-    : KSocket(receiveSize, 0), noDelay_(noDelay), keepAlive_(keepAlive), reconnect_(reconnect), accept_(accept) {}
+KTCPSocket::KTCPSocket(int32_t receiveSize, bool keepAlive, bool noDelay, bool reconnect,
+                       bool accept)
+    : KSocket(receiveSize, 0),
+      noDelay_(noDelay),
+      keepAlive_(keepAlive),
+      reconnect_(reconnect),
+      accept_(accept) {}
 
-KTCPSocket::~KTCPSocket() { CloseFd(listen_); }
+KTCPSocket::~KTCPSocket() {
+    CloseFd(listen_);
+}
 
 KStream* KTCPSocket::CopySettings(KStream* target) const {
-    return KStream::CopySettings(target ? target
-                                        : new KTCPSocket(ReceiveSize(), keepAlive_, noDelay_, reconnect_, accept_));
+    return KStream::CopySettings(
+        target ? target : new KTCPSocket(ReceiveSize(), keepAlive_, noDelay_, reconnect_, accept_));
 }
 
 void KTCPSocket::ApplyOptions(int fd) const {
@@ -112,8 +131,10 @@ void KTCPSocket::ApplyOptions(int fd) const {
 int KTCPSocket::OpenChannel(const KString& text) {
     Close();
     const TPortSpec spec = TPortSpec::Parse(text);
-    if (spec.kind == TPortSpec::kTcpConnect) return spec.hasAddress && spec.hasIpPort && Connect(spec.address, spec.ipPort);
-    if (spec.kind == TPortSpec::kTcpListen) return spec.hasIpPort && Listen(spec.ipPort, spec.address);
+    if (spec.kind == TPortSpec::kTcpConnect)
+        return spec.hasAddress && spec.hasIpPort && Connect(spec.address, spec.ipPort);
+    if (spec.kind == TPortSpec::kTcpListen)
+        return spec.hasIpPort && Listen(spec.ipPort, spec.address);
     return 0;
 }
 
@@ -146,7 +167,8 @@ bool KTCPSocket::Listen(uint16_t port, uint32_t address) {
     if (listen_ < 0) return false;
     SetOption(listen_, SOL_SOCKET, SO_REUSEADDR, 1);
     const sockaddr_in at = Address(address, port);
-    if (bind(listen_, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 || listen(listen_, 5) != 0) {
+    if (bind(listen_, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 ||
+        listen(listen_, 5) != 0) {
         CloseFd(listen_);
         return false;
     }
@@ -237,7 +259,8 @@ KUDPSocket::KUDPSocket(int32_t receiveSize, int32_t sendSize)
     : KSocket(receiveSize, sendSize), receives_(receiveSize > 0) {}
 
 KStream* KUDPSocket::CopySettings(KStream* target) const {
-    return KStream::CopySettings(target ? target : new KUDPSocket(receives_ ? ReceiveSize() : 0, SendSize()));
+    return KStream::CopySettings(
+        target ? target : new KUDPSocket(receives_ ? ReceiveSize() : 0, SendSize()));
 }
 
 int KUDPSocket::OpenChannel(const KString& text) {
@@ -286,11 +309,13 @@ void KUDPSocket::Flush() {
     int32_t done = 0;
     while (done < sendFill_) {
         const int32_t size = std::min(kLargestDatagram, sendFill_ - done);
-        const ssize_t sent = sendto(fd_, send_.get() + done, static_cast<size_t>(size), MSG_NOSIGNAL,
-                                    reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        const ssize_t sent =
+            sendto(fd_, send_.get() + done, static_cast<size_t>(size), MSG_NOSIGNAL,
+                   reinterpret_cast<const sockaddr*>(&to), sizeof to);
         if (sent != size) {
             sendFill_ = 0;
-            throw KXStream(sent < 0 ? kErrSocketSend : kErrSocketSendShort, done + static_cast<int32_t>(std::max<ssize_t>(sent, 0)));
+            throw KXStream(sent < 0 ? kErrSocketSend : kErrSocketSendShort,
+                           done + static_cast<int32_t>(std::max<ssize_t>(sent, 0)));
         }
         done += size;
     }

@@ -19,7 +19,7 @@ enum : int32_t {
 // that keeps what has arrived until it is read whole, and an optional send
 // buffer.
 class KSocket : public KStream {
-public:
+  public:
     KSocket(int32_t receiveSize, int32_t sendSize);
     ~KSocket() override;
 
@@ -36,7 +36,7 @@ public:
     int32_t Buffered();
     int32_t SendSize() const { return sendSize_; }
 
-protected:
+  protected:
     // Moves what the socket has into the receive buffer (at free, room
     // bytes); the bytes added, 0 when nothing waits, -1 when the channel
     // failed.
@@ -50,7 +50,7 @@ protected:
     std::unique_ptr<uint8_t[]> send_;
     int32_t sendFill_ = 0;
 
-private:
+  private:
     int32_t receiveSize_;
     std::unique_ptr<uint8_t[]> receive_;
     int32_t receiveFill_ = 0;
@@ -60,8 +60,9 @@ private:
 // A TCP connection, made out (reconnecting whenever it drops) or accepted on
 // a listening socket (the newest client replaces the one before).
 class KTCPSocket : public KSocket {
-public:
-    KTCPSocket(int32_t receiveSize, bool keepAlive, bool noDelay = false, bool reconnect = true, bool accept = true);
+  public:
+    KTCPSocket(int32_t receiveSize, bool keepAlive, bool noDelay = false, bool reconnect = true,
+               bool accept = true);
     ~KTCPSocket() override;
 
     bool Accepts(int type) const override { return type == -1 || type == -2; }
@@ -80,10 +81,10 @@ public:
     // The local port of the listening socket (for a port of 0), or 0.
     uint16_t ListeningPort() const;
 
-protected:
+  protected:
     int32_t Receive(uint8_t* free, int32_t room) override;
 
-private:
+  private:
     enum { kNoConnection, kConnecting, kConnected };
     void ApplyOptions(int fd) const;
     // After a failed or closed connection: connect again or give up.
@@ -103,7 +104,7 @@ private:
 // UDP datagrams: sent to a destination (broadcast when none is given) as
 // datagrams of at most 536 bytes, received on the same port.
 class KUDPSocket : public KSocket {
-public:
+  public:
     static constexpr int32_t kLargestDatagram = 536;
 
     // A receive size of 0 makes a channel that only sends.
@@ -118,10 +119,10 @@ public:
     void DiscardOutput() override { sendFill_ = 0; }
     void CloseSocket() override;
 
-protected:
+  protected:
     int32_t Receive(uint8_t* free, int32_t room) override;
 
-private:
+  private:
     bool receives_;
     uint32_t destination_ = 0;
     uint16_t port_ = 0;

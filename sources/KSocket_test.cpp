@@ -1,8 +1,7 @@
 #include "KSocket.h"
 
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -13,7 +12,9 @@
 
 namespace {
 
-KString Spec(const std::string& text) { return KTestText(text); }
+KString Spec(const std::string& text) {
+    return KTestText(text);
+}
 
 // Everything the channel has now, as a poll would take it.
 std::string Drain(KStream& channel) {
@@ -155,7 +156,8 @@ TEST(KUDPSocket, DatagramsBothWaysAndPortZero) {
     sender.WriteText(KTestText(big));
     sender.Flush();  // three datagrams of at most 536 bytes
     EXPECT_EQ(ReadFor(receiver, big.size()), big);
-    EXPECT_THROW(sender.WriteText(KTestText(std::string(3000, 'x'))), KXStream);  // beyond the send buffer
+    EXPECT_THROW(sender.WriteText(KTestText(std::string(3000, 'x'))),
+                 KXStream);  // beyond the send buffer
     sender.DiscardOutput();
 }
 

@@ -25,7 +25,9 @@ int32_t ChannelBufferSize(KRegistry& settings) {
     return std::max(size ? size->value : 0, 2048);
 }
 
-void BuildSourceChannels(KStreamMenu& menu, KRegistry& settings) { Build(menu, settings, KSerialPort::kRead, 0); }
+void BuildSourceChannels(KStreamMenu& menu, KRegistry& settings) {
+    Build(menu, settings, KSerialPort::kRead, 0);
+}
 
 void BuildDebugChannels(KStreamMenu& menu, KRegistry& settings) {
     Build(menu, settings, KSerialPort::kRead | KSerialPort::kWrite, ChannelBufferSize(settings));

@@ -31,7 +31,8 @@ TEST(TChannelMenus, ChoiceByPortNumberKeepsAChannelThatServesIt) {
     EXPECT_FALSE(channel->IsOpen());
     EXPECT_EQ(channel->OpenChannel(KTestText("0")), 0);
     // Every channel reads single bytes with no line-end translation.
-    EXPECT_EQ(menu.SelectChannel(KTestText("-2,0.0.0.0,1"), nullptr)->ReadEncoding(), KStream::kSingleByte);
+    EXPECT_EQ(menu.SelectChannel(KTestText("-2,0.0.0.0,1"), nullptr)->ReadEncoding(),
+              KStream::kSingleByte);
 }
 
 }  // namespace

@@ -103,11 +103,14 @@ void AppendDuration(KString& out, int32_t milliseconds, KRegistry& settings) {
         ms = -ms;
     }
     const int64_t days = ms / 86400000;
-    if (days > 0) out.AppendInt(static_cast<int32_t>(days)).Append(TimeText(settings, u"DayHourSep"));
+    if (days > 0)
+        out.AppendInt(static_cast<int32_t>(days)).Append(TimeText(settings, u"DayHourSep"));
     out.AppendInt(static_cast<int32_t>(ms / 3600000 % 24), days > 0 ? "%02d" : "%d");
     out.Append(TimeText(settings, u"HourMinuteSep"));
-    out.AppendInt(static_cast<int32_t>(ms / 60000 % 60), "%02d").Append(TimeText(settings, u"MinuteSecondSep"));
-    out.AppendInt(static_cast<int32_t>(ms / 1000 % 60), "%02d").Append(TimeText(settings, u"SecondFracSep"));
+    out.AppendInt(static_cast<int32_t>(ms / 60000 % 60), "%02d")
+        .Append(TimeText(settings, u"MinuteSecondSep"));
+    out.AppendInt(static_cast<int32_t>(ms / 1000 % 60), "%02d")
+        .Append(TimeText(settings, u"SecondFracSep"));
     out.AppendInt(static_cast<int32_t>(ms % 1000), "%03d");
 }
 
@@ -120,8 +123,9 @@ bool ParseDuration(const KString& text, int32_t* milliseconds, KRegistry& settin
     if (negative) t.Seek(neg.Length(), 1);
     // Units from the largest on: each number is followed by the separator of
     // the next smaller unit; the fraction has up to three digits.
-    const KString* seps[] = {&TimeText(settings, u"DayHourSep"), &TimeText(settings, u"HourMinuteSep"),
-                             &TimeText(settings, u"MinuteSecondSep"), &TimeText(settings, u"SecondFracSep")};
+    const KString* seps[] = {
+        &TimeText(settings, u"DayHourSep"), &TimeText(settings, u"HourMinuteSep"),
+        &TimeText(settings, u"MinuteSecondSep"), &TimeText(settings, u"SecondFracSep")};
     int64_t numbers[5];
     int count = 0;
     for (;;) {

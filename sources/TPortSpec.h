@@ -24,7 +24,7 @@ struct TPortSpec {
     int32_t port = 0;  // column 0: COM number, 0 or a network kind
     int32_t baud = 9600;
     int32_t dataBits = 8;
-    KChar parity = u'N';    // N, O, E, M or S
+    KChar parity = u'N';      // N, O, E, M or S
     int32_t stopTenths = 10;  // 10, 15 or 20
     int32_t refresh = 0;      // milliseconds
     uint32_t address = 0;     // host order

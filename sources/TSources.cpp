@@ -1,5 +1,8 @@
 #include "TSources.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "KRValues.h"
 #include "KUtf8.h"
 #include "KX.h"
@@ -7,12 +10,11 @@
 #include "TFields.h"
 #include "TPortSpec.h"
 
-#include <algorithm>
-#include <cstdio>
-
 namespace {
 
-const KString& Text(KRegistry& settings, const char16_t* path) { return settings.StringOf(KString(path)); }
+const KString& Text(KRegistry& settings, const char16_t* path) {
+    return settings.StringOf(KString(path));
+}
 
 // A child group of Sources\ whose name is a number.
 bool IsSourceGroup(const KRNode* node, int32_t* number) {
@@ -59,7 +61,8 @@ bool TSource::BindSettings() {
     if (!scriptSetting_) return false;
     scriptSetting_->SetHook(ScriptHook, this);
     // The configured script, or the default one when that cannot be loaded.
-    if (!LoadScript(scriptSetting_->value) && !LoadScript(KString(TSources::kDefaultScript))) return false;
+    if (!LoadScript(scriptSetting_->value) && !LoadScript(KString(TSources::kDefaultScript)))
+        return false;
     port_ = GroupString(group, u"SerialPort");
     if (!port_) return false;
     port_->SetHook(PortHook, this);
@@ -81,13 +84,17 @@ void TSource::ApplyPort() {
 void TSource::ApplyCharMode() {
     if (!channel || !charMode_) return;
     static const int kEncodings[] = {KStream::kSingleByte, KStream::kUtf16, KStream::kNative};
-    const int encoding = charMode_->value >= 0 && charMode_->value <= 2 ? kEncodings[charMode_->value] : KStream::kSingleByte;
+    const int encoding = charMode_->value >= 0 && charMode_->value <= 2
+                             ? kEncodings[charMode_->value]
+                             : KStream::kSingleByte;
     channel->SetReadEncoding(encoding);
     channel->SetWriteEncoding(encoding);
     channel->SetSwapBytes(false);
 }
 
-bool TSource::IsRunning() { return channel && channel->IsOpen(); }
+bool TSource::IsRunning() {
+    return channel && channel->IsOpen();
+}
 
 bool TSource::ScriptHook(KRString& setting, const KString& value, void* data) {
     auto* source = static_cast<TSource*>(data);
@@ -142,7 +149,8 @@ void TSources::Prepare(KRegistry& settings, bool configLoaded) {
     apply(u"\\CharMode:Int=0", nullptr);
 }
 
-TSources::TSources(KRegistry& settings, const std::string& folder, TPacketSink* packets, TRemoteHandler* remote)
+TSources::TSources(KRegistry& settings, const std::string& folder, TPacketSink* packets,
+                   TRemoteHandler* remote)
     : settings_(settings), folder_(folder), packets_(packets), remote_(remote) {
     BuildSourceChannels(sourceChannels_, settings);
     if (KRGroup* group = settings.FindGroup(KString(u"\\Sources\\"))) {

@@ -15,7 +15,7 @@ class TSources;
 // One data feed: a channel chosen by the SerialPort setting and a script
 // named by the Script setting, kept in step with those settings.
 class TSource : public KListItem {
-public:
+  public:
     TSource(TSources& owner, KRGroup& group);
     ~TSource() override;
     const char* ClassName() const override { return "TSource"; }
@@ -32,7 +32,7 @@ public:
     TScript script;
     std::unique_ptr<KStream> channel;
 
-private:
+  private:
     static bool ScriptHook(KRString& setting, const KString& value, void* data);
     static bool PortHook(KRString& setting, const KString& value, void* data);
     static void CharModeHook(KRInt& setting, int32_t value, void* data);
@@ -49,7 +49,7 @@ private:
 // The configured sources, polled on every pass of the program's loop, and
 // the debug port that shows what they receive.
 class TSources : public TPacketSink, public TTraceSink {
-public:
+  public:
     static constexpr const char16_t* kDefaultScript = u"Video Display.rss";
 
     // Before the sources exist: every source keeps its script (the default
@@ -59,7 +59,8 @@ public:
 
     // Creates a source for every source group of the settings; scripts are
     // found in folder. Packets go to packets, remote lines to remote.
-    TSources(KRegistry& settings, const std::string& folder, TPacketSink* packets, TRemoteHandler* remote);
+    TSources(KRegistry& settings, const std::string& folder, TPacketSink* packets,
+             TRemoteHandler* remote);
     ~TSources() override;
 
     void Poll();
@@ -80,13 +81,15 @@ public:
     // Takes the serial port of spec away from every other source.
     void ReleasePort(const KString& spec, KRString& taker);
 
-private:
+  private:
     static bool DebugPortHook(KRString& setting, const KString& value, void* data);
     void ApplyDebugPort(const KString& spec);
     void WriteTrace(const KString& text);
     void NewTraceLine();
     void ReadCommands();
-    bool Passes(const TScript& source) const { return filter_ < 0 || filter_ == source.SourcePosition(); }
+    bool Passes(const TScript& source) const {
+        return filter_ < 0 || filter_ == source.SourcePosition();
+    }
 
     KRegistry& settings_;
     std::string folder_;

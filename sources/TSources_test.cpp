@@ -1,9 +1,8 @@
 #include "TSources.h"
 
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pty.h>
 #include <sys/socket.h>
 #include <termios.h>
@@ -28,7 +27,9 @@ struct Packets : TPacketSink, TRemoteHandler {
         seen.push_back(KUtf8Of(d.name) + "#" + std::to_string(d.DefinitionIndex()) + "=" +
                        KUtf8Of(d.FirstField()->value));
     }
-    void ExecuteRemote(const TScript&, const KString& line) override { seen.push_back("remote " + KUtf8Of(line)); }
+    void ExecuteRemote(const TScript&, const KString& line) override {
+        seen.push_back("remote " + KUtf8Of(line));
+    }
     std::vector<std::string> seen;
 };
 
@@ -47,7 +48,7 @@ int Connect(uint16_t port) {
 }
 
 class SourcesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ApplyDefaultSettings(settings);
         folder.Put("Video Display.rss", kScript);
@@ -57,7 +58,8 @@ protected:
         KRegistry none;
         KSerialPorts::Program().Enumerate(none, true);
     }
-    void Source(int n, const std::string& name, const std::string& script, const std::string& port) {
+    void Source(int n, const std::string& name, const std::string& script,
+                const std::string& port) {
         const std::string g = "Sources\\" + std::to_string(n) + "\\";
         Apply(g + ":=");
         Apply(g + "Name:String=" + name);
@@ -66,8 +68,12 @@ protected:
         Apply(g + "CharMode:Int=0");
     }
     void Apply(const std::string& line) { settings.ApplyLine(KTestText(line)); }
-    std::string Value(const std::string& path) { return KUtf8Of(settings.StringOf(KTestText(path))); }
-    KRGroup& Group(int n) { return *settings.FindGroup(KTestText("\\Sources\\" + std::to_string(n) + "\\")); }
+    std::string Value(const std::string& path) {
+        return KUtf8Of(settings.StringOf(KTestText(path)));
+    }
+    KRGroup& Group(int n) {
+        return *settings.FindGroup(KTestText("\\Sources\\" + std::to_string(n) + "\\"));
+    }
     std::string Status(TSources& s, int n) { return KUtf8Of(s.SourceStatus(Group(n))); }
     // Polls until the condition holds or a few seconds pass.
     template <typename F>
@@ -143,7 +149,11 @@ TEST_F(SourcesTest, ChoosingAPortTakesItFromAnotherSource) {
     EXPECT_EQ(Value("\\Sources\\1\\SerialPort"), "0,19200,7,E,1.0");
     EXPECT_EQ(Status(sources, 1), "Not Running");
     EXPECT_EQ(Status(sources, 2), "Running");
-    ASSERT_EQ(write(master, "\x02" "com1\r\x03", 7), 7);
+    ASSERT_EQ(write(master,
+                    "\x02"
+                    "com1\r\x03",
+                    7),
+              7);
     EXPECT_TRUE(PollUntil(sources, [&] { return !packets.seen.empty(); }));
     EXPECT_EQ(packets.seen[0], "Results#1=com1");
     close(master);
@@ -158,9 +168,15 @@ TEST_F(SourcesTest, DebugPortShowsTheTrace) {
     const int timer = Connect(47931);
     const int other = Connect(47932);
     const int debug = Connect(47933);
-    ASSERT_TRUE(PollUntil(sources, [&] { return Status(sources, 1) == "Running" && Status(sources, 2) == "Running"; }));
+    ASSERT_TRUE(PollUntil(sources, [&] {
+        return Status(sources, 1) == "Running" && Status(sources, 2) == "Running";
+    }));
     for (int i = 0; i < 20; ++i) sources.Poll();  // the debug client is accepted
-    ASSERT_EQ(write(timer, "\x02" "AB\r\x03", 5), 5);
+    ASSERT_EQ(write(timer,
+                    "\x02"
+                    "AB\r\x03",
+                    5),
+              5);
     ASSERT_TRUE(PollUntil(sources, [&] { return packets.seen.size() == 1; }));
     std::string trace;
     char buf[4096];
@@ -197,11 +213,19 @@ TEST_F(SourcesTest, NoClientNoTraceAndLongEventsStartNewLines) {
     TSources sources(settings, folder.Path(), &packets, &packets);
     const int timer = Connect(47941);
     ASSERT_TRUE(PollUntil(sources, [&] { return Status(sources, 1) == "Running"; }));
-    ASSERT_EQ(write(timer, "\x02" "z\r\x03", 4), 4);  // traced to nobody: the count stays 0
+    ASSERT_EQ(write(timer,
+                    "\x02"
+                    "z\r\x03",
+                    4),
+              4);  // traced to nobody: the count stays 0
     ASSERT_TRUE(PollUntil(sources, [&] { return packets.seen.size() == 1; }));
     const int debug = Connect(47942);
     for (int i = 0; i < 20; ++i) sources.Poll();
-    ASSERT_EQ(write(timer, "\x02" "z\r\x03", 4), 4);
+    ASSERT_EQ(write(timer,
+                    "\x02"
+                    "z\r\x03",
+                    4),
+              4);
     ASSERT_TRUE(PollUntil(sources, [&] { return packets.seen.size() == 2; }));
     std::string trace;
     char buf[4096];
@@ -213,7 +237,9 @@ TEST_F(SourcesTest, NoClientNoTraceAndLongEventsStartNewLines) {
     const std::string name(40, 'S');
     // A 56-character event fits; the text after it still starts a line.
     EXPECT_EQ(trace.substr(0, 13), "\r\n000000:[02]");
-    EXPECT_NE(trace.find("\r\n000001:{" + name + " Results HDR}\r\n000001:z[0D][03]"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("\r\n000001:{" + name + " Results HDR}\r\n000001:z[0D][03]"),
+              std::string::npos)
+        << trace;
     close(timer);
     close(debug);
 }

@@ -3,12 +3,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
-#include <cstdio>
 #include <string>
 
 #include "KEvent.h"
@@ -30,7 +30,8 @@ bool StartUp(const char* homeOption, TSettings& settings, FILE* err) {
         std::fputs("tessaron-cli: no usable home folder\n", err);
         return false;
     }
-    if (settings.Start(home) != 0) std::fprintf(err, "tessaron-cli: cannot read %s\n", settings.ConfigPath().c_str());
+    if (settings.Start(home) != 0)
+        std::fprintf(err, "tessaron-cli: cannot read %s\n", settings.ConfigPath().c_str());
     KSerialPorts::Program().Enumerate(settings.Registry(), false);
     return true;
 }
@@ -40,15 +41,21 @@ bool StartUp(const char* homeOption, TSettings& settings, FILE* err) {
 std::unique_ptr<KStream> FeedChannel(const TPortSpec& spec, KRegistry& settings) {
     const int32_t size = ChannelBufferSize(settings);
     switch (spec.kind) {
-        case TPortSpec::kSerial: return std::make_unique<KSerialPort>(KSerialPort::kWrite, size, size);
+        case TPortSpec::kSerial:
+            return std::make_unique<KSerialPort>(KSerialPort::kWrite, size, size);
         case TPortSpec::kTcpConnect:
-        case TPortSpec::kTcpListen: return std::make_unique<KTCPSocket>(size, true);
-        case TPortSpec::kUdp: return std::make_unique<KUDPSocket>(0, size);
-        default: return nullptr;
+        case TPortSpec::kTcpListen:
+            return std::make_unique<KTCPSocket>(size, true);
+        case TPortSpec::kUdp:
+            return std::make_unique<KUDPSocket>(0, size);
+        default:
+            return nullptr;
     }
 }
 
-void SleepMs(int ms) { usleep(static_cast<useconds_t>(ms) * 1000); }
+void SleepMs(int ms) {
+    usleep(static_cast<useconds_t>(ms) * 1000);
+}
 
 // Hands bytes to the channel; returns how many it took. Waits, without
 // dropping anything, while a TCP peer is away or a serial line is busy.
@@ -73,7 +80,8 @@ size_t Offer(KStream& channel, const char* bytes, size_t n) {
 }
 
 // Sends all of bytes, pacing them at rate bytes per second when rate > 0.
-void SendAll(KStream& channel, const std::string& bytes, size_t chunk, long rate, uint64_t start, uint64_t* sent) {
+void SendAll(KStream& channel, const std::string& bytes, size_t chunk, long rate, uint64_t start,
+             uint64_t* sent) {
     for (size_t at = 0; at < bytes.size();) {
         if (rate > 0) {
             const uint64_t due = start + *sent * 1000 / static_cast<uint64_t>(rate);
@@ -90,23 +98,34 @@ void SendAll(KStream& channel, const std::string& bytes, size_t chunk, long rate
 // the running clock every 100 ms, a heat with its lane results every ten
 // seconds, and now and then a remote command to draw the results layout.
 void FeedDemo(KStream& channel) {
-    static const char* const kNames[] = {"Jonathan Smith", "Lukas Berger", "Kenji Sato", "Pierre Martin",
-                                         "Tom Hughes", "Marco Rossi", "Erik Lund", "Diego Alves"};
-    static const char* const kTeams[] = {"USA ", "GER ", "JPN ", "FRA ", "GBR ", "ITA ", "SWE ", "BRA "};
+    static const char* const kNames[] = {"Jonathan Smith", "Lukas Berger", "Kenji Sato",
+                                         "Pierre Martin",  "Tom Hughes",   "Marco Rossi",
+                                         "Erik Lund",      "Diego Alves"};
+    static const char* const kTeams[] = {"USA ", "GER ", "JPN ", "FRA ",
+                                         "GBR ", "ITA ", "SWE ", "BRA "};
     uint64_t sent = 0;
     for (int tick = 0;; ++tick) {
         const int tenths = tick % 600;
         char packet[128];
-        std::snprintf(packet, sizeof packet, "\x02" "C%3d:%02d.%d\r\x03", tenths / 600, tenths / 10 % 60, tenths % 10);
+        std::snprintf(packet, sizeof packet,
+                      "\x02"
+                      "C%3d:%02d.%d\r\x03",
+                      tenths / 600, tenths / 10 % 60, tenths % 10);
         std::string burst = packet;
         if (tick % 100 == 0) {
             const int heat = tick / 100 % 8 + 1;
-            std::snprintf(packet, sizeof packet, "\x02" "H101%02dMen 100m Freestyle\r\x03", heat);
+            std::snprintf(packet, sizeof packet,
+                          "\x02"
+                          "H101%02dMen 100m Freestyle\r\x03",
+                          heat);
             burst += packet;
             for (int lane = 1; lane <= 8; ++lane) {
                 const int place = (lane * 5 + heat) % 8 + 1;
-                std::snprintf(packet, sizeof packet, "\x02" "L%d%2d%-20s%s%d.%02d\r\x03", lane, place, kNames[lane - 1],
-                              kTeams[lane - 1], 50 + place, (lane * 37 + heat * 11) % 100);
+                std::snprintf(packet, sizeof packet,
+                              "\x02"
+                              "L%d%2d%-20s%s%d.%02d\r\x03",
+                              lane, place, kNames[lane - 1], kTeams[lane - 1], 50 + place,
+                              (lane * 37 + heat * 11) % 100);
                 burst += packet;
             }
         }
@@ -161,7 +180,10 @@ int RunFeedVerb(int argc, char** argv, FILE* out, FILE* err) {
         }
     }
     if (!to || rate < 0 || repeat < 1) {
-        std::fputs("usage: tessaron-cli feed [--home DIR] --to SPEC [--rate BYTES_PER_SECOND] [--repeat N] [--demo | FILE]\n", err);
+        std::fputs(
+            "usage: tessaron-cli feed [--home DIR] --to SPEC [--rate BYTES_PER_SECOND] [--repeat "
+            "N] [--demo | FILE]\n",
+            err);
         return 2;
     }
     std::string bytes;
@@ -188,12 +210,14 @@ int RunFeedVerb(int argc, char** argv, FILE* out, FILE* err) {
     if (demo) FeedDemo(*channel);
     // A serial line is paced by its own speed: ten bit times a byte.
     if (rate == 0 && spec.kind == TPortSpec::kSerial) rate = std::max(spec.baud / 10, 1);
-    const size_t chunk = spec.kind == TPortSpec::kUdp ? static_cast<size_t>(KUDPSocket::kLargestDatagram)
+    const size_t chunk = spec.kind == TPortSpec::kUdp
+                             ? static_cast<size_t>(KUDPSocket::kLargestDatagram)
                          : rate > 0 ? std::clamp<size_t>(static_cast<size_t>(rate) / 100, 1, 1024)
                                     : 1024;
     const uint64_t start = KTickCount();
     uint64_t sent = 0;
-    for (long round = 0; round < repeat; ++round) SendAll(*channel, bytes, chunk, rate, start, &sent);
+    for (long round = 0; round < repeat; ++round)
+        SendAll(*channel, bytes, chunk, rate, start, &sent);
     std::fflush(out);
     channel->Close();
     return 0;

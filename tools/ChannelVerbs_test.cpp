@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -44,7 +43,7 @@ std::string Collect(KStream& channel, size_t want) {
 }
 
 class FeedVerb : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
         input = folder.Put("capture.bin", data);
@@ -94,9 +93,13 @@ TEST_F(FeedVerb, WritesToAPseudoTerminalThroughADeviceOverride) {
     char name[256];
     ASSERT_EQ(openpty(&master, &slave, name, &raw, nullptr), 0);
     fcntl(master, F_SETFL, O_NONBLOCK);
-    folder.Put("tessaron.cfg", std::string("Registry Version: 1.00\n\\SerialPort\\Devices\\1:String=") + name + "\n");
+    folder.Put(
+        "tessaron.cfg",
+        std::string("Registry Version: 1.00\n\\SerialPort\\Devices\\1:String=") + name + "\n");
     Result ports = Cli({"ports", "--home", folder.Path()});
-    EXPECT_NE(ports.out.find(std::string("1\tCOM1 (Serial Port)\t") + name + "\n"), std::string::npos) << ports.out;
+    EXPECT_NE(ports.out.find(std::string("1\tCOM1 (Serial Port)\t") + name + "\n"),
+              std::string::npos)
+        << ports.out;
     auto feed = Feed({"--to", "1,115200,8,N,1.0", "--rate", "50000000", input});
     std::string got;
     char buf[65536];
@@ -121,7 +124,10 @@ TEST_F(FeedVerb, ChannelsThatCannotOpen) {
     EXPECT_EQ(Cli({"feed", "--home", folder.Path(), "--to", "-3,127.0.0.1,0", input}).status, 1);
     EXPECT_EQ(Cli({"feed", "--home", folder.Path(), "--to", "0", input}).status, 1);
     EXPECT_EQ(Cli({"feed", "--home", folder.Path(), input}).status, 2);
-    EXPECT_EQ(Cli({"feed", "--home", folder.Path(), "--to", "-1,127.0.0.1,1", folder.Path("missing")}).status, 1);
+    EXPECT_EQ(
+        Cli({"feed", "--home", folder.Path(), "--to", "-1,127.0.0.1,1", folder.Path("missing")})
+            .status,
+        1);
 }
 
 }  // namespace

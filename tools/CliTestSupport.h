@@ -29,7 +29,8 @@ inline Result Cli(const std::vector<std::string>& args, const std::string& stdin
     std::string command = Quote(std::string(bin ? bin : ".") + "/tessaron-cli");
     for (const std::string& a : args) command += " " + Quote(a);
     static int calls = 0;
-    const std::string errPath = "/tmp/tessaron-cli-err-" + std::to_string(getpid()) + "-" + std::to_string(++calls);
+    const std::string errPath =
+        "/tmp/tessaron-cli-err-" + std::to_string(getpid()) + "-" + std::to_string(++calls);
     command += " 2>" + Quote(errPath);
     if (!stdinFile.empty()) command += " <" + Quote(stdinFile);
     FILE* pipe = popen(command.c_str(), "r");
@@ -47,4 +48,3 @@ inline Result Cli(const std::vector<std::string>& args, const std::string& stdin
     }
     return r;
 }
-

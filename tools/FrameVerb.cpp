@@ -31,7 +31,7 @@ bool ParseCount(const char* text, long low, long high, long* out) {
 
 // Writes what the script recognises as JSON lines, counting as it goes.
 class FrameOutput : public TPacketSink, public TTraceSink, public TRemoteHandler {
-public:
+  public:
     FrameOutput(FILE* out, bool quiet) : out_(out), quiet_(quiet) {}
 
     void DeliverPacket(TFields& definition) override {
@@ -59,7 +59,7 @@ public:
     long long packets = 0;
     long long remote = 0;
 
-private:
+  private:
     void Emit() {
         line_ += "}\n";
         std::fwrite(line_.data(), 1, line_.size(), out_);
@@ -115,7 +115,8 @@ int RunFrameVerb(int argc, char** argv, FILE* out, FILE* err) {
     try {
         input.Open(KFile::kRead, false);
     } catch (const KX&) {
-        std::fprintf(err, "tessaron-cli frame: cannot read the input %s\n", i + 1 < argc ? argv[i + 1] : "-");
+        std::fprintf(err, "tessaron-cli frame: cannot read the input %s\n",
+                     i + 1 < argc ? argv[i + 1] : "-");
         return 1;
     }
     // Bytes arrive as from a channel: decoded by the code set, line ends untouched.
@@ -128,11 +129,13 @@ int RunFrameVerb(int argc, char** argv, FILE* out, FILE* err) {
     const auto start = std::chrono::steady_clock::now();
     while (script.ReceiveAvailable(input)) {
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::fflush(out);
     if (stats) {
-        std::fprintf(err, "{\"stats\":{\"chars\":%lld,\"packets\":%lld,\"remote\":%lld,\"seconds\":%.3f}}\n",
-                     static_cast<long long>(script.CharsReceived()), output.packets, output.remote, seconds);
+        std::fprintf(
+            err, "{\"stats\":{\"chars\":%lld,\"packets\":%lld,\"remote\":%lld,\"seconds\":%.3f}}\n",
+            static_cast<long long>(script.CharsReceived()), output.packets, output.remote, seconds);
     }
     return 0;
 }

@@ -18,11 +18,13 @@ namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-void RequestStop(int) { stopRequested = 1; }
+void RequestStop(int) {
+    stopRequested = 1;
+}
 
 // Writes what the sources deliver as JSON lines, each flushed at once.
 class MonitorOutput : public TPacketSink, public TRemoteHandler {
-public:
+  public:
     explicit MonitorOutput(FILE* out) : out_(out) {}
 
     void DeliverPacket(TFields& definition) override {
@@ -43,7 +45,7 @@ public:
         End();
     }
 
-private:
+  private:
     void Begin(const KString& source) {
         line_ = "{\"source\":";
         AppendJsonString(line_, source);
@@ -80,7 +82,8 @@ int RunMonitorVerb(int argc, char** argv, FILE* out, FILE* err) {
         return 1;
     }
     TSettings settings;
-    if (settings.Start(home) != 0) std::fprintf(err, "tessaron-cli monitor: cannot read %s\n", settings.ConfigPath().c_str());
+    if (settings.Start(home) != 0)
+        std::fprintf(err, "tessaron-cli monitor: cannot read %s\n", settings.ConfigPath().c_str());
     KRegistry& registry = settings.Registry();
     KSerialPorts::Program().Enumerate(registry, false);
     TSources::Prepare(registry, settings.ConfigLoaded());
@@ -95,16 +98,23 @@ int RunMonitorVerb(int argc, char** argv, FILE* out, FILE* err) {
         const bool noDelay = optimize && (optimize->value & 1);
         std::vector<std::string> shown(static_cast<size_t>(sources.List().Count()));
         const uint64_t start = KTickCount();
-        while (!stopRequested && (seconds < 0 || static_cast<double>(KTickCount() - start) < seconds * 1000)) {
+        uint64_t statusDue = 0;
+        while (!stopRequested &&
+               (seconds < 0 || static_cast<double>(KTickCount() - start) < seconds * 1000)) {
             sources.Poll();
-            size_t i = 0;
-            for (KListItem* p = sources.List().Head(); p; p = p->Next(), ++i) {
-                auto* source = static_cast<TSource*>(p);
-                const KString& status = sources.SourceStatus(source->group);
-                const std::string text = KUtf8Of(status);
-                if (text != shown[i]) {
-                    shown[i] = text;
-                    output.Status(source->SourceName(), status);
+            // Status texts are looked at ten times a second, not on every pass.
+            const uint64_t now = KTickCount();
+            if (now >= statusDue) {
+                statusDue = now + 100;
+                size_t i = 0;
+                for (KListItem* p = sources.List().Head(); p; p = p->Next(), ++i) {
+                    auto* source = static_cast<TSource*>(p);
+                    const KString& status = sources.SourceStatus(source->group);
+                    const std::string text = KUtf8Of(status);
+                    if (text != shown[i]) {
+                        shown[i] = text;
+                        output.Status(source->SourceName(), status);
+                    }
                 }
             }
             if (!noDelay) {

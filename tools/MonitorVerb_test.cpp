@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -15,31 +14,42 @@ namespace {
 
 // The monitor of a home whose one source uses port, fed by the feeder.
 class MonitorVerb : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
-        folder.Put("Results.rss",
-                   ";;Results\nheader=\\02,length=1\ntrailer=\\03,length=1\ntextfield=Name,stop=\\0d\n");
+        folder.Put(
+            "Results.rss",
+            ";;Results\nheader=\\02,length=1\ntrailer=\\03,length=1\ntextfield=Name,stop=\\0d\n");
         folder.Put("Video Display.rss", ";;Video Display\nheader=\\02,length=1\n");
-        input = folder.Put("packets.bin", "\x02" "Smith\r\x03" "Command=LayoutDraw\n\x02" "Jones\r\x03");
+        input = folder.Put("packets.bin",
+                           "\x02"
+                           "Smith\r\x03"
+                           "Command=LayoutDraw\n\x02"
+                           "Jones\r\x03");
     }
     void Configure(const std::string& port, const std::string& extra = "") {
-        folder.Put("tessaron.cfg", "Registry Version: 1.00\n\\Sources\\1\\:=\n\\Sources\\1\\Name:String=Pool\n"
-                                   "\\Sources\\1\\Script:String=Results.rss\n\\Sources\\1\\SerialPort:String=" +
-                                       port + "\n\\Sources\\1\\CharMode:Int=0\n" + extra);
+        folder.Put("tessaron.cfg",
+                   "Registry Version: 1.00\n\\Sources\\1\\:=\n\\Sources\\1\\Name:String=Pool\n"
+                   "\\Sources\\1\\Script:String=Results.rss\n\\Sources\\1\\SerialPort:String=" +
+                       port + "\n\\Sources\\1\\CharMode:Int=0\n" + extra);
     }
     std::future<Result> Monitor(int seconds) {
-        std::vector<std::string> args = {"monitor", "--home", folder.Path(), "--seconds", std::to_string(seconds)};
+        std::vector<std::string> args = {"monitor", "--home", folder.Path(), "--seconds",
+                                         std::to_string(seconds)};
         return std::async(std::launch::async, [args] { return Cli(args); });
     }
-    Result Feed(const std::string& to) { return Cli({"feed", "--home", folder.Path(), "--to", to, input}); }
+    Result Feed(const std::string& to) {
+        return Cli({"feed", "--home", folder.Path(), "--to", to, input});
+    }
     static void ExpectPackets(const Result& r) {
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_NE(r.out.find("{\"source\":\"Pool\",\"packet\":\"Results\",\"index\":0,\"fields\":[{\"name\":\"Name\","
+        EXPECT_NE(r.out.find("{\"source\":\"Pool\",\"packet\":\"Results\",\"index\":0,\"fields\":[{"
+                             "\"name\":\"Name\","
                              "\"value\":\"Smith\",\"extracted\":true}]}\n"),
                   std::string::npos)
             << r.out;
-        EXPECT_NE(r.out.find("{\"source\":\"Pool\",\"remote\":\"Command=LayoutDraw\"}\n"), std::string::npos);
+        EXPECT_NE(r.out.find("{\"source\":\"Pool\",\"remote\":\"Command=LayoutDraw\"}\n"),
+                  std::string::npos);
         EXPECT_NE(r.out.find("\"value\":\"Jones\""), std::string::npos);
         EXPECT_NE(r.out.find("{\"source\":\"Pool\",\"status\":\"Running\"}\n"), std::string::npos);
     }
@@ -53,7 +63,9 @@ TEST_F(MonitorVerb, SourceListensFeederConnects) {
     EXPECT_EQ(Feed("-1,127.0.0.1,47951").status, 0);
     ExpectPackets(monitor.get());
     // The configuration was saved at the end, the source's settings in it.
-    EXPECT_NE(folder.Get("tessaron.cfg").find("\\Sources\\1\\SerialPort:String,1=-2,127.0.0.1,47951"), std::string::npos);
+    EXPECT_NE(
+        folder.Get("tessaron.cfg").find("\\Sources\\1\\SerialPort:String,1=-2,127.0.0.1,47951"),
+        std::string::npos);
 }
 
 TEST_F(MonitorVerb, SourceConnectsToTheFeeder) {
@@ -80,7 +92,11 @@ TEST_F(MonitorVerb, SourceReadsASerialLine) {
     Configure("1,115200,8,N,1.0", std::string("\\SerialPort\\Devices\\1:String,1=") + name + "\n");
     auto monitor = Monitor(3);
     usleep(1500000);
-    const std::string bytes = "\x02" "Smith\r\x03" "Command=LayoutDraw\n\x02" "Jones\r\x03";
+    const std::string bytes =
+        "\x02"
+        "Smith\r\x03"
+        "Command=LayoutDraw\n\x02"
+        "Jones\r\x03";
     ASSERT_EQ(write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     ExpectPackets(monitor.get());
     close(master);

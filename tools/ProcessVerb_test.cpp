@@ -14,7 +14,8 @@ TEST(ProcessVerb, FormatsEachValueOnItsOwnLine) {
 }
 
 TEST(ProcessVerb, EscapeStageAloneWithoutProcessText) {
-    EXPECT_EQ(Cli({"process", "41\\L0\\X2\\S0\\D0\\+0\\X2\\U2\\O0", "12\\L0\\X5\\I0"}).out, "42\n   12\n");
+    EXPECT_EQ(Cli({"process", "41\\L0\\X2\\S0\\D0\\+0\\X2\\U2\\O0", "12\\L0\\X5\\I0"}).out,
+              "42\n   12\n");
     EXPECT_EQ(Cli({"process", "\\c3\\a4"}).out, "\xC3\x83\xC2\xA4\n");  // codes, not bytes
 }
 

@@ -12,7 +12,9 @@ namespace {
 
 int Usage(FILE* err) {
     std::fputs(
-        "usage: tessaron-cli settings [--home DIR] get PATH | set PATH VALUE | lines [PATH] | help PATH\n", err);
+        "usage: tessaron-cli settings [--home DIR] get PATH | set PATH VALUE | lines [PATH] | help "
+        "PATH\n",
+        err);
     return 2;
 }
 
@@ -55,8 +57,8 @@ int RunSettingsVerb(int argc, char** argv, FILE* out, FILE* err) {
     if (i >= argc) return Usage(err);
     const std::string action = argv[i++];
     const int rest = argc - i;
-    if (!((action == "get" && rest == 1) || (action == "set" && rest == 2) || (action == "lines" && rest <= 1) ||
-          (action == "help" && rest == 1)))
+    if (!((action == "get" && rest == 1) || (action == "set" && rest == 2) ||
+          (action == "lines" && rest <= 1) || (action == "help" && rest == 1)))
         return Usage(err);
 
     const std::string home = ResolveProgramHome(homeOption);
@@ -65,13 +67,15 @@ int RunSettingsVerb(int argc, char** argv, FILE* out, FILE* err) {
         return 1;
     }
     TSettings settings;
-    if (settings.Start(home) != 0) std::fprintf(err, "tessaron-cli settings: cannot read %s\n", settings.ConfigPath().c_str());
+    if (settings.Start(home) != 0)
+        std::fprintf(err, "tessaron-cli settings: cannot read %s\n", settings.ConfigPath().c_str());
     KRegistry& registry = settings.Registry();
     const KString path = Arg(rest > 0 ? argv[i] : "\\");
 
     if (action == "help") {
         KString key(63, 4095);
-        key.Append(u"\\Strings\\Registry\\Comments\\").Append(path.CharAt(0) == u'\\' ? KString(path.Chars() + 1, path.Length() - 1) : path);
+        key.Append(u"\\Strings\\Registry\\Comments\\")
+            .Append(path.CharAt(0) == u'\\' ? KString(path.Chars() + 1, path.Length() - 1) : path);
         KRString* help = registry.FindString(key);
         if (!help || help->value.IsEmpty()) return 1;
         KString text(help->value);
@@ -105,7 +109,8 @@ int RunSettingsVerb(int argc, char** argv, FILE* out, FILE* err) {
     }
     KString value = Arg(argv[i + 1]);
     if (isGroup || !node->ParseValue(value)) {
-        std::fprintf(err, "tessaron-cli settings: %s does not take the value %s\n", argv[i], argv[i + 1]);
+        std::fprintf(err, "tessaron-cli settings: %s does not take the value %s\n", argv[i],
+                     argv[i + 1]);
         return 1;
     }
     node->nodeFlags |= KRNode::kAssigned;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,7 +12,7 @@
 namespace {
 
 class SettingsVerb : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
         unsetenv("LANG");
@@ -30,7 +29,8 @@ protected:
 TEST_F(SettingsVerb, DefaultsAndHelp) {
     EXPECT_EQ(Settings({"get", "\\Display\\CacheSize"}).out, "1048576\n");
     EXPECT_EQ(Settings({"get", "\\Strings\\Menu\\Ctrl"}).out, "Ctrl\n");
-    EXPECT_EQ(Settings({"help", "\\Display\\CacheSize"}).out, "Size (bytes) of the display window cache.\n\nDefault: 1048576\n");
+    EXPECT_EQ(Settings({"help", "\\Display\\CacheSize"}).out,
+              "Size (bytes) of the display window cache.\n\nDefault: 1048576\n");
     EXPECT_EQ(Settings({"help", "\\Sources\\2\\Name"}).status, 1);
     Result group = Settings({"get", "\\Display\\"});
     EXPECT_EQ(group.status, 0);
@@ -57,11 +57,14 @@ TEST_F(SettingsVerb, SetSavesAndSurvivesARestart) {
 
 TEST_F(SettingsVerb, LinesOfASubtree) {
     Result colors = Settings({"lines", "\\Display\\Colors\\"});
-    EXPECT_EQ(colors.out.substr(0, 52), "\\Display\\Colors\\:,1=\n\\Display\\Colors\\1:String,1=255,");
+    EXPECT_EQ(colors.out.substr(0, 52),
+              "\\Display\\Colors\\:,1=\n\\Display\\Colors\\1:String,1=255,");
     Result all = Settings({"lines"});
     EXPECT_EQ(all.out.find("\\Strings\\"), std::string::npos);
     EXPECT_NE(all.out.find("\\Display\\CacheSize:Int,1,,=1048576\n"), std::string::npos);
-    EXPECT_NE(Settings({"lines", "\\Strings\\Menu\\"}).out.find("\\Strings\\Menu\\Ctrl:String,1=Ctrl\n"), std::string::npos);
+    EXPECT_NE(
+        Settings({"lines", "\\Strings\\Menu\\"}).out.find("\\Strings\\Menu\\Ctrl:String,1=Ctrl\n"),
+        std::string::npos);
 }
 
 }  // namespace

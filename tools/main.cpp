@@ -20,12 +20,14 @@ struct Verb {
 constexpr Verb kVerbs[] = {
     {"process", RunProcessVerb, "process [--process TEXT] VALUE...   try a field process text"},
     {"frame", RunFrameVerb,
-     "frame [--charmode 0|1|2] [--source NAME] [--buffer N] [--trace] [--quiet] [--stats] SCRIPT [INPUT]\n"
+     "frame [--charmode 0|1|2] [--source NAME] [--buffer N] [--trace] [--quiet] [--stats] SCRIPT "
+     "[INPUT]\n"
      "                                            frame captured bytes with a source script"},
     {"settings", RunSettingsVerb,
      "settings [--home DIR] get PATH | set PATH VALUE | lines [PATH] | help PATH\n"
      "                                            read and change the configuration"},
-    {"monitor", RunMonitorVerb, "monitor [--home DIR] [--seconds N]         run the sources, packets as JSON lines"},
+    {"monitor", RunMonitorVerb,
+     "monitor [--home DIR] [--seconds N]         run the sources, packets as JSON lines"},
     {"ports", RunPortsVerb, "ports [--home DIR]                           list the serial ports"},
     {"feed", RunFeedVerb,
      "feed [--home DIR] --to SPEC [--rate BYTES_PER_SECOND] [--repeat N] [FILE]\n"
@@ -43,7 +45,8 @@ int Usage() {
 int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     for (const Verb& verb : kVerbs) {
-        if (std::strcmp(argv[1], verb.name) == 0) return verb.run(argc - 2, argv + 2, stdout, stderr);
+        if (std::strcmp(argv[1], verb.name) == 0)
+            return verb.run(argc - 2, argv + 2, stdout, stderr);
     }
     return Usage();
 }
