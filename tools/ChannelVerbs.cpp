@@ -214,6 +214,8 @@ int RunFeedVerb(int argc, char** argv, FILE* out, FILE* err) {
                              ? static_cast<size_t>(KUDPSocket::kLargestDatagram)
                          : rate > 0 ? std::clamp<size_t>(static_cast<size_t>(rate) / 100, 1, 1024)
                                     : 1024;
+    // The pace counts from the moment the peer is there.
+    while (!channel->IsOpen()) SleepMs(1);
     const uint64_t start = KTickCount();
     uint64_t sent = 0;
     for (long round = 0; round < repeat; ++round)
