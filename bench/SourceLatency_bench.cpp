@@ -2,20 +2,19 @@
 // source list, with the program's poll loop: 1 ms sleep between passes, or
 // none ("No delay"). Reports the 50th and 99th percentiles in microseconds.
 
-#include <benchmark/benchmark.h>
-
 #include <arpa/inet.h>
+#include <benchmark/benchmark.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "KUtf8.h"
@@ -35,12 +34,15 @@ void BM_SourceLatency(benchmark::State& state) {
     const bool noDelay = state.range(0) != 0;
     char pattern[] = "/tmp/tessaron-bench-latency-XXXXXX";
     const std::string folder = mkdtemp(pattern);
-    std::ofstream(folder + "/Video Display.rss") << ";;P\nheader=\\02,length=1\ntrailer=\\03,length=1\ntextfield=T,stop=\\0d\n";
+    std::ofstream(folder + "/Video Display.rss")
+        << ";;P\nheader=\\02,length=1\ntrailer=\\03,length=1\ntextfield=T,stop=\\0d\n";
     KRegistry settings;
     ApplyDefaultSettings(settings);
     const std::string port = std::to_string(47960 + state.range(0));
-    for (const std::string& line : std::vector<std::string>{"Sources\\1\\:=", "Sources\\1\\Name:String=Bench", "Sources\\1\\Script:String=Video Display.rss",
-                                   "Sources\\1\\SerialPort:String=-2,127.0.0.1," + port, "Sources\\1\\CharMode:Int=0"}) {
+    for (const std::string& line : std::vector<std::string>{
+             "Sources\\1\\:=", "Sources\\1\\Name:String=Bench",
+             "Sources\\1\\Script:String=Video Display.rss",
+             "Sources\\1\\SerialPort:String=-2,127.0.0.1," + port, "Sources\\1\\CharMode:Int=0"}) {
         KString text;
         KAppendUtf8(text, line);
         settings.ApplyLine(text);
@@ -65,7 +67,11 @@ void BM_SourceLatency(benchmark::State& state) {
             seed = seed * 1103515245 + 12345;
             std::this_thread::sleep_for(std::chrono::microseconds(200 + (seed >> 16) % 2000));
             sentAt = Clock::now().time_since_epoch().count();
-            if (write(peer, "\x02" "12:34.5\r\x03", 10) != 10) break;
+            if (write(peer,
+                      "\x02"
+                      "12:34.5\r\x03",
+                      10) != 10)
+                break;
         }
     });
     const timespec oneMillisecond{0, 1000000};

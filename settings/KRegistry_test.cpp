@@ -7,23 +7,14 @@
 #include "KMemoryStream.h"
 #include "KTestSupport.h"
 #include "KUtf8.h"
+#include "SettingsTestSupport.h"
 
 namespace {
 
-KString Str(const std::string& utf8) {
-    return KTestText(utf8);
-}
-
-std::string ValueText(KRNode* node) {
-    KString out;
-    if (node) node->AppendValue(out);
-    return KUtf8Of(out);
-}
-
 class Registry : public ::testing::Test {
   protected:
-    void Apply(const std::string& line) { registry.ApplyLine(Str(line)); }
-    KRNode* Find(const std::string& path) { return registry.Find(Str(path)); }
+    void Apply(const std::string& line) { registry.ApplyLine(KTestText(line)); }
+    KRNode* Find(const std::string& path) { return registry.Find(KTestText(path)); }
     std::string Lines() {
         KMemoryStream out;
         out.SetWriteEncoding(KStream::kNative);
@@ -43,24 +34,24 @@ TEST_F(Registry, GroupsAreNeverImplicit) {
     Apply("Display\\AntiAlias\\:=");
     Apply("Display\\AntiAlias\\Enable:Int=75");
     EXPECT_EQ(ValueText(Find("\\Display\\AntiAlias\\Enable")), "75");
-    EXPECT_NE(registry.FindGroup(Str("\\Display\\AntiAlias\\")), nullptr);
+    EXPECT_NE(registry.FindGroup(KTestText("\\Display\\AntiAlias\\")), nullptr);
 }
 
 TEST_F(Registry, TypesDecideCreationNotAssignment) {
     Apply("Display\\:=");
     Apply("Display\\Width:Int=640");
     Apply("Display\\Width:String=800");
-    EXPECT_EQ(ValueText(registry.FindInt(Str("\\Display\\Width"))), "800");
+    EXPECT_EQ(ValueText(registry.FindInt(KTestText("\\Display\\Width"))), "800");
     Apply("NewName:String=x");
-    EXPECT_EQ(KUtf8Of(registry.StringOf(Str("\\NewName"))), "x");
+    EXPECT_EQ(KUtf8Of(registry.StringOf(KTestText("\\NewName"))), "x");
     Apply("Other:Strng=x");
     EXPECT_EQ(Find("\\Other"), nullptr);
     Apply("Broken:Int=abc");  // a value that does not parse creates nothing
     EXPECT_EQ(Find("\\Broken"), nullptr);
     Apply("NoValue:Int");
     EXPECT_EQ(Find("\\NoValue"), nullptr);
-    EXPECT_EQ(registry.FindString(Str("\\Display\\Width")), nullptr);
-    EXPECT_TRUE(registry.StringOf(Str("\\Missing")).IsEmpty());
+    EXPECT_EQ(registry.FindString(KTestText("\\Display\\Width")), nullptr);
+    EXPECT_TRUE(registry.StringOf(KTestText("\\Missing")).IsEmpty());
 }
 
 TEST_F(Registry, FindIgnoresCaseAndNeedsWholeNames) {
@@ -133,8 +124,8 @@ TEST_F(Registry, RationalText) {
 TEST_F(Registry, HooksSeeEveryChange) {
     Apply("Count:Int=1");
     Apply("Name:String=a");
-    auto* count = registry.FindInt(Str("\\Count"));
-    auto* name = registry.FindString(Str("\\Name"));
+    auto* count = registry.FindInt(KTestText("\\Count"));
+    auto* name = registry.FindString(KTestText("\\Name"));
     int calls = 0;
     count->SetHook(
         [](KRInt& s, int32_t v, void* data) {
@@ -160,8 +151,8 @@ TEST_F(Registry, DeletedAndTransientNodesAreNotSaved) {
     Apply("Gone\\:=");
     Apply("Gone\\B:Int=2");
     Apply("Temp:Int=3");
-    registry.FindGroup(Str("\\Gone\\"))->nodeFlags |= KRNode::kDeleted;
-    registry.Find(Str("\\Temp"))->nodeFlags &= ~KRNode::kPersistent;
+    registry.FindGroup(KTestText("\\Gone\\"))->nodeFlags |= KRNode::kDeleted;
+    registry.Find(KTestText("\\Temp"))->nodeFlags &= ~KRNode::kPersistent;
     EXPECT_EQ(Lines(), "Registry Version: 1.00\n\\:,1=\n\\Keep\\:,1=\n\\Keep\\A:Int,1,,=1\n");
 }
 

@@ -12,20 +12,11 @@
 
 #include "KTestSupport.h"
 #include "KUtf8.h"
+#include "SettingsTestSupport.h"
 #include "TDefaultSettings.h"
 #include "TProgramHome.h"
 
 namespace {
-
-KString Str(const std::string& utf8) {
-    return KTestText(utf8);
-}
-
-std::string ValueText(KRNode* node) {
-    KString out;
-    if (node) node->AppendValue(out);
-    return KUtf8Of(out);
-}
 
 class SettingsTest : public ::testing::Test {
   protected:
@@ -54,33 +45,35 @@ TEST_F(SettingsTest, EveryDefaultLineReadsBack) {
         const size_t colon = line.find(':');
         const size_t equals = line.find('=', colon);
         ASSERT_NE(colon, std::string::npos) << line;
-        KRNode* node = r.Find(Str("\\" + line.substr(0, colon)));
+        KRNode* node = r.Find(KTestText("\\" + line.substr(0, colon)));
         ASSERT_NE(node, nullptr) << line;
         if (line[colon - 1] != '\\') EXPECT_EQ(ValueText(node), line.substr(equals + 1)) << line;
     }
     EXPECT_GT(lines, 400);
-    EXPECT_EQ(ValueText(r.FindInt(Str("\\Display\\CacheSize"))), "1048576");
-    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Strings\\Errors\\3009"))), "Incorrect file version");
-    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Strings\\MenuBar\\File\\Open"))), "&Open...,O");
-    EXPECT_TRUE(r.StringOf(Str("\\Strings\\Registry\\Comments\\Sources\\2\\Name")).IsEmpty());
-    EXPECT_FALSE(r.StringOf(Str("\\Strings\\Registry\\Comments\\Sources\\1\\Name")).IsEmpty());
+    EXPECT_EQ(ValueText(r.FindInt(KTestText("\\Display\\CacheSize"))), "1048576");
+    EXPECT_EQ(KUtf8Of(r.StringOf(KTestText("\\Strings\\Errors\\3009"))), "Incorrect file version");
+    EXPECT_EQ(KUtf8Of(r.StringOf(KTestText("\\Strings\\MenuBar\\File\\Open"))), "&Open...,O");
+    EXPECT_TRUE(r.StringOf(KTestText("\\Strings\\Registry\\Comments\\Sources\\2\\Name")).IsEmpty());
+    EXPECT_FALSE(
+        r.StringOf(KTestText("\\Strings\\Registry\\Comments\\Sources\\1\\Name")).IsEmpty());
 }
 
 TEST_F(SettingsTest, SavedValuesSurviveARestartWithoutTheTexts) {
     {
         TSettings settings;
         settings.Start(home);
-        settings.Registry().FindInt(Str("\\Display\\Width"))->Set(1920);
-        settings.Registry().ApplyLine(Str("Sources\\1\\:="));
-        settings.Registry().ApplyLine(Str("Sources\\1\\Name:String=Timer \xC3\xA9"));
+        settings.Registry().FindInt(KTestText("\\Display\\Width"))->Set(1920);
+        settings.Registry().ApplyLine(KTestText("Sources\\1\\:="));
+        settings.Registry().ApplyLine(KTestText("Sources\\1\\Name:String=Timer \xC3\xA9"));
         ASSERT_EQ(settings.Save(), 0);
     }
     const std::string saved = Get("tessaron.cfg");
     EXPECT_EQ(saved.substr(0, 2), "\xFF\xFE");  // a new file is UTF-16 with its mark
     TSettings again;
     ASSERT_EQ(again.Start(home), 0);
-    EXPECT_EQ(again.Registry().FindInt(Str("\\Display\\Width"))->value, 1920);
-    EXPECT_EQ(KUtf8Of(again.Registry().StringOf(Str("\\Sources\\1\\Name"))), "Timer \xC3\xA9");
+    EXPECT_EQ(again.Registry().FindInt(KTestText("\\Display\\Width"))->value, 1920);
+    EXPECT_EQ(KUtf8Of(again.Registry().StringOf(KTestText("\\Sources\\1\\Name"))),
+              "Timer \xC3\xA9");
     ASSERT_EQ(again.Save(), 0);
     EXPECT_EQ(Get("tessaron.cfg"), saved);
     // Neither UI texts nor language choices are stored.
@@ -96,7 +89,7 @@ TEST_F(SettingsTest, SingleByteFilesStaySingleByte) {
         "Registry Version: 1.00\n\\Display\\Width:Int,1,,=800\n\\Layout\\ScaleNumer:Int,1,,=2\n");
     TSettings settings;
     ASSERT_EQ(settings.Start(home), 0);
-    EXPECT_EQ(settings.Registry().FindInt(Str("\\Layout\\ScaleNumer"))->value, 2);
+    EXPECT_EQ(settings.Registry().FindInt(KTestText("\\Layout\\ScaleNumer"))->value, 2);
     ASSERT_EQ(settings.Save(), 0);
     const std::string saved = Get("tessaron.cfg");
     EXPECT_EQ(saved.rfind("Registry Version: 1.00\n\\:,1=\n", 0), 0u);
@@ -109,7 +102,7 @@ TEST_F(SettingsTest, ProfilesChooseTheFileAndFallBack) {
     TSettings meet;
     meet.Start(home);
     EXPECT_EQ(meet.ConfigPath(), home + "/Meet.cfg");
-    EXPECT_EQ(meet.Registry().FindInt(Str("\\Display\\Height"))->value, 1080);
+    EXPECT_EQ(meet.Registry().FindInt(KTestText("\\Display\\Height"))->value, 1080);
     ASSERT_TRUE(WriteProfileName("Missing"));
     TSettings fallback;
     fallback.Start(home);
@@ -155,14 +148,14 @@ TEST_F(SettingsTest, LanguageFilesOverlayTexts) {
     TSettings settings;
     settings.Start(home);
     KRegistry& r = settings.Registry();
-    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Strings\\Menu\\Ctrl"))), "Strg");
-    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Strings\\Menu\\Shift"))), "Shift");
-    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Language\\Choices\\1"))),
+    EXPECT_EQ(KUtf8Of(r.StringOf(KTestText("\\Strings\\Menu\\Ctrl"))), "Strg");
+    EXPECT_EQ(KUtf8Of(r.StringOf(KTestText("\\Strings\\Menu\\Shift"))), "Shift");
+    EXPECT_EQ(KUtf8Of(r.StringOf(KTestText("\\Language\\Choices\\1"))),
               "Test.lng,Test,xx_YY,Test language");
-    EXPECT_EQ(r.Find(Str("\\Language\\Choices\\2")), nullptr);
-    EXPECT_EQ(KUtf8Of(r.StringOf(Str("\\Language\\Choice"))), "xx_YY.UTF-8");
+    EXPECT_EQ(r.Find(KTestText("\\Language\\Choices\\2")), nullptr);
+    EXPECT_EQ(KUtf8Of(r.StringOf(KTestText("\\Language\\Choice"))), "xx_YY.UTF-8");
     // The export writes every current text back to the chosen file.
-    r.FindString(Str("\\Strings\\Menu\\Alt"))->Set(Str("Alternativ"));
+    r.FindString(KTestText("\\Strings\\Menu\\Alt"))->Set(KTestText("Alternativ"));
     ASSERT_EQ(settings.ExportLanguage(), 0);
     const std::string exported = Get("Test.lng");
     EXPECT_EQ(exported.rfind("Test,xx_YY,Test language\nRegistry Version: 1.00\n", 0), 0u)
@@ -170,7 +163,7 @@ TEST_F(SettingsTest, LanguageFilesOverlayTexts) {
     EXPECT_NE(exported.find("\\Strings\\Menu\\Alt:String,1=Alternativ\n"), std::string::npos);
     TSettings reread;
     reread.Start(home);
-    EXPECT_EQ(KUtf8Of(reread.Registry().StringOf(Str("\\Strings\\Menu\\Alt"))), "Alternativ");
+    EXPECT_EQ(KUtf8Of(reread.Registry().StringOf(KTestText("\\Strings\\Menu\\Alt"))), "Alternativ");
 }
 
 TEST_F(SettingsTest, ShippedGermanFileLoadsForAGermanLocale) {
@@ -178,7 +171,7 @@ TEST_F(SettingsTest, ShippedGermanFileLoadsForAGermanLocale) {
     setenv("LANG", "de_DE.UTF-8", 1);
     TSettings settings;
     settings.Start(home);
-    EXPECT_EQ(KUtf8Of(settings.Registry().StringOf(Str("\\Strings\\MenuBar\\File\\Title"))),
+    EXPECT_EQ(KUtf8Of(settings.Registry().StringOf(KTestText("\\Strings\\MenuBar\\File\\Title"))),
               "&Datei");
     EXPECT_EQ(settings.LanguagePath(), home + "/Deutsch.lng");
 }

@@ -15,7 +15,7 @@ struct TPortSpec {
     // Reads every column by its rule; what is missing or malformed takes the
     // column's default.
     static TPortSpec Parse(const KString& text);
-    // The canonical text of the specification.
+    // The canonical text of this port.
     void Write(KString& out) const;
     // Dotted-quad text of an address kept in host order.
     static void AppendAddress(KString& out, uint32_t address);

@@ -18,25 +18,19 @@
 #include "KX.h"
 #include "TChannelMenus.h"
 #include "TPortSpec.h"
-#include "TProgramHome.h"
 #include "TSettings.h"
+#include "ToolStartUp.h"
 
 namespace {
 
 // Start-up as the program does it: settings of the home, then the ports.
 bool StartUp(const char* homeOption, TSettings& settings, FILE* err) {
-    const std::string home = ResolveProgramHome(homeOption);
-    if (home.empty()) {
-        std::fputs("tessaron-cli: no usable home folder\n", err);
-        return false;
-    }
-    if (settings.Start(home) != 0)
-        std::fprintf(err, "tessaron-cli: cannot read %s\n", settings.ConfigPath().c_str());
+    if (!StartToolSettings(homeOption, settings, err)) return false;
     KSerialPorts::Program().Enumerate(settings.Registry(), false);
     return true;
 }
 
-// A channel that writes what the specification selects; UDP only sends, so
+// A channel that writes to the port SPEC selects; UDP only sends, so
 // that a receiver on this machine gets every datagram.
 std::unique_ptr<KStream> FeedChannel(const TPortSpec& spec, KRegistry& settings) {
     const int32_t size = ChannelBufferSize(settings);

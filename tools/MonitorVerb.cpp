@@ -10,9 +10,9 @@
 #include "KEvent.h"
 #include "KSerialPort.h"
 #include "KUtf8.h"
-#include "TProgramHome.h"
 #include "TSettings.h"
 #include "TSources.h"
+#include "ToolStartUp.h"
 
 namespace {
 
@@ -76,14 +76,8 @@ int RunMonitorVerb(int argc, char** argv, FILE* out, FILE* err) {
             return 2;
         }
     }
-    const std::string home = ResolveProgramHome(homeOption);
-    if (home.empty()) {
-        std::fputs("tessaron-cli monitor: no usable home folder\n", err);
-        return 1;
-    }
     TSettings settings;
-    if (settings.Start(home) != 0)
-        std::fprintf(err, "tessaron-cli monitor: cannot read %s\n", settings.ConfigPath().c_str());
+    if (!StartToolSettings(homeOption, settings, err)) return 1;
     KRegistry& registry = settings.Registry();
     KSerialPorts::Program().Enumerate(registry, false);
     TSources::Prepare(registry, settings.ConfigLoaded());
@@ -93,7 +87,7 @@ int RunMonitorVerb(int argc, char** argv, FILE* out, FILE* err) {
     std::signal(SIGPIPE, SIG_IGN);
     MonitorOutput output(out);
     {
-        TSources sources(registry, home, &output, &output);
+        TSources sources(registry, settings.Home(), &output, &output);
         const KRInt* optimize = registry.FindInt(KString(u"\\Display\\Optimize"));
         const bool noDelay = optimize && (optimize->value & 1);
         std::vector<std::string> shown(static_cast<size_t>(sources.List().Count()));

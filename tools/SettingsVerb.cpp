@@ -5,8 +5,8 @@
 
 #include "KMemoryStream.h"
 #include "KUtf8.h"
-#include "TProgramHome.h"
 #include "TSettings.h"
+#include "ToolStartUp.h"
 
 namespace {
 
@@ -61,14 +61,8 @@ int RunSettingsVerb(int argc, char** argv, FILE* out, FILE* err) {
           (action == "lines" && rest <= 1) || (action == "help" && rest == 1)))
         return Usage(err);
 
-    const std::string home = ResolveProgramHome(homeOption);
-    if (home.empty()) {
-        std::fputs("tessaron-cli settings: no usable home folder\n", err);
-        return 1;
-    }
     TSettings settings;
-    if (settings.Start(home) != 0)
-        std::fprintf(err, "tessaron-cli settings: cannot read %s\n", settings.ConfigPath().c_str());
+    if (!StartToolSettings(homeOption, settings, err)) return 1;
     KRegistry& registry = settings.Registry();
     const KString path = Arg(rest > 0 ? argv[i] : "\\");
 

@@ -1,0 +1,17 @@
+#include "ToolStartUp.h"
+
+#include <string>
+
+#include "TProgramHome.h"
+
+bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err) {
+    const std::string home = ResolveProgramHome(homeOption);
+    if (home.empty()) {
+        std::fputs("tessaron-cli: no usable home folder\n", err);
+        return false;
+    }
+    // A configuration that cannot be read leaves the defaults; the tool goes on.
+    if (settings.Start(home) != 0)
+        std::fprintf(err, "tessaron-cli: cannot read %s\n", settings.ConfigPath().c_str());
+    return true;
+}
