@@ -1,6 +1,7 @@
 #include "TSettings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,7 +48,9 @@ TEST_F(SettingsTest, EveryDefaultLineReadsBack) {
         ASSERT_NE(colon, std::string::npos) << line;
         KRNode* node = r.Find(KTestText("\\" + line.substr(0, colon)));
         ASSERT_NE(node, nullptr) << line;
-        if (line[colon - 1] != '\\') EXPECT_EQ(ValueText(node), line.substr(equals + 1)) << line;
+        if (line[colon - 1] != '\\') {
+            EXPECT_EQ(ValueText(node), line.substr(equals + 1)) << line;
+        }
     }
     EXPECT_GT(lines, 400);
     EXPECT_EQ(ValueText(r.FindInt(KTestText("\\Display\\CacheSize"))), "1048576");
@@ -132,11 +135,12 @@ TEST_F(SettingsTest, FailedSavesKeepThePreviousFile) {
     waitpid(child, &status, 0);
     EXPECT_EQ(WEXITSTATUS(status), 7);
     EXPECT_EQ(Get("tessaron.cfg"), "Registry Version: 1.00\n\\Display\\Width:Int,1,,=800\n");
-    chmod(home.c_str(), 0500);
-    TSettings readOnly;
-    readOnly.Start(home);
-    if (geteuid() != 0) EXPECT_EQ(readOnly.Save(), 6002);
-    chmod(home.c_str(), 0700);
+    // A configuration path that is a folder can be neither read nor replaced.
+    KTestFolder other;
+    mkdir(other.Path("tessaron.cfg").c_str(), 0700);
+    TSettings blocked;
+    EXPECT_EQ(blocked.Start(other.Path()), 6001);
+    EXPECT_EQ(blocked.Save(), 6002);
     EXPECT_EQ(Get("tessaron.cfg"), "Registry Version: 1.00\n\\Display\\Width:Int,1,,=800\n");
 }
 

@@ -26,7 +26,7 @@ namespace {
 // Start-up as the program does it: settings of the home, then the ports.
 bool StartUp(const char* homeOption, TSettings& settings, FILE* err) {
     if (!StartToolSettings(homeOption, settings, err)) return false;
-    KSerialPorts::Program().Enumerate(settings.Registry(), false);
+    EnumerateToolPorts(settings.Registry());
     return true;
 }
 

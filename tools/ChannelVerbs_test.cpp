@@ -100,6 +100,7 @@ TEST_F(FeedVerb, WritesToAPseudoTerminalThroughADeviceOverride) {
     EXPECT_NE(ports.out.find(std::string("1\tCOM1 (Serial Port)\t") + name + "\n"),
               std::string::npos)
         << ports.out;
+    EXPECT_EQ(Cli({"ports", "--home", folder.Path(), "-noserialport"}).out, "");
     auto feed = Feed({"--to", "1,115200,8,N,1.0", "--rate", "50000000", input});
     std::string got;
     char buf[65536];

@@ -8,7 +8,7 @@
 
 #include "JsonText.h"
 #include "KEvent.h"
-#include "KSerialPort.h"
+#include "KLog.h"
 #include "KUtf8.h"
 #include "TSettings.h"
 #include "TSources.h"
@@ -79,7 +79,11 @@ int RunMonitorVerb(int argc, char** argv, FILE* out, FILE* err) {
     TSettings settings;
     if (!StartToolSettings(homeOption, settings, err)) return 1;
     KRegistry& registry = settings.Registry();
-    KSerialPorts::Program().Enumerate(registry, false);
+    EnumerateToolPorts(registry);
+    // The log of this run, deleted at the end when nothing was written to it.
+    KString logPath;
+    KAppendUtf8(logPath, settings.Home() + "/tessaron.log");
+    KLog log(logPath);
     TSources::Prepare(registry, settings.ConfigLoaded());
 
     std::signal(SIGINT, RequestStop);

@@ -2,7 +2,16 @@
 
 #include <string>
 
+#include "KSerialPort.h"
 #include "TProgramHome.h"
+
+namespace {
+bool noSerialPort = false;
+}
+
+void SetNoSerialPort(bool on) { noSerialPort = on; }
+
+void EnumerateToolPorts(KRegistry& settings) { KSerialPorts::Program().Enumerate(settings, noSerialPort); }
 
 bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err) {
     const std::string home = ResolveProgramHome(homeOption);

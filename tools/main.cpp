@@ -8,6 +8,7 @@
 #include "MonitorVerb.h"
 #include "ProcessVerb.h"
 #include "SettingsVerb.h"
+#include "ToolStartUp.h"
 
 namespace {
 
@@ -43,6 +44,16 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The program option that keeps every serial port out of use.
+    int kept = 0;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-noserialport") == 0) {
+            SetNoSerialPort(true);
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
     if (argc < 2) return Usage();
     for (const Verb& verb : kVerbs) {
         if (std::strcmp(argv[1], verb.name) == 0)
