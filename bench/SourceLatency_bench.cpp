@@ -63,7 +63,7 @@ void BM_SourceLatency(benchmark::State& state) {
     std::thread writer([&] {
         uint32_t seed = 7;
         while (!stop) {
-            while (sentAt != 0 && !stop) std::this_thread::yield();
+            while (sentAt != 0 && !stop) std::this_thread::sleep_for(std::chrono::microseconds(50));
             seed = seed * 1103515245 + 12345;
             std::this_thread::sleep_for(std::chrono::microseconds(200 + (seed >> 16) % 2000));
             sentAt = Clock::now().time_since_epoch().count();
