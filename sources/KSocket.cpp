@@ -223,8 +223,10 @@ bool KTCPSocket::IsOpen() {
     return state_ == kConnected || Buffered() > 0;
 }
 
+// The poll asked IsOpen just before; a closed or broken connection shows
+// here as well.
 int32_t KTCPSocket::Receive(uint8_t* free, int32_t room) {
-    if (!IsOpen()) return -1;
+    if (fd_ < 0 || state_ != kConnected) return -1;
     const ssize_t got = recv(fd_, free, static_cast<size_t>(room), MSG_DONTWAIT);
     if (got > 0) return static_cast<int32_t>(got);
     if (got < 0 && WouldBlock()) return 0;
