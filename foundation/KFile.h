@@ -38,7 +38,6 @@ class KFile : public KStream {
     // raises 3005.
     void Sync();
 
-    int Mode() const { return mode_; }
 
     // Paths.
     void SetPath(const KString& path);

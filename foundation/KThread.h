@@ -53,7 +53,6 @@ class KPeriodicTask : public KThread {
         period_ = period;
         return Start(priority, stackSize);
     }
-    int32_t Period() const { return period_; }
 
   protected:
     void Run() override;

@@ -23,7 +23,6 @@ class KRGroup : public KRNode {
 
     // Appends a child; the group owns it.
     void AddChild(KRNode* child);
-    KRNode* FirstChild() const { return static_cast<KRNode*>(children.Head()); }
 
     uint32_t groupFlags = 0;
     KList children;

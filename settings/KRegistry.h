@@ -13,7 +13,6 @@ class KRegistry : public KRGroup {
 
     // A new value of the named type (case ignored), or null.
     KRNode* NewValue(const KString& typeName) const;
-    const KList& Prototypes() const { return prototypes_; }
 
     // Applies each line in turn.
     void ApplyLines(const KChar* const* lines);

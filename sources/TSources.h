@@ -71,7 +71,6 @@ class TSources : public TPacketSink, public TTraceSink {
     void TraceChar(const TScript& source, KChar c) override;
     void TraceEvent(const TScript& source, const KString& text) override;
 
-    KRegistry& Settings() { return settings_; }
     const std::string& Folder() const { return folder_; }
     const KStreamMenu& SourceChannels() const { return sourceChannels_; }
     const KList& List() const { return sources_; }
