@@ -80,17 +80,19 @@ void KRNode::Read(KStream& stream) {
     }
 }
 
-void KRNode::Write(KStream& stream) const {
-    stream.WriteText(KString(u"Registry Version: 1.00\n"));
+void KRNode::WriteAbsoluteLines(KStream& stream) const {
+    // Absolute paths, so that the lines apply to a root wherever they are read.
     KString prefix(63, kMaxLine);
-    // A subtree is written with absolute paths, so its lines apply to a root.
     for (const KRGroup* p = Parent(); p; p = p->Parent()) {
-        KString path(63, kMaxLine);
-        if (p->Parent()) path.Append(p->name);
-        path.AppendChar(u'\\').Append(prefix);
-        prefix.Assign(path);
+        prefix.Insert(KString(u"\\"), 0);
+        if (p->Parent()) prefix.Insert(p->name, 0);
     }
     WriteLines(stream, prefix);
+}
+
+void KRNode::Write(KStream& stream) const {
+    stream.WriteText(KString(u"Registry Version: 1.00\n"));
+    WriteAbsoluteLines(stream);
 }
 
 KRNode* KRValue::Apply(KString& line) {

@@ -38,6 +38,8 @@ class KRNode : public KListItem {
     // this node's subtree with the header "Registry Version: 1.00".
     void Read(KStream& stream) override;
     void Write(KStream& stream) const override;
+    // This node's subtree in the line form, paths from the root.
+    void WriteAbsoluteLines(KStream& stream) const;
 
     bool IsPersistent() const { return (nodeFlags & kPersistent) && !(nodeFlags & kDeleted); }
     KRGroup* Parent() const { return parent; }

@@ -34,14 +34,7 @@ void PrintLines(FILE* out, const KRNode& node) {
     KMemoryStream lines;
     lines.SetWriteEncoding(KStream::kNative);
     lines.SetWriteLineEnd(KStream::kLineLF);
-    KString prefix(63, 4095);
-    for (const KRGroup* p = node.Parent(); p; p = p->Parent()) {
-        KString step(63, 4095);
-        if (p->Parent()) step.Append(p->name);
-        step.AppendChar(u'\\').Append(prefix);
-        prefix.Assign(step);
-    }
-    node.WriteLines(lines, prefix);
+    node.WriteAbsoluteLines(lines);
     std::fwrite(lines.Bytes().data(), 1, lines.Bytes().size(), out);
 }
 
