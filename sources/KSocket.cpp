@@ -191,36 +191,47 @@ void KTCPSocket::Lost() {
     }
 }
 
+// One poll looks at the connection and the listener together: a separate
+// accept on every pass delays the data arriving on the connection.
 bool KTCPSocket::IsOpen() {
-    if (listen_ >= 0 && accept_) {
+    if (state_ == kConnecting && fd_ < 0) Lost();
+    const bool watchConnection = fd_ >= 0 && state_ != kNoConnection;
+    pollfd p[2]{{fd_, static_cast<short>(state_ == kConnecting ? POLLOUT : POLLIN), 0},
+                {listen_, POLLIN, 0}};
+    pollfd* first = watchConnection ? p : p + 1;
+    const nfds_t count = (watchConnection ? 1 : 0) + (listen_ >= 0 && accept_ ? 1 : 0);
+    if (count == 0 || poll(first, count, 0) <= 0) return Settled();
+    if (p[1].revents & POLLIN) {
         const int client = accept4(listen_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (client >= 0) {
             CloseFd(fd_);
             fd_ = client;
             ApplyOptions(fd_);
             state_ = kConnected;
+            return true;
         }
     }
-    if (state_ == kConnecting && fd_ < 0) Lost();
-    if (fd_ < 0 || state_ == kNoConnection) return Buffered() > 0;
-    pollfd p{fd_, static_cast<short>(state_ == kConnecting ? POLLOUT : POLLIN), 0};
-    if (poll(&p, 1, 0) <= 0) return state_ == kConnected || Buffered() > 0;
+    if (!watchConnection || p[0].revents == 0) return Settled();
     if (state_ == kConnecting) {
         int error = 0;
         socklen_t size = sizeof error;
         getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size);
-        if (error == 0 && !(p.revents & (POLLERR | POLLHUP))) {
+        if (error == 0 && !(p[0].revents & (POLLERR | POLLHUP))) {
             state_ = kConnected;
         } else {
             Lost();
         }
-        return state_ == kConnected || Buffered() > 0;
+        return Settled();
     }
     uint8_t byte;
     const ssize_t peeked = recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
     if (peeked == 0 || (peeked < 0 && !WouldBlock())) Lost();
-    // Bytes that came before the connection ended can still be read.
-    return state_ == kConnected || Buffered() > 0;
+    return Settled();
+}
+
+// Bytes that came before the connection ended can still be read.
+bool KTCPSocket::Settled() {
+    return (fd_ >= 0 && state_ == kConnected) || Buffered() > 0;
 }
 
 // The poll asked IsOpen just before; a closed or broken connection shows

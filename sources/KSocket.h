@@ -89,6 +89,8 @@ class KTCPSocket : public KSocket {
     void ApplyOptions(int fd) const;
     // After a failed or closed connection: connect again or give up.
     void Lost();
+    // Open while connected, or while received bytes wait to be read.
+    bool Settled();
 
     int state_ = kNoConnection;
     bool noDelay_;
