@@ -201,6 +201,7 @@ KChar KStream::DecodeLineChar() {
 }
 
 bool KStream::PeekSlow() {
+    if (!pushed_ && !HasInput()) return false;
     try {
         lookAhead_ = DecodeLineChar();
     } catch (const KX&) {

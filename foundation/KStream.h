@@ -43,6 +43,9 @@ class KStream {
     virtual void Purge();
     virtual void Flush() {}
     virtual bool IsReady() { return true; }
+    // Whether a read can take a byte now. Channels answer it without raising,
+    // so that asking an idle channel costs no exception.
+    virtual bool HasInput() { return true; }
     void WaitReady();
     virtual void DiscardOutput() {}
     virtual int32_t WriteText(const KString& text);

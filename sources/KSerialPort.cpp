@@ -229,24 +229,35 @@ bool KSerialPort::IsOpen() {
     return !lost_;
 }
 
+void KSerialPort::Refill() {
+    std::memmove(chunk_, chunk_ + chunkNext_, static_cast<size_t>(chunkFill_ - chunkNext_));
+    chunkFill_ -= chunkNext_;
+    chunkNext_ = 0;
+    if (!IsOpen()) return;
+    const ssize_t got = read(info_->fd, chunk_ + chunkFill_, static_cast<size_t>(kChunk - chunkFill_));
+    if (got > 0) {
+        NotifyRead(chunk_ + chunkFill_, static_cast<int32_t>(got));
+        chunkFill_ += static_cast<int32_t>(got);
+    } else if ((got < 0 && DeviceGone(errno)) || got == 0) {
+        Lost();
+    }
+}
+
+bool KSerialPort::HasInput() {
+    if (const uint8_t* next = TakeReadWindow()) chunkNext_ = static_cast<int32_t>(next - chunk_);
+    if (chunkFill_ > chunkNext_) return true;
+    if (!info_ || !(mode_ & kRead)) return false;
+    Refill();
+    SetReadWindow(chunk_ + chunkNext_, chunk_ + chunkFill_);
+    return chunkFill_ > chunkNext_;
+}
+
 void KSerialPort::Read(void* buffer, int32_t n) {
     if (const uint8_t* next = TakeReadWindow()) chunkNext_ = static_cast<int32_t>(next - chunk_);
     if (!info_ || !(mode_ & kRead)) throw KXStream(kErrSerialReceive, 0);
     if (n <= 0) return;
     if (chunkFill_ - chunkNext_ < n) {
-        std::memmove(chunk_, chunk_ + chunkNext_, static_cast<size_t>(chunkFill_ - chunkNext_));
-        chunkFill_ -= chunkNext_;
-        chunkNext_ = 0;
-        if (IsOpen()) {
-            const ssize_t got =
-                read(info_->fd, chunk_ + chunkFill_, static_cast<size_t>(kChunk - chunkFill_));
-            if (got > 0) {
-                NotifyRead(chunk_ + chunkFill_, static_cast<int32_t>(got));
-                chunkFill_ += static_cast<int32_t>(got);
-            } else if ((got < 0 && DeviceGone(errno)) || got == 0) {
-                Lost();
-            }
-        }
+        Refill();
         if (chunkFill_ < n) throw KXStream(lost_ ? kErrSerialReceive : kErrSerialReceiveShort, 0);
     }
     std::memcpy(buffer, chunk_ + chunkNext_, static_cast<size_t>(n));

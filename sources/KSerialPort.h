@@ -68,6 +68,7 @@ class KSerialPort : public KStream {
     bool IsOpen() override;
     void Close() override;
     void Read(void* buffer, int32_t n) override;
+    bool HasInput() override;
     void Write(const void* buffer, int32_t n) override;
     void Flush() override;
     bool IsReady() override;
@@ -99,6 +100,8 @@ class KSerialPort : public KStream {
     void RefreshTick();
     // The device went away: let it go and try again later.
     void Lost();
+    // Moves the unread bytes to the front and takes what the device has.
+    void Refill();
     bool Reopen();
     bool OpenDevice();
 

@@ -79,23 +79,32 @@ void KSocket::Close() {
     KStream::Close();
 }
 
+int32_t KSocket::Refill() {
+    std::memmove(receive_.get(), receive_.get() + receiveNext_,
+                 static_cast<size_t>(receiveFill_ - receiveNext_));
+    receiveFill_ -= receiveNext_;
+    receiveNext_ = 0;
+    const int32_t got = receiveFill_ < receiveSize_
+                            ? Receive(receive_.get() + receiveFill_, receiveSize_ - receiveFill_)
+                            : 0;
+    if (got > 0) {
+        NotifyRead(receive_.get() + receiveFill_, got);
+        receiveFill_ += got;
+    }
+    SetReadWindow(receive_.get() + receiveNext_, receive_.get() + receiveFill_);
+    return got;
+}
+
+bool KSocket::HasInput() {
+    return Buffered() > 0 || Refill() > 0;
+}
+
 void KSocket::Read(void* buffer, int32_t n) {
     if (const uint8_t* next = TakeReadWindow())
         receiveNext_ = static_cast<int32_t>(next - receive_.get());
     if (n <= 0) return;
     if (receiveFill_ - receiveNext_ < n) {
-        // Make room at the end, then take what the socket has.
-        std::memmove(receive_.get(), receive_.get() + receiveNext_,
-                     static_cast<size_t>(receiveFill_ - receiveNext_));
-        receiveFill_ -= receiveNext_;
-        receiveNext_ = 0;
-        const int32_t got = receiveFill_ < receiveSize_ ? Receive(receive_.get() + receiveFill_,
-                                                                  receiveSize_ - receiveFill_)
-                                                        : 0;
-        if (got > 0) {
-            NotifyRead(receive_.get() + receiveFill_, got);
-            receiveFill_ += got;
-        }
+        const int32_t got = Refill();
         if (receiveFill_ < n)
             throw KXStream(got < 0 ? kErrSocketReceive : kErrSocketReceiveShort, 0);
     }

@@ -27,6 +27,7 @@ class KSocket : public KStream {
     // without waiting; raises 8002 (8001 when the channel failed) and keeps
     // the bytes when fewer than n are there.
     void Read(void* buffer, int32_t n) override;
+    bool HasInput() override;
     // Closes the connection socket.
     virtual void CloseSocket();
     void Close() override;
@@ -42,6 +43,9 @@ class KSocket : public KStream {
     // failed.
     virtual int32_t Receive(uint8_t* free, int32_t room) = 0;
     void DropReceived();
+    // Moves the unread bytes to the front and takes what the socket has;
+    // Receive's result.
+    int32_t Refill();
     static void SetOption(int fd, int level, int name, int value);
     static sockaddr_in Address(uint32_t address, uint16_t port);
 
