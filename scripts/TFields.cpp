@@ -71,7 +71,14 @@ void TFields::UpdateMatching() {
     // takes the general path, which finds that out.
     plainHeader_ = header.length >= 1 && header.length <= buffer.Capacity() &&
                    header.process.IsEmpty() && header.name.Length() == header.length;
-    headerLast_ = plainHeader_ ? header.name.CharAt(header.length - 1) : 0;
+    headerMatched_ = 0;
+    headerFallback_.assign(static_cast<size_t>(plainHeader_ ? header.length : 0), 0);
+    const KChar* pattern = header.name.Chars();
+    for (int32_t i = 1, k = 0; i < static_cast<int32_t>(headerFallback_.size()); ++i) {
+        while (k > 0 && pattern[i] != pattern[k]) k = headerFallback_[k - 1];
+        if (pattern[i] == pattern[k]) ++k;
+        headerFallback_[i] = k;
+    }
     plainTrailer_ = trailer.process.IsEmpty();
 }
 

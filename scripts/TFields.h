@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <vector>
 
 #include "KList.h"
 #include "KString.h"
@@ -23,17 +24,20 @@ class TFields : public KListItem {
     void FeedChar(KChar c) {
         if (inBody || !plainHeader_) {
             FeedCharInBody(c);
-        } else if (header.length == 1) {
-            if (c == headerLast_) EnterBody();
+            return;
+        }
+        // The state is the length of the longest start of the pattern that
+        // ends the characters seen so far; on a mismatch it falls back along
+        // the pattern's own repeats, so every character is looked at once.
+        const KChar* pattern = header.name.Chars();
+        int32_t matched = headerMatched_;
+        while (matched > 0 && pattern[matched] != c) matched = headerFallback_[matched - 1];
+        if (pattern[matched] == c) ++matched;
+        if (matched == header.length) {
+            headerMatched_ = 0;
+            EnterBody();
         } else {
-            // Only the newest characters matter: the window slides by letting
-            // the buffer run on and dropping the old front when it is full.
-            buffer.AppendChar(c);
-            if (c == headerLast_ && EndsWithPattern(header, c)) {
-                EnterBody();
-            } else if (buffer.Length() == buffer.Capacity()) {
-                buffer.Delete(0, buffer.Length() - (header.length - 1));
-            }
+            headerMatched_ = matched;
         }
     }
     // The first text field with exactly this name, or null.
@@ -74,7 +78,10 @@ class TFields : public KListItem {
     void UpdateMatching();
 
     bool plainHeader_ = false;
-    KChar headerLast_ = 0;
+    int32_t headerMatched_ = 0;
+    // For each start of the header pattern, the longest shorter start that
+    // also ends it.
+    std::vector<int32_t> headerFallback_;
     bool plainTrailer_ = false;
     void Complete();
     void Emit(bool header, bool body);

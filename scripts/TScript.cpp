@@ -45,7 +45,8 @@ bool TScript::LoadScript(const KString& folder, const KString& scriptName, int32
 }
 
 bool TScript::ReceiveAvailable(KStream& channel) {
-    while (channel.Peek()) {
+    for (int32_t budget = kCallBudget; channel.Peek(); --budget) {
+        if (budget == 0) return true;
         const KChar c = channel.GetChar();
         ++charsReceived_;
         if (trace_) trace_->TraceChar(*this, c);

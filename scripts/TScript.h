@@ -20,8 +20,12 @@ class TScript {
     bool LoadScript(const KString& folder, const KString& scriptName, int32_t bufferCapacity);
 
     // Reads and frames the characters the channel has; true when it stopped
-    // after a complete remote command line.
+    // before the channel ran dry: after a complete remote command line, or
+    // when one call's budget of characters was used up.
     bool ReceiveAvailable(KStream& channel);
+    // One call takes at most this many characters, so that a channel that
+    // sends faster than it is framed cannot hold up the caller's loop.
+    static constexpr int32_t kCallBudget = 65536;
 
     // Delivery and trace of the definitions' events.
     void Deliver(TFields& definition);
@@ -37,6 +41,8 @@ class TScript {
     void SetSinks(TPacketSink* packets, TTraceSink* trace, TRemoteHandler* remote) {
         packets_ = packets, trace_ = trace, remote_ = remote;
     }
+    // Without a trace sink nothing is spent on tracing.
+    void SetTrace(TTraceSink* trace) { trace_ = trace; }
     // Position of the source in the source list.
     int32_t SourcePosition() const { return position_; }
     void SetSourcePosition(int32_t position) { position_ = position; }

@@ -122,6 +122,43 @@ TEST_F(ScriptTest, BodyLengthHeadersAndSlidingWindow) {
     EXPECT_FALSE(Definition(1).inBody);
 }
 
+// A header without process text is hunted for on a fast path; one with a
+// process text that changes nothing takes the general path. Both must open
+// their bodies at the same characters, for headers that repeat themselves.
+TEST_F(ScriptTest, PlainHeaderHuntingAgreesWithTheGeneralPath) {
+    for (const std::string header : {"abab", "aab", "aaa", "abaab"}) {
+        ASSERT_TRUE(Load(";;P\nheader=" + header + ",length=" + std::to_string(header.size()) +
+                         "\nbodylength=2\ntextfield=V,length=2\n;;Q\nheader=" + header +
+                         ",length=" + std::to_string(header.size()) +
+                         ",process=%s\nbodylength=2\ntextfield=V,length=2\n"));
+        uint32_t seed = 12345;
+        std::string stream;
+        for (int i = 0; i < 20000; ++i) {
+            seed = seed * 1103515245 + 12345;
+            stream += "abx"[(seed >> 16) % 3];
+        }
+        std::vector<std::string> plain, general;
+        for (const std::string& event : Feed(stream)) {
+            if (event.rfind("packet P", 0) == 0) plain.push_back(event.substr(8));
+            if (event.rfind("packet Q", 0) == 0) general.push_back(event.substr(8));
+        }
+        EXPECT_GT(plain.size(), 50u) << header;
+        EXPECT_EQ(plain.size(), general.size()) << header;
+        for (size_t i = 0; i < plain.size() && i < general.size(); ++i)
+            EXPECT_EQ(plain[i].substr(3), general[i].substr(3)) << header << " packet " << i;
+    }
+}
+
+TEST_F(ScriptTest, OneCallTakesAtMostItsBudget) {
+    ASSERT_TRUE(Load(kResults));
+    KMemoryStream channel(std::string(TScript::kCallBudget * 2 + 10, 'x'));
+    EXPECT_TRUE(script.ReceiveAvailable(channel));
+    EXPECT_EQ(script.CharsReceived(), TScript::kCallBudget);
+    EXPECT_TRUE(script.ReceiveAvailable(channel));
+    EXPECT_FALSE(script.ReceiveAvailable(channel));
+    EXPECT_EQ(script.CharsReceived(), TScript::kCallBudget * 2 + 10);
+}
+
 TEST_F(ScriptTest, ProcessAppliesToHeaderBeforeComparison) {
     ASSERT_TRUE(
         Load(";;Upper\nheader=x,length=1,process=%.0sx\ntextfield=Rest,length=2\nbodylength=2\n"));

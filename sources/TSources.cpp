@@ -158,7 +158,7 @@ TSources::TSources(KRegistry& settings, const std::string& folder, TPacketSink* 
         for (KListItem* p = group->children.Head(); p; p = p->Next()) {
             if (!IsSourceGroup(static_cast<KRNode*>(p), nullptr)) continue;
             auto* source = new TSource(*this, *static_cast<KRGroup*>(p));
-            source->script.SetSinks(this, this, remote_);
+            source->script.SetSinks(this, nullptr, remote_);
             source->script.SetSourcePosition(position);
             if (!source->BindSettings()) {
                 delete source;
@@ -231,11 +231,16 @@ const KString& TSources::SourceStatus(const KRGroup& group) {
     return Text(settings_, u"\\Strings\\Options\\Source\\NotConnected");
 }
 
-void TSources::Poll() {
+bool TSources::Poll() {
     debugActive_ = debug_ && debug_->IsOpen();
+    bool received = false;
     for (KListItem* p = sources_.Head(); p; p = p->Next()) {
         TSource* source = static_cast<TSource*>(p);
-        if (source->IsRunning()) source->script.ReceiveAvailable(*source->channel);
+        if (!source->IsRunning()) continue;
+        source->script.SetTrace(debugActive_ ? this : nullptr);
+        const int64_t before = source->script.CharsReceived();
+        source->script.ReceiveAvailable(*source->channel);
+        received |= source->script.CharsReceived() != before;
     }
     if (!debugActive_) {
         filter_ = -1;
@@ -244,6 +249,7 @@ void TSources::Poll() {
     } else {
         ReadCommands();
     }
+    return received;
 }
 
 void TSources::DeliverPacket(TFields& definition) {

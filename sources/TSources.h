@@ -63,7 +63,9 @@ class TSources : public TPacketSink, public TTraceSink {
              TRemoteHandler* remote);
     ~TSources() override;
 
-    void Poll();
+    // One pass over the sources and the debug port; true when a source
+    // received characters (more may be waiting).
+    bool Poll();
     // "Not Loaded", "Not Running", "Not Connected" or "Running".
     const KString& SourceStatus(const KRGroup& group);
 

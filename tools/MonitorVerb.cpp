@@ -1,5 +1,7 @@
 #include "MonitorVerb.h"
 
+#include <fcntl.h>
+
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -22,13 +24,21 @@ void RequestStop(int) {
     stopRequested = 1;
 }
 
-// Writes what the sources deliver as JSON lines, each flushed at once.
+// Writes what the sources deliver as JSON lines. The loop flushes them after
+// every pass, so that a follower sees each line as soon as it is framed while
+// a busy stream is written in blocks.
 class MonitorOutput : public TPacketSink, public TRemoteHandler {
   public:
-    explicit MonitorOutput(FILE* out) : out_(out) {}
+    // A busy stream is written in large blocks: few writes, few wake-ups of
+    // the follower.
+    explicit MonitorOutput(FILE* out) : out_(out) {
+        std::setvbuf(out_, nullptr, _IOFBF, kBlock);
+        fcntl(fileno(out_), F_SETPIPE_SZ, static_cast<int>(kBlock));
+    }
 
     void DeliverPacket(TFields& definition) override {
-        Begin(definition.owner ? definition.owner->SourceName() : KString(u""));
+        static const KString noSource;
+        Begin(definition.owner ? definition.owner->SourceName() : noSource);
         AppendPacketMembers(line_, definition);
         End();
     }
@@ -38,6 +48,7 @@ class MonitorOutput : public TPacketSink, public TRemoteHandler {
         AppendJsonString(line_, command);
         End();
     }
+    void Flush() { std::fflush(out_); }
     void Status(const KString& source, const KString& status) {
         Begin(source);
         line_ += "\"status\":";
@@ -54,12 +65,59 @@ class MonitorOutput : public TPacketSink, public TRemoteHandler {
     void End() {
         line_ += "}\n";
         std::fwrite(line_.data(), 1, line_.size(), out_);
-        std::fflush(out_);
     }
 
+    static constexpr size_t kBlock = 1 << 20;
     FILE* out_;
     std::string line_;
 };
+
+// Writes a source's status text at start and whenever it changes.
+class StatusWatch {
+  public:
+    explicit StatusWatch(TSources& sources)
+        : sources_(sources), shown_(static_cast<size_t>(sources.List().Count())) {}
+
+    void Check(MonitorOutput& output) {
+        size_t i = 0;
+        for (KListItem* p = sources_.List().Head(); p; p = p->Next(), ++i) {
+            auto* source = static_cast<TSource*>(p);
+            const KString& status = sources_.SourceStatus(source->group);
+            std::string text = KUtf8Of(status);
+            if (text != shown_[i]) {
+                shown_[i] = std::move(text);
+                output.Status(source->SourceName(), status);
+            }
+        }
+    }
+
+  private:
+    TSources& sources_;
+    std::vector<std::string> shown_;
+};
+
+// The program's poll cycle: a pass over the sources, then a 1 ms sleep when
+// the pass found nothing (none with "No delay"), until the time is up or a
+// stop signal came. Status texts are looked at ten times a second.
+void PollUntilStopped(TSources& sources, MonitorOutput& output, double seconds, bool noDelay) {
+    StatusWatch statuses(sources);
+    const uint64_t start = KTickCount();
+    uint64_t statusDue = 0;
+    while (!stopRequested &&
+           (seconds < 0 || static_cast<double>(KTickCount() - start) < seconds * 1000)) {
+        const bool received = sources.Poll();
+        const uint64_t now = KTickCount();
+        if (now >= statusDue) {
+            statusDue = now + 100;
+            statuses.Check(output);
+        }
+        output.Flush();
+        if (!received && !noDelay) {
+            const timespec oneMillisecond{0, 1000000};
+            nanosleep(&oneMillisecond, nullptr);
+        }
+    }
+}
 
 }  // namespace
 
@@ -94,32 +152,7 @@ int RunMonitorVerb(int argc, char** argv, FILE* out, FILE* err) {
         TSources sources(registry, settings.Home(), &output, &output);
         const KRInt* optimize = registry.FindInt(KString(u"\\Display\\Optimize"));
         const bool noDelay = optimize && (optimize->value & 1);
-        std::vector<std::string> shown(static_cast<size_t>(sources.List().Count()));
-        const uint64_t start = KTickCount();
-        uint64_t statusDue = 0;
-        while (!stopRequested &&
-               (seconds < 0 || static_cast<double>(KTickCount() - start) < seconds * 1000)) {
-            sources.Poll();
-            // Status texts are looked at ten times a second, not on every pass.
-            const uint64_t now = KTickCount();
-            if (now >= statusDue) {
-                statusDue = now + 100;
-                size_t i = 0;
-                for (KListItem* p = sources.List().Head(); p; p = p->Next(), ++i) {
-                    auto* source = static_cast<TSource*>(p);
-                    const KString& status = sources.SourceStatus(source->group);
-                    const std::string text = KUtf8Of(status);
-                    if (text != shown[i]) {
-                        shown[i] = text;
-                        output.Status(source->SourceName(), status);
-                    }
-                }
-            }
-            if (!noDelay) {
-                const timespec oneMillisecond{0, 1000000};
-                nanosleep(&oneMillisecond, nullptr);
-            }
-        }
+        PollUntilStopped(sources, output, seconds, noDelay);
     }
     if (settings.Save() != 0) {
         std::fprintf(err, "tessaron-cli monitor: cannot save %s\n", settings.ConfigPath().c_str());
