@@ -1,18 +1,36 @@
 #include "JsonText.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "KUtf8.h"
 
+namespace {
+
+bool IsPlain(KChar c) {
+    return c >= 0x20 && c < 0x80 && c != '"' && c != '\\';
+}
+
+}  // namespace
+
 void AppendJsonString(std::string& out, const KString& text) {
     out += '"';
-    for (int32_t i = 0; i < text.Length(); ++i) {
-        uint32_t c = text.CharAt(i);
-        // Most of what a timing system sends is plain ASCII.
-        if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\') {
-            out += static_cast<char>(c);
+    const KChar* chars = text.Chars();
+    const int32_t length = text.Length();
+    for (int32_t i = 0; i < length; ++i) {
+        // Most of what a timing system sends is plain ASCII: a run of it is
+        // copied in one step.
+        int32_t end = i;
+        while (end < length && IsPlain(chars[end])) ++end;
+        if (end > i) {
+            const size_t at = out.size();
+            out.resize(at + static_cast<size_t>(end - i));
+            std::copy(chars + i, chars + end, out.begin() + static_cast<std::ptrdiff_t>(at));
+            i = end - 1;
             continue;
         }
+        uint32_t c = chars[i];
         const KChar next = text.CharAt(i + 1);
         if (c >= 0xD800 && c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
             KAppendUnitUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00));
@@ -57,10 +75,10 @@ void AppendJsonString(std::string& out, const KString& text) {
 void AppendPacketMembers(std::string& out, const TFields& definition) {
     out += "\"packet\":";
     AppendJsonString(out, definition.name);
-    char index[40];
-    std::snprintf(index, sizeof index, ",\"index\":%d,\"fields\":[",
-                  static_cast<int>(definition.DefinitionIndex()));
-    out += index;
+    out += ",\"index\":";
+    char index[12];
+    out.append(index, std::to_chars(index, index + sizeof index, definition.DefinitionIndex()).ptr);
+    out += ",\"fields\":[";
     for (const KListItem* p = definition.fields.Head(); p; p = p->Next()) {
         const auto* field = static_cast<const TField*>(p);
         out += p == definition.fields.Head() ? "{\"name\":" : ",{\"name\":";
