@@ -234,7 +234,8 @@ void KSerialPort::Refill() {
     chunkFill_ -= chunkNext_;
     chunkNext_ = 0;
     if (!IsOpen()) return;
-    const ssize_t got = read(info_->fd, chunk_ + chunkFill_, static_cast<size_t>(kChunk - chunkFill_));
+    const ssize_t got =
+        read(info_->fd, chunk_ + chunkFill_, static_cast<size_t>(kChunk - chunkFill_));
     if (got > 0) {
         NotifyRead(chunk_ + chunkFill_, static_cast<int32_t>(got));
         chunkFill_ += static_cast<int32_t>(got);

@@ -105,6 +105,90 @@ TEST_F(MonitorVerb, SourceReadsASerialLine) {
     close(slave);
 }
 
+// A timing system that goes away and comes back, a sender of garbage and an
+// adapter pulled out and put back: the monitor runs on and delivers again.
+TEST_F(MonitorVerb, TimingSystemDisconnectsAndReconnects) {
+    Configure("-2,127.0.0.1,47954");
+    auto monitor = Monitor(5);
+    for (int round = 0; round < 3; ++round) {
+        const std::string name = "Round" + std::to_string(round);
+        input = folder.Put(name + ".bin", "\x02" + name + "a\r\x03\x02" + name + "b\r\x03");
+        EXPECT_EQ(Feed("-1,127.0.0.1,47954").status, 0);
+    }
+    const Result r = monitor.get();
+    EXPECT_EQ(r.status, 0) << r.err;
+    for (const char* value : {"Round0a", "Round0b", "Round1a", "Round1b", "Round2a", "Round2b"})
+        EXPECT_NE(r.out.find(std::string("\"value\":\"") + value + "\""), std::string::npos)
+            << value << "\n"
+            << r.out;
+}
+
+TEST_F(MonitorVerb, GarbageDatagramsThenPackets) {
+    Configure("-3,127.0.0.1,47955");
+    auto monitor = Monitor(4);
+    usleep(1500000);
+    std::string garbage;
+    uint32_t seed = 99;
+    for (int i = 0; i < 200000; ++i) {
+        seed = seed * 1103515245 + 12345;
+        garbage += static_cast<char>(seed >> 24);
+    }
+    // The garbage ends any packet it opened; then real packets follow.
+    garbage += "\r\x03";
+    const std::string packets = input;
+    input = folder.Put("garbage.bin", garbage);
+    EXPECT_EQ(Feed("-3,127.0.0.1,47955").status, 0);
+    input = packets;
+    EXPECT_EQ(Feed("-3,127.0.0.1,47955").status, 0);
+    ExpectPackets(monitor.get());
+}
+
+TEST_F(MonitorVerb, AdapterUnpluggedAndPluggedBack) {
+    termios raw{};
+    cfmakeraw(&raw);
+    int master, slave;
+    char name[256];
+    // The monitor must not inherit the pty: an unplug closes every end of it.
+    const auto openUnshared = [&] {
+        if (openpty(&master, &slave, name, &raw, nullptr) != 0) return false;
+        fcntl(master, F_SETFD, FD_CLOEXEC);
+        fcntl(slave, F_SETFD, FD_CLOEXEC);
+        return true;
+    };
+    ASSERT_TRUE(openUnshared());
+    const std::string device = folder.Path("ttyUSB-timer");
+    ASSERT_EQ(symlink(name, device.c_str()), 0);
+    Configure("1,115200,8,N,1.0", "\\SerialPort\\Devices\\1:String,1=" + device + "\n");
+    auto monitor = Monitor(7);
+    usleep(1500000);
+    ASSERT_EQ(write(master,
+                    "\x02"
+                    "Before\r\x03",
+                    9),
+              9);
+    usleep(500000);
+    // Unplugged: the device is gone; then a new one appears under the same name.
+    close(slave);
+    close(master);
+    unlink(device.c_str());
+    usleep(500000);
+    ASSERT_TRUE(openUnshared());
+    ASSERT_EQ(symlink(name, device.c_str()), 0);
+    usleep(2500000);
+    ASSERT_EQ(write(master,
+                    "\x02"
+                    "After\r\x03",
+                    8),
+              8);
+    const Result r = monitor.get();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"status\":\"Not Connected\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"value\":\"Before\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"value\":\"After\""), std::string::npos) << r.out;
+    close(master);
+    close(slave);
+}
+
 TEST_F(MonitorVerb, UsageErrors) {
     EXPECT_EQ(Cli({"monitor", "--bogus"}).status, 2);
     EXPECT_EQ(Cli({"monitor", "--seconds"}).status, 2);
