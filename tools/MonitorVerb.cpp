@@ -1,7 +1,5 @@
 #include "MonitorVerb.h"
 
-#include <fcntl.h>
-
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -29,11 +27,9 @@ void RequestStop(int) {
 // a busy stream is written in blocks.
 class MonitorOutput : public TPacketSink, public TRemoteHandler {
   public:
-    // A busy stream is written in large blocks: few writes, few wake-ups of
-    // the follower.
+    // A busy stream is written in large blocks: few writes.
     explicit MonitorOutput(FILE* out) : out_(out) {
         std::setvbuf(out_, nullptr, _IOFBF, kBlock);
-        fcntl(fileno(out_), F_SETPIPE_SZ, static_cast<int>(kBlock));
     }
 
     void DeliverPacket(TFields& definition) override {
@@ -105,12 +101,13 @@ void PollUntilStopped(TSources& sources, MonitorOutput& output, double seconds, 
     uint64_t statusDue = 0;
     while (!stopRequested &&
            (seconds < 0 || static_cast<double>(KTickCount() - start) < seconds * 1000)) {
-        const bool received = sources.Poll();
+        // The status comes first, so that the start status precedes any packet.
         const uint64_t now = KTickCount();
         if (now >= statusDue) {
             statusDue = now + 100;
             statuses.Check(output);
         }
+        const bool received = sources.Poll();
         output.Flush();
         if (!received && !noDelay) {
             const timespec oneMillisecond{0, 1000000};
