@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "KEvent.h"
 #include "KUtf8.h"
 #include "TDefaultSettings.h"
 #include "TSources.h"
@@ -74,13 +75,12 @@ void BM_SourceLatency(benchmark::State& state) {
                 break;
         }
     });
-    const timespec oneMillisecond{0, 1000000};
     std::vector<double> micros;
     for (auto _ : state) {
         const int before = delivered.count;
         while (delivered.count == before) {
             sources.Poll();
-            if (delivered.count == before && !noDelay) nanosleep(&oneMillisecond, nullptr);
+            if (delivered.count == before && !noDelay) KIdlePause();
         }
         const int64_t now = Clock::now().time_since_epoch().count();
         micros.push_back(static_cast<double>(now - sentAt.load()) / 1000.0);

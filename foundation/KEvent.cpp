@@ -1,5 +1,7 @@
 #include "KEvent.h"
 
+#include <sys/prctl.h>
+
 #include <chrono>
 #include <ctime>
 
@@ -7,6 +9,16 @@ uint64_t KTickCount() {
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
     return static_cast<uint64_t>(t.tv_sec) * 1000 + static_cast<uint64_t>(t.tv_nsec) / 1000000;
+}
+
+void KIdlePause() {
+    static thread_local bool slackSet = false;
+    if (!slackSet) {
+        prctl(PR_SET_TIMERSLACK, 500000UL);
+        slackSet = true;
+    }
+    const timespec oneMillisecond{0, 1000000};
+    nanosleep(&oneMillisecond, nullptr);
 }
 
 void KEvent::Set() {

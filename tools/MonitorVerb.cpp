@@ -92,7 +92,7 @@ class StatusWatch {
     std::vector<std::string> shown_;
 };
 
-// The program's poll cycle: a pass over the sources, then a 1 ms sleep when
+// The program's poll cycle: a pass over the sources, then the idle pause when
 // the pass found nothing (none with "No delay"), until the time is up or a
 // stop signal came. Status texts are looked at ten times a second.
 void PollUntilStopped(TSources& sources, MonitorOutput& output, double seconds, bool noDelay) {
@@ -109,10 +109,7 @@ void PollUntilStopped(TSources& sources, MonitorOutput& output, double seconds, 
         }
         const bool received = sources.Poll();
         output.Flush();
-        if (!received && !noDelay) {
-            const timespec oneMillisecond{0, 1000000};
-            nanosleep(&oneMillisecond, nullptr);
-        }
+        if (!received && !noDelay) KIdlePause();
     }
 }
 

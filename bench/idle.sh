@@ -1,0 +1,43 @@
+#!/bin/sh
+# Idle load: "tessaron-cli monitor" with one TCP source that a silent timing
+# system has connected to; prints the share of one core the monitor used.
+#
+#     bench/idle.sh CLI [SECONDS]
+set -eu
+cli=$1
+seconds=${2:-20}
+work=$(mktemp -d /tmp/tessaron-idle-XXXXXX)
+trap 'kill $peer 2>/dev/null || true; rm -rf "$work"' EXIT INT TERM
+peer=
+
+port=47400
+mkdir -p "$work/home"
+cp "$(dirname "$0")/../assets/Results.rss" "$work/home/"
+cat > "$work/home/tessaron.cfg" <<CFG
+Registry Version: 1.00
+\\Sources\\1\\:=
+\\Sources\\1\\Name:String=Idle
+\\Sources\\1\\Script:String=Results.rss
+\\Sources\\1\\SerialPort:String=-2,127.0.0.1,$port
+\\Sources\\1\\CharMode:Int=0
+CFG
+export XDG_CONFIG_HOME="$work/config"
+
+"$cli" monitor --home "$work/home" --seconds $((seconds + 3)) > "$work/lines" &
+monitor=$!
+sleep 0.5
+python3 -c "
+import socket, time
+s = socket.create_connection(('127.0.0.1', $port))
+time.sleep($seconds + 5)" &
+peer=$!
+sleep 1.5
+# The first field of schedstat is the time on a CPU in nanoseconds.
+ran0=$(cut -d' ' -f1 /proc/$monitor/schedstat)
+t0=$(date +%s%N)
+sleep "$seconds"
+ran1=$(cut -d' ' -f1 /proc/$monitor/schedstat)
+t1=$(date +%s%N)
+wait $monitor
+grep -q '"status":"Running"' "$work/lines" || { echo "the peer never connected" >&2; exit 1; }
+awk -v r=$((ran1 - ran0)) -v t=$((t1 - t0)) 'BEGIN { printf "idle_cpu_percent=%.2f\n", 100 * r / t }'

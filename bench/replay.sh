@@ -1,0 +1,54 @@
+#!/bin/sh
+# The memory replay: a results capture fed over loopback TCP at full speed,
+# again and again, into "tessaron-cli monitor"; the monitor's resident memory
+# is sampled every minute.
+#
+#     bench/replay.sh CLI SECONDS [CAPTURE]
+#
+# Prints one line a minute (minute, VmRSS in kB) and a last line with the
+# monitor's peak memory and the number of lines it wrote. Without CAPTURE a 20 MB capture is
+# made with make_capture.py.
+set -eu
+cli=$1
+seconds=$2
+work=$(mktemp -d /tmp/tessaron-replay-XXXXXX)
+trap 'kill $feeder 2>/dev/null || true; rm -rf "$work"' EXIT INT TERM
+feeder=
+capture=${3:-$work/capture.bin}
+[ -f "$capture" ] || python3 "$(dirname "$0")/make_capture.py" "$capture" 20
+
+port=47300
+mkdir -p "$work/home"
+cp "$(dirname "$0")/../assets/Results.rss" "$work/home/"
+cat > "$work/home/tessaron.cfg" <<CFG
+Registry Version: 1.00
+\\Sources\\1\\:=
+\\Sources\\1\\Name:String=Replay
+\\Sources\\1\\Script:String=Results.rss
+\\Sources\\1\\SerialPort:String=-2,127.0.0.1,$port
+\\Sources\\1\\CharMode:Int=0
+CFG
+export XDG_CONFIG_HOME="$work/config"
+
+mkfifo "$work/out"
+wc -l < "$work/out" > "$work/lines" &
+counter=$!
+"$cli" monitor --home "$work/home" --seconds "$seconds" > "$work/out" &
+monitor=$!
+sleep 1
+"$cli" feed --home "$work/home" --to "-1,127.0.0.1,$port" --repeat 1000000 "$capture" &
+feeder=$!
+
+minute=0
+while kill -0 $monitor 2>/dev/null; do
+    sleep 60
+    minute=$((minute + 1))
+    rss=$(awk '/^VmRSS/ {print $2}' /proc/$monitor/status 2>/dev/null) || break
+    [ -n "$rss" ] || break
+    peak=$(awk '/^VmHWM/ {print $2}' /proc/$monitor/status)
+    echo "minute $minute rss_kB=$rss"
+done
+wait $monitor
+kill $feeder
+wait $counter
+echo "peak_rss_kB=$peak lines=$(cat "$work/lines")"
