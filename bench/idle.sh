@@ -11,16 +11,7 @@ trap 'kill $peer 2>/dev/null || true; rm -rf "$work"' EXIT INT TERM
 peer=
 
 port=47400
-mkdir -p "$work/home"
-cp "$(dirname "$0")/../assets/Results.rss" "$work/home/"
-cat > "$work/home/tessaron.cfg" <<CFG
-Registry Version: 1.00
-\\Sources\\1\\:=
-\\Sources\\1\\Name:String=Idle
-\\Sources\\1\\Script:String=Results.rss
-\\Sources\\1\\SerialPort:String=-2,127.0.0.1,$port
-\\Sources\\1\\CharMode:Int=0
-CFG
+sh "$(dirname "$0")/../tools/listening-home.sh" "$work/home" Idle "$port" "$(dirname "$0")/../assets"
 export XDG_CONFIG_HOME="$work/config"
 
 "$cli" monitor --home "$work/home" --seconds $((seconds + 3)) > "$work/lines" &

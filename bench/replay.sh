@@ -18,16 +18,7 @@ capture=${3:-$work/capture.bin}
 [ -f "$capture" ] || python3 "$(dirname "$0")/make_capture.py" "$capture" 20
 
 port=47300
-mkdir -p "$work/home"
-cp "$(dirname "$0")/../assets/Results.rss" "$work/home/"
-cat > "$work/home/tessaron.cfg" <<CFG
-Registry Version: 1.00
-\\Sources\\1\\:=
-\\Sources\\1\\Name:String=Replay
-\\Sources\\1\\Script:String=Results.rss
-\\Sources\\1\\SerialPort:String=-2,127.0.0.1,$port
-\\Sources\\1\\CharMode:Int=0
-CFG
+sh "$(dirname "$0")/../tools/listening-home.sh" "$work/home" Replay "$port" "$(dirname "$0")/../assets"
 export XDG_CONFIG_HOME="$work/config"
 
 mkfifo "$work/out"

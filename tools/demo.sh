@@ -8,16 +8,8 @@ bin=$(dirname "$cli")
 home=$(dirname "$bin")/demo-home
 port=47000
 
-mkdir -p "$home"
+sh "$(dirname "$0")/listening-home.sh" "$home" Pool "$port" "$bin"
 cp "$bin"/*.rss "$home"/
-cat > "$home/tessaron.cfg" <<CFG
-Registry Version: 1.00
-\\Sources\\1\\:=
-\\Sources\\1\\Name:String=Pool
-\\Sources\\1\\Script:String=Results.rss
-\\Sources\\1\\SerialPort:String=-2,127.0.0.1,$port
-\\Sources\\1\\CharMode:Int=0
-CFG
 export XDG_CONFIG_HOME="$home/config"
 
 "$cli" feed --home "$home" --demo --to "-1,127.0.0.1,$port" &
