@@ -208,10 +208,14 @@ TEST_F(SourcesTest, DebugPortShowsTheTrace) {
 
 TEST_F(SourcesTest, NoClientNoTraceAndLongEventsStartNewLines) {
     Source(1, std::string(40, 'S'), "Video Display.rss", "-2,127.0.0.1,47941");
+    Source(2, std::string(60, 'L'), "Video Display.rss", "-2,127.0.0.1,47943");
     Apply("Sources\\DebugPort:String=-2,127.0.0.1,47942");
     TSources sources(settings, folder.Path(), &packets, &packets);
     const int timer = Connect(47941);
-    ASSERT_TRUE(PollUntil(sources, [&] { return Status(sources, 1) == "Running"; }));
+    const int longName = Connect(47943);
+    ASSERT_TRUE(PollUntil(sources, [&] {
+        return Status(sources, 1) == "Running" && Status(sources, 2) == "Running";
+    }));
     ASSERT_EQ(write(timer,
                     "\x02"
                     "z\r\x03",
@@ -239,7 +243,26 @@ TEST_F(SourcesTest, NoClientNoTraceAndLongEventsStartNewLines) {
     EXPECT_NE(trace.find("\r\n000001:{" + name + " Results HDR}\r\n000001:z[0D][03]"),
               std::string::npos)
         << trace;
+    // A 74-character event does not fit a fresh line: it starts another one,
+    // and the budget it leaves below zero makes the next text start a line too.
+    ASSERT_EQ(write(longName,
+                    "\x02"
+                    "z\r\x03",
+                    4),
+              4);
+    ASSERT_TRUE(PollUntil(sources, [&] { return packets.seen.size() == 3; }));
+    trace.clear();
+    for (int i = 0; i < 200 && trace.find("TRL}") == std::string::npos; ++i) {
+        const ssize_t n = read(debug, buf, sizeof buf);
+        if (n > 0) trace.append(buf, static_cast<size_t>(n));
+        usleep(1000);
+    }
+    EXPECT_EQ(trace.substr(0, trace.find("z")),
+              "[02]\r\n000005:\r\n000005:{" + std::string(60, 'L') +
+                  " Results HDR}\r\n000005:")
+        << trace;
     close(timer);
+    close(longName);
     close(debug);
 }
 
