@@ -11,7 +11,7 @@ trap 'kill $peer 2>/dev/null || true; rm -rf "$work"' EXIT INT TERM
 peer=
 
 port=47400
-sh "$(dirname "$0")/../tools/listening-home.sh" "$work/home" Idle "$port" "$(dirname "$0")/../assets"
+sh "$(dirname "$0")/../tools/source-home.sh" "$work/home" Idle "-2,127.0.0.1,$port" "$(dirname "$0")/../assets"
 export XDG_CONFIG_HOME="$work/config"
 
 "$cli" monitor --home "$work/home" --seconds $((seconds + 3)) > "$work/lines" &

@@ -18,7 +18,7 @@ capture=${3:-$work/capture.bin}
 [ -f "$capture" ] || python3 "$(dirname "$0")/make_capture.py" "$capture" 20
 
 port=47300
-sh "$(dirname "$0")/../tools/listening-home.sh" "$work/home" Replay "$port" "$(dirname "$0")/../assets"
+sh "$(dirname "$0")/../tools/source-home.sh" "$work/home" Replay "-2,127.0.0.1,$port" "$(dirname "$0")/../assets"
 export XDG_CONFIG_HOME="$work/config"
 
 mkfifo "$work/out"

@@ -8,7 +8,7 @@ bin=$(dirname "$cli")
 home=$(dirname "$bin")/demo-home
 port=47000
 
-sh "$(dirname "$0")/listening-home.sh" "$home" Pool "$port" "$bin"
+sh "$(dirname "$0")/source-home.sh" "$home" Pool "-2,127.0.0.1,$port" "$bin"
 cp "$bin"/*.rss "$home"/
 export XDG_CONFIG_HOME="$home/config"
 
