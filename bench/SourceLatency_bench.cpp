@@ -1,5 +1,5 @@
 // From a byte written by a loopback peer to its packet delivered by the
-// source list, with the program's poll loop: 1 ms sleep between passes, or
+// source list, with the program's poll loop: the idle pause between passes, or
 // none ("No delay"). Reports the 50th and 99th percentiles in microseconds.
 
 #include <arpa/inet.h>
