@@ -30,14 +30,15 @@ sleep 1
 "$cli" feed --home "$work/home" --to "-1,127.0.0.1,$port" --repeat 1000000 "$capture" &
 feeder=$!
 
-minute=0
+seconds_run=0
+peak=0
 while kill -0 $monitor 2>/dev/null; do
-    sleep 60
-    minute=$((minute + 1))
-    rss=$(awk '/^VmRSS/ {print $2}' /proc/$monitor/status 2>/dev/null) || break
-    [ -n "$rss" ] || break
-    peak=$(awk '/^VmHWM/ {print $2}' /proc/$monitor/status)
-    echo "minute $minute rss_kB=$rss"
+    sleep 1
+    seconds_run=$((seconds_run + 1))
+    status=$(cat /proc/$monitor/status 2>/dev/null) || break
+    peak=$(echo "$status" | awk '/^VmHWM/ {print $2}')
+    [ $((seconds_run % 60)) -eq 0 ] || continue
+    echo "minute $((seconds_run / 60)) rss_kB=$(echo "$status" | awk '/^VmRSS/ {print $2}')"
 done
 wait $monitor
 kill $feeder
