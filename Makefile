@@ -2,7 +2,7 @@
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
-DEPS := scripts/install-deps
+DEPS := setup/install-deps
 
 .PHONY: run build test bench fuzz deps clean
 
