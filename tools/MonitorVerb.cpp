@@ -135,7 +135,9 @@ int RunMonitorVerb(int argc, char** argv, FILE* out, FILE* err) {
     KAppendUtf8(logPath, settings.Home() + "/tessaron.log");
     KLog log(logPath);
     KLog::SetProgramLog(&log);
-    TSources::Prepare(registry, settings.ConfigLoaded());
+    // Only a fresh installation gets a first source; a configuration that
+    // could not be read is not one.
+    TSources::Prepare(registry, settings.ConfigLoaded() || settings.ConfigFailed());
 
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
@@ -147,9 +149,5 @@ int RunMonitorVerb(int argc, char** argv, FILE* out, FILE* err) {
         const bool noDelay = optimize && (optimize->value & 1);
         PollUntilStopped(sources, output, seconds, noDelay);
     }
-    if (settings.Save() != 0) {
-        std::fprintf(err, "tessaron-cli monitor: cannot save %s\n", settings.ConfigPath().c_str());
-        return 1;
-    }
-    return 0;
+    return SaveToolSettings(settings, "monitor", err) ? 0 : 1;
 }

@@ -96,9 +96,5 @@ int RunSettingsVerb(int argc, char** argv, FILE* out, FILE* err) {
         return 1;
     }
     node->nodeFlags |= KRNode::kAssigned;
-    if (settings.Save() != 0) {
-        std::fprintf(err, "tessaron-cli settings: cannot save %s\n", settings.ConfigPath().c_str());
-        return 1;
-    }
-    return 0;
+    return SaveToolSettings(settings, "settings", err) ? 0 : 1;
 }
