@@ -27,7 +27,7 @@ bool TDebugTrace::SettingHook(KRString& setting, const KString& value, void* dat
 }
 
 void TDebugTrace::Apply(const KString& spec) {
-    channel_ = channels_.SelectChannel(spec, std::move(channel_));
+    channel_ = SelectPortChannel(channels_, spec, std::move(channel_));
     channel_->OpenChannel(spec);
 }
 

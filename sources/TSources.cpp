@@ -94,7 +94,7 @@ void TSource::LogScriptNotLoaded(const KString& name, const KString& used) const
 }
 
 void TSource::ApplyPort() {
-    channel = owner_.SourceChannels().SelectChannel(port_->value, std::move(channel));
+    channel = SelectPortChannel(owner_.SourceChannels(), port_->value, std::move(channel));
     channel->OpenChannel(port_->value);
     ApplyCharMode();
 }
