@@ -37,6 +37,10 @@ class TDebugTrace : public TTraceSink {
     // of a trace line.
     static void AppendLineStart(KString& out, uint64_t count);
 
+    // The channel kinds the port can use; a kind registered here is
+    // chosen when the setting next changes.
+    KStreamMenu& Channels() { return channels_; }
+
   private:
     static bool SettingHook(KRString& setting, const KString& value, void* data);
     void Apply(const KString& spec);
