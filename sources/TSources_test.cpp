@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "KEvent.h"
+#include "KLog.h"
 #include "KSerialPort.h"
 #include "KTestSupport.h"
 #include "KUtf8.h"
@@ -142,7 +143,15 @@ TEST_F(SourcesTest, FirstStartGetsASourceOnCom1AndScriptsAreKept) {
 TEST_F(SourcesTest, AMissingConfiguredScriptFallsBackAndScriptChanges) {
     Source(1, "One", "Missing.rss", "0");
     TSources::Prepare(settings, true);
+    KLog log(KTestText(folder.Path("tessaron.log")));
+    KLog::SetProgramLog(&log);
     TSources sources(settings, folder.Path(), &packets, &packets);
+    // The log says why the source runs another script than the one chosen.
+    EXPECT_NE(folder.Get("tessaron.log")
+                  .find(": TSource::LoadScript: source \"One\" cannot load the script "
+                        "\"Missing.rss\" and uses \"Video Display.rss\" in its place"),
+              std::string::npos)
+        << folder.Get("tessaron.log");
     ASSERT_EQ(sources.List().Count(), 1);
     auto* source = static_cast<TSource*>(sources.List().Head());
     EXPECT_EQ(Value("\\Sources\\1\\Script"), "Missing.rss");  // the user's choice stays
@@ -154,6 +163,8 @@ TEST_F(SourcesTest, AMissingConfiguredScriptFallsBackAndScriptChanges) {
     EXPECT_EQ(source->script.Definitions().Head(), before);
     Apply("Sources\\1\\Script:String=Gone.rss");  // a missing file keeps the definitions
     EXPECT_EQ(source->script.Definitions().Head(), before);
+    EXPECT_NE(folder.Get("tessaron.log").find("\"Gone.rss\" and keeps the one it had"),
+              std::string::npos);
     EXPECT_EQ(Value("\\Sources\\1\\Script"), "Gone.rss");
     // A group without the settings of a source is not loaded.
     Apply("Sources\\2\\:=");
