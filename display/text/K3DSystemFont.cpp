@@ -149,13 +149,17 @@ bool K3DSystemFont::CachedGlyphs(const KChar* text, int32_t n, bool fullString, 
     K3DFonts* fonts = Fonts();
     if (!fonts) return false;
     n = std::min(n, kMaxText);
+    // At the natural width a character width still to be worked out is 0,
+    // so both forms find the same cell.
+    const int32_t charWidth =
+        info.CharWidth() < 0 && info.WidthPercent() == 100 ? 0 : info.CharWidth();
     const K3DGlyphKey key{this,
                           text,
                           n,
                           fullString,
                           info.Size(),
                           info.WidthPercent(),
-                          info.CharWidth(),
+                          charWidth,
                           info.borderSize,
                           info.shadowSize,
                           info.face,
