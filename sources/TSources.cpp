@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "KLog.h"
 #include "KRValues.h"
 #include "KUtf8.h"
 #include "KX.h"
@@ -44,8 +45,7 @@ TSource::~TSource() {
 }
 
 const KString& TSource::SourceName() const {
-    static const KString empty(u"");
-    return name_ ? name_->value : empty;
+    return script.SourceName();
 }
 
 bool TSource::LoadScript(const KString& name) {
@@ -55,14 +55,17 @@ bool TSource::LoadScript(const KString& name) {
 }
 
 bool TSource::BindSettings() {
-    name_ = GroupString(group, u"Name");
-    if (name_) script.SetSourceName(name_->value);
+    // The receiver reads the setting's own text, so a rename shows at once.
+    if (KRString* name = GroupString(group, u"Name")) script.SetSourceName(name->value);
     scriptSetting_ = GroupString(group, u"Script");
     if (!scriptSetting_) return false;
     scriptSetting_->SetHook(ScriptHook, this);
     // The configured script, or the default one when that cannot be loaded.
-    if (!LoadScript(scriptSetting_->value) && !LoadScript(KString(TSources::kDefaultScript)))
-        return false;
+    if (!LoadScript(scriptSetting_->value)) {
+        const KString fallback(TSources::kDefaultScript);
+        LogScriptNotLoaded(scriptSetting_->value, fallback);
+        if (!LoadScript(fallback)) return false;
+    }
     port_ = GroupString(group, u"SerialPort");
     if (!port_) return false;
     port_->SetHook(PortHook, this);
@@ -75,18 +78,30 @@ bool TSource::BindSettings() {
     return true;
 }
 
+void TSource::LogScriptNotLoaded(const KString& name, const KString& used) const {
+    KString message(127, 4095);
+    message.Append(u"TSource::LoadScript: source \"")
+        .Append(SourceName())
+        .Append(u"\" cannot load the script \"")
+        .Append(name)
+        .Append(u"\"");
+    if (used.IsEmpty()) {
+        message.Append(u" and keeps the one it had");
+    } else {
+        message.Append(u" and uses \"").Append(used).Append(u"\" in its place");
+    }
+    KLog::WriteProgram(message, u'E');
+}
+
 void TSource::ApplyPort() {
-    channel = owner_.SourceChannels().SelectChannel(port_->value, std::move(channel));
+    channel = SelectPortChannel(owner_.SourceChannels(), port_->value, std::move(channel));
     channel->OpenChannel(port_->value);
     ApplyCharMode();
 }
 
 void TSource::ApplyCharMode() {
     if (!channel || !charMode_) return;
-    static const int kEncodings[] = {KStream::kSingleByte, KStream::kUtf16, KStream::kNative};
-    const int encoding = charMode_->value >= 0 && charMode_->value <= 2
-                             ? kEncodings[charMode_->value]
-                             : KStream::kSingleByte;
+    const int encoding = TReceiver::EncodingOfCodeSet(charMode_->value);
     channel->SetReadEncoding(encoding);
     channel->SetWriteEncoding(encoding);
     channel->SetSwapBytes(false);
@@ -100,7 +115,11 @@ bool TSource::ScriptHook(KRString& setting, const KString& value, void* data) {
     auto* source = static_cast<TSource*>(data);
     if (setting.value.Equals(value)) return true;
     setting.value.Assign(value);
-    if (source->LoadScript(value)) source->owner_.Renumber();
+    if (source->LoadScript(value)) {
+        source->owner_.Renumber();
+    } else {
+        source->LogScriptNotLoaded(value, KString(u""));
+    }
     return true;
 }
 
@@ -151,7 +170,7 @@ void TSources::Prepare(KRegistry& settings, bool configLoaded) {
 
 TSources::TSources(KRegistry& settings, const std::string& folder, TPacketSink* packets,
                    TRemoteHandler* remote)
-    : settings_(settings), folder_(folder), packets_(packets), remote_(remote) {
+    : settings_(settings), folder_(folder), packets_(packets), remote_(remote), trace_(settings) {
     BuildSourceChannels(sourceChannels_, settings);
     if (KRGroup* group = settings.FindGroup(KString(u"\\Sources\\"))) {
         int32_t position = 0;
@@ -169,30 +188,21 @@ TSources::TSources(KRegistry& settings, const std::string& folder, TPacketSink* 
         }
     }
     Renumber();
-    BuildDebugChannels(debugChannels_, settings);
-    debugSetting_ = settings.FindString(KString(u"\\Sources\\DebugPort"));
-    if (debugSetting_) {
-        debugSetting_->SetHook(DebugPortHook, this);
-        ApplyDebugPort(debugSetting_->value);
-    }
 }
 
 TSources::~TSources() {
-    if (debugSetting_) debugSetting_->SetHook(nullptr, nullptr);
-    debug_.reset();
-    debugChannels_.Clear();
     sources_.Clear();
 }
 
 int32_t TSources::BufferCapacity() const {
     const KRInt* size = settings_.FindInt(KString(u"\\Sources\\Fields\\BufferSize"));
-    return size && size->value > 0 ? size->value : TScript::kDefaultBufferSize;
+    return size && size->value > 0 ? size->value : TReceiver::kDefaultBufferSize;
 }
 
 void TSources::Renumber() {
     int32_t base = 0;
     for (KListItem* p = sources_.Head(); p; p = p->Next()) {
-        TScript& script = static_cast<TSource*>(p)->script;
+        TReceiver& script = static_cast<TSource*>(p)->script;
         script.SetDefinitionBase(base);
         base += script.Definitions().Count();
     }
@@ -232,90 +242,20 @@ const KString& TSources::SourceStatus(const KRGroup& group) {
 }
 
 bool TSources::Poll() {
-    debugActive_ = debug_ && debug_->IsOpen();
+    const bool tracing = trace_.BeginPoll();
     bool received = false;
     for (KListItem* p = sources_.Head(); p; p = p->Next()) {
         TSource* source = static_cast<TSource*>(p);
         if (!source->IsRunning()) continue;
-        source->script.SetTrace(debugActive_ ? this : nullptr);
+        source->script.SetTrace(tracing ? &trace_ : nullptr);
         const int64_t before = source->script.CharsReceived();
         source->script.ReceiveAvailable(*source->channel);
         received |= source->script.CharsReceived() != before;
     }
-    if (!debugActive_) {
-        filter_ = -1;
-        traceCount_ = 0;
-        lineBudget_ = 0;
-    } else {
-        ReadCommands();
-    }
+    if (tracing) trace_.ReadCommands();
     return received;
 }
 
 void TSources::DeliverPacket(TFields& definition) {
     if (packets_) packets_->DeliverPacket(definition);
-}
-
-bool TSources::DebugPortHook(KRString& setting, const KString& value, void* data) {
-    setting.value.Assign(value);
-    static_cast<TSources*>(data)->ApplyDebugPort(setting.value);
-    return true;
-}
-
-void TSources::ApplyDebugPort(const KString& spec) {
-    debug_ = debugChannels_.SelectChannel(spec, std::move(debug_));
-    debug_->OpenChannel(spec);
-}
-
-void TSources::WriteTrace(const KString& text) {
-    if (!debugActive_) return;
-    if (lineBudget_ < text.Length()) NewTraceLine();
-    try {
-        debug_->WriteText(text);
-    } catch (const KX&) {
-    }
-    lineBudget_ -= text.Length();
-}
-
-void TSources::NewTraceLine() {
-    char line[32];
-    std::snprintf(line, sizeof line, "\r\n%06d:", traceCount_);
-    KString15 text;
-    text.AppendNarrow(line);
-    try {
-        debug_->WriteText(text);
-    } catch (const KX&) {
-    }
-    lineBudget_ = 64;
-}
-
-void TSources::TraceChar(const TScript& source, KChar c) {
-    if (!debugActive_ || !Passes(source)) return;
-    traceText_.Empty();
-    if (c >= 32 && c <= 126) {
-        traceText_.AppendChar(c);
-    } else {
-        traceText_.AppendChar(u'[').AppendUnsigned(c, "%02X").AppendChar(u']');
-    }
-    WriteTrace(traceText_);
-    ++traceCount_;
-}
-
-void TSources::TraceEvent(const TScript& source, const KString& text) {
-    if (!debugActive_ || !Passes(source)) return;
-    NewTraceLine();
-    WriteTrace(text);
-    NewTraceLine();
-}
-
-void TSources::ReadCommands() {
-    try {
-        while (debug_->Peek()) {
-            const KChar c = debug_->GetChar();
-            if (KIsDigit(c)) filter_ = c - u'0' - 1;
-            debug_->PutChar(c);
-        }
-        debug_->Flush();
-    } catch (const KX&) {
-    }
 }

@@ -7,8 +7,9 @@
 #include "KRegistry.h"
 #include "KStream.h"
 #include "KStreamMenu.h"
-#include "TScript.h"
-#include "TScriptSinks.h"
+#include "TDebugTrace.h"
+#include "TReceiver.h"
+#include "TReceiverSinks.h"
 
 class TSources;
 
@@ -29,7 +30,7 @@ class TSource : public KListItem {
     bool IsRunning();
 
     KRGroup& group;
-    TScript script;
+    TReceiver script;
     std::unique_ptr<KStream> channel;
 
   private:
@@ -37,10 +38,12 @@ class TSource : public KListItem {
     static bool PortHook(KRString& setting, const KString& value, void* data);
     static void CharModeHook(KRInt& setting, int32_t value, void* data);
     bool LoadScript(const KString& name);
+    // Writes to the log that the script name did not load, and what the
+    // source uses instead (nothing named: the script it had).
+    void LogScriptNotLoaded(const KString& name, const KString& used) const;
     void ApplyCharMode();
 
     TSources& owner_;
-    KRString* name_ = nullptr;
     KRString* scriptSetting_ = nullptr;
     KRString* port_ = nullptr;
     KRInt* charMode_ = nullptr;
@@ -48,7 +51,7 @@ class TSource : public KListItem {
 
 // The configured sources, polled on every pass of the program's loop, and
 // the debug port that shows what they receive.
-class TSources : public TPacketSink, public TTraceSink {
+class TSources : public TPacketSink {
   public:
     static constexpr const char16_t* kDefaultScript = u"Video Display.rss";
 
@@ -70,8 +73,6 @@ class TSources : public TPacketSink, public TTraceSink {
     const KString& SourceStatus(const KRGroup& group);
 
     void DeliverPacket(TFields& definition) override;
-    void TraceChar(const TScript& source, KChar c) override;
-    void TraceEvent(const TScript& source, const KString& text) override;
 
     const std::string& Folder() const { return folder_; }
     const KStreamMenu& SourceChannels() const { return sourceChannels_; }
@@ -83,27 +84,11 @@ class TSources : public TPacketSink, public TTraceSink {
     void ReleasePort(const KString& spec, KRString& taker);
 
   private:
-    static bool DebugPortHook(KRString& setting, const KString& value, void* data);
-    void ApplyDebugPort(const KString& spec);
-    void WriteTrace(const KString& text);
-    void NewTraceLine();
-    void ReadCommands();
-    bool Passes(const TScript& source) const {
-        return filter_ < 0 || filter_ == source.SourcePosition();
-    }
-
     KRegistry& settings_;
     std::string folder_;
     TPacketSink* packets_;
     TRemoteHandler* remote_;
     KStreamMenu sourceChannels_;
     KList sources_;
-    bool debugActive_ = false;
-    std::unique_ptr<KStream> debug_;
-    KStreamMenu debugChannels_;
-    KRString* debugSetting_ = nullptr;
-    int32_t filter_ = -1;
-    int32_t traceCount_ = 0;
-    int32_t lineBudget_ = 0;
-    KString traceText_{63, 1023};
+    TDebugTrace trace_;
 };
