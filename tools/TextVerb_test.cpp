@@ -107,9 +107,6 @@ TEST_F(TextVerbs, RefusedInput) {
     EXPECT_EQ(Text({"--face", "Mauve", "x"}).status, 1);
     EXPECT_EQ(Text({"--bg", "1,2,256", "x"}).status, 1);
     EXPECT_EQ(Text({"--rect", "0x5", "x"}).status, 1);
-    EXPECT_EQ(Text({"--size", "big", "x"}).status, 2);
-    EXPECT_EQ(Run({"text", "x"}).status, 2);  // no --out
-    EXPECT_EQ(Run({"fnt", "--size", "5", "--out", home}).status, 2);
 }
 
 TEST_F(TextVerbs, FntFilesFromASystemFont) {
