@@ -17,7 +17,6 @@ class KStream;
 // squeeze flag and squeeze minimum resets the character width.
 class K3DFontInfo {
   public:
-    static constexpr int32_t kMaxName = 31;
     static constexpr uint32_t kVersion = 0x1000F;
     static constexpr uint32_t kColorVersion = 0x1000A;
 

@@ -80,18 +80,15 @@ bool K3DSystemFont::DigitTrim(int32_t* left, int32_t* right) {
     return true;
 }
 
-bool K3DSystemFont::Trim(const KChar* text, int32_t n, int32_t* width, int32_t* left) {
-    if (n < 1) return true;
+void K3DSystemFont::Trim(KChar first, int32_t* width, int32_t* left) {
     int32_t a, b, c;
-    if (IsDigit(text[0])) {
-        if (!DigitTrim(&a, &c)) return true;
-        *left = a;
-        *width -= c;
-    } else if (Typeface()->AbcWidths(text[0], &a, &b, &c) && b > 1) {
-        *left = a;
-        *width -= c;
+    if (IsDigit(first)) {
+        if (!DigitTrim(&a, &c)) return;
+    } else if (!Typeface()->AbcWidths(first, &a, &b, &c) || b <= 1) {
+        return;
     }
-    return true;
+    *left = a;
+    *width -= c;
 }
 
 bool K3DSystemFont::Glyphs(const KChar* text, int32_t n, K3DFontInfo& info, const Request& request,
@@ -112,7 +109,7 @@ bool K3DSystemFont::Glyphs(const KChar* text, int32_t n, K3DFontInfo& info, cons
         if (n > 0 && !face->Advance(text[0], &width))
             return Fail("K3DSystemFont::Glyphs: GetTextExtentPoint32 failed");
         // The digit trim reads other glyphs, so it comes after the advance.
-        Trim(text, n, &width, &left);
+        if (n > 0) Trim(text[0], &width, &left);
     } else if (!face->Shape(text, n, &width)) {
         return Fail("K3DSystemFont::Glyphs: GetTextExtentPoint32 failed");
     }

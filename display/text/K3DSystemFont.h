@@ -47,8 +47,9 @@ class K3DSystemFont : public K3DFont {
     K3DTypeface* Typeface();
     // Step 6: the info's character width from its width percent.
     void SettleCharWidth(K3DFontInfo& info, int32_t height);
-    // The ink width and left trim of the text at the current size.
-    bool Trim(const KChar* text, int32_t n, int32_t* width, int32_t* left);
+    // Trims the bearings of the first character from its advance: *width
+    // loses the right bearing, *left becomes the left one.
+    void Trim(KChar first, int32_t* width, int32_t* left);
     bool DigitTrim(int32_t* left, int32_t* right);
 
     std::unique_ptr<K3DTypeface> typeface_;
