@@ -114,10 +114,13 @@ bool SetColors(const TextOptions& o, K3DFontInfo& info, KColor* bg, FILE* err) {
     return true;
 }
 
+// The largest canvas side: four 4K screens side by side.
+constexpr int32_t kMaxCanvas = 8192;
+
 bool ParseRect(const std::string& text, int32_t* width, int32_t* height) {
     char tail;
     return std::sscanf(text.c_str(), "%dx%d%c", width, height, &tail) == 2 && *width > 0 &&
-           *height > 0 && *width <= 16384 && *height <= 16384;
+           *height > 0 && *width <= kMaxCanvas && *height <= kMaxCanvas;
 }
 
 KLog* NewToolLog(const TSettings& settings) {
@@ -169,8 +172,8 @@ int RunTextVerb(int argc, char** argv, FILE* out, FILE* err) {
         K3DFontInfo measuring(info);
         KPoint extent;
         fonts.Measure(text, measuring, &extent);
-        width = std::clamp(extent.x, 1, 16384);
-        height = std::clamp(extent.y, 1, 16384);
+        width = std::clamp(extent.x, 1, kMaxCanvas);
+        height = std::clamp(extent.y, 1, kMaxCanvas);
     }
     Canvas canvas(width, height, fonts.Colors().Pixel(bg) & 0xFFFFFF);
     K3DTextBlock(fonts, info)

@@ -1,5 +1,7 @@
 #include "K3DSportFont.h"
 
+#include <sys/stat.h>
+
 #include <memory>
 
 #include "K3DFonts.h"
@@ -30,6 +32,10 @@ void K3DSportFont::LoadFolder(const std::string& folder) {
 }
 
 void K3DSportFont::LoadFile(const std::string& path) {
+    // Only plain files: a pipe would wait for a writer and a device such as
+    // /dev/zero never ends.
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return;
     KString name(63, KFile::kMaxPath);
     KAppendUtf8(name, path);
     KFile file(name);

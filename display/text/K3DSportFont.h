@@ -16,7 +16,8 @@ class K3DSportFont : public K3DFont {
     K3DSportFont() : K3DFont(KString(u"")) {}
 
     // Loads every *.fnt of the folder. A file that cannot be opened is
-    // skipped, and so is one without a space glyph, which has no height.
+    // skipped, and so is one without a space glyph, which has no height, and
+    // anything that is not a plain file.
     void LoadFolder(const std::string& folder);
 
     bool IsValidSize(int32_t size) const override { return sizes_.At(size) != nullptr; }

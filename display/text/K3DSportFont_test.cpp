@@ -1,6 +1,8 @@
 #include "K3DSportFont.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "K3DFonts.h"
 #include "KMemoryStream.h"
@@ -103,6 +105,8 @@ TEST_F(SportFont, SizesFromTheFolder) {
     folder.Put("nospace.fnt", FntBlock('1', 3, 44));
     folder.Put("empty.fnt", "");
     folder.Put("other.txt", FntBlock(' ', 5, 60));
+    ASSERT_EQ(mkfifo(folder.Path("pipe.fnt").c_str(), 0600), 0);          // would wait for a writer
+    ASSERT_EQ(symlink("/dev/zero", folder.Path("zero.fnt").c_str()), 0);  // would never end
     auto fonts = Fonts();
     K3DSportFont& font = Internal(*fonts);
     EXPECT_TRUE(font.HasFixedSizes());
