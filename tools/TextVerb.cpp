@@ -114,7 +114,7 @@ bool SetColors(const TextOptions& o, K3DFontInfo& info, KColor* bg, FILE* err) {
     return true;
 }
 
-// The largest canvas side: four 4K screens side by side.
+// The largest canvas side: two 4K screens side by side.
 constexpr int32_t kMaxCanvas = 8192;
 
 bool ParseRect(const std::string& text, int32_t* width, int32_t* height) {
