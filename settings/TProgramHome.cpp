@@ -29,7 +29,8 @@ bool MakeFolders(const std::string& path) {
     }
 }
 
-// Copies the shipped files (language files, scripts) that the folder lacks.
+// Copies the shipped files (language files, scripts, bitmap fonts) that the
+// folder lacks.
 void Seed(const std::string& home) {
     const std::string from = ProgramFolder();
     DIR* dir = opendir(from.c_str());
@@ -38,7 +39,7 @@ void Seed(const std::string& home) {
         const std::string name = e->d_name;
         const size_t dot = name.rfind('.');
         const std::string ext = dot == std::string::npos ? "" : name.substr(dot);
-        if (ext != ".lng" && ext != ".rss") continue;
+        if (ext != ".lng" && ext != ".rss" && ext != ".fnt") continue;
         KString source, target;
         KAppendUtf8(source, from + "/" + name);
         KAppendUtf8(target, home + "/" + name);

@@ -25,6 +25,10 @@ TEST(VerbOptions, BadValuesAreRefusedInOneForm) {
         {"process"},
         {"settings", "frobnicate"},
         {"ports", "extra"},
+        {"text", "--size", "big", "--out", "a.png", "x"},
+        {"text", "x"},
+        {"fonts", "extra"},
+        {"fnt", "--size", "5", "--out", "."},
     };
     for (const auto& args : refused) {
         const Result r = Cli(args);
@@ -32,7 +36,8 @@ TEST(VerbOptions, BadValuesAreRefusedInOneForm) {
         EXPECT_EQ(r.err.rfind("tessaron-cli " + args[0] + ": ", 0), 0u) << r.err;
         EXPECT_EQ(r.out, "");
     }
-    for (const char* verb : {"process", "frame", "settings", "monitor", "ports", "feed"}) {
+    for (const char* verb :
+         {"process", "frame", "settings", "monitor", "ports", "feed", "text", "fonts", "fnt"}) {
         const Result help = Cli({verb, "--help"});
         EXPECT_EQ(help.status, 0) << verb;
         EXPECT_NE(help.out.find("--help"), std::string::npos) << verb;

@@ -4,10 +4,12 @@
 #include <cstring>
 
 #include "ChannelVerbs.h"
+#include "FntVerb.h"
 #include "FrameVerb.h"
 #include "MonitorVerb.h"
 #include "ProcessVerb.h"
 #include "SettingsVerb.h"
+#include "TextVerb.h"
 #include "ToolStartUp.h"
 
 namespace {
@@ -33,6 +35,15 @@ constexpr Verb kVerbs[] = {
     {"feed", RunFeedVerb,
      "feed [--home DIR] --to SPEC [--rate BYTES_PER_SECOND] [--repeat N] [FILE]\n"
      "                                            send a file through a channel"},
+    {"text", RunTextVerb,
+     "text [--home DIR] [--font NAME] [--size N] [--width PCT] [--squeeze MIN] [--face C]\n"
+     "      [--border C] [--shadow C] [--back C] [--border-size N] [--shadow-size N]\n"
+     "      [--handling 0|1|2] [--rect WxH] [--lines N] [--justify 0|1|2] [--bg C]\n"
+     "      --out FILE.png TEXT                   draw a text as a text object does"},
+    {"fonts", RunFontsVerb, "fonts [--home DIR]                           list the fonts"},
+    {"fnt", RunFntVerb,
+     "fnt [--home DIR] [--font FAMILY] --size N [--size N]... --out DIR\n"
+     "                                            make bitmap-font files from a system font"},
 };
 
 int Usage() {

@@ -1,0 +1,111 @@
+#include "K3DGlyphCache.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// FNV-1a over the bytes of a value.
+void Mix(uint64_t& h, const void* data, size_t n) {
+    const auto* p = static_cast<const uint8_t*>(data);
+    for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001B3ull;
+}
+
+template <typename T>
+void MixValue(uint64_t& h, T v) {
+    Mix(h, &v, sizeof v);
+}
+
+}  // namespace
+
+uint64_t K3DGlyphCache::Hash(const K3DGlyphKey& k) {
+    uint64_t h = 0xCBF29CE484222325ull;
+    MixValue(h, k.font);
+    Mix(h, k.text, static_cast<size_t>(k.length) * sizeof(KChar));
+    const int32_t ints[] = {k.length,
+                            k.fullString,
+                            k.size,
+                            k.widthPercent,
+                            k.charWidth,
+                            k.borderSize,
+                            k.shadowSize,
+                            static_cast<int32_t>(k.face),
+                            static_cast<int32_t>(k.border),
+                            static_cast<int32_t>(k.shadow),
+                            static_cast<int32_t>(k.back),
+                            k.drawText,
+                            k.enable,
+                            k.bgLight};
+    Mix(h, ints, sizeof ints);
+    return h;
+}
+
+bool K3DGlyphCache::SameKey(const K3DGlyphKey& a, const K3DGlyphKey& b) {
+    return a.font == b.font && a.length == b.length && a.fullString == b.fullString &&
+           a.size == b.size && a.widthPercent == b.widthPercent && a.charWidth == b.charWidth &&
+           a.borderSize == b.borderSize && a.shadowSize == b.shadowSize && a.face == b.face &&
+           a.border == b.border && a.shadow == b.shadow && a.back == b.back &&
+           a.drawText == b.drawText && a.enable == b.enable && a.bgLight == b.bgLight &&
+           std::memcmp(a.text, b.text, static_cast<size_t>(a.length) * sizeof(KChar)) == 0;
+}
+
+void K3DGlyphCache::SetBudget(size_t bytes) {
+    budget_ = bytes;
+    EvictTo(budget_);
+}
+
+const K3DGlyphCache::Cell* K3DGlyphCache::Find(const K3DGlyphKey& key) {
+    if (budget_ == 0) return nullptr;
+    auto [first, last] = index_.equal_range(Hash(key));
+    for (auto it = first; it != last; ++it) {
+        if (!SameKey(it->second->key, key)) continue;
+        order_.splice(order_.begin(), order_, it->second);
+        return &it->second->cell;
+    }
+    return nullptr;
+}
+
+void K3DGlyphCache::Store(const K3DGlyphKey& key, const uint32_t* pixels, KPoint extent,
+                          int32_t charWidth) {
+    const size_t count = static_cast<size_t>(extent.x) * static_cast<size_t>(extent.y);
+    const size_t bytes = count * sizeof(uint32_t) + static_cast<size_t>(key.length) * 2 + 128;
+    if (bytes > budget_) return;
+    EvictTo(budget_ - bytes);
+    try {
+        Entry entry{Hash(key),
+                    key,
+                    std::u16string(key.text, static_cast<size_t>(key.length)),
+                    std::unique_ptr<uint32_t[]>(new uint32_t[count]),
+                    bytes,
+                    {}};
+        std::copy(pixels, pixels + count, entry.pixels.get());
+        order_.push_front(std::move(entry));
+        Entry& stored = order_.front();
+        stored.key.text = stored.text.data();
+        stored.cell = Cell{stored.pixels.get(), extent, charWidth};
+        try {
+            index_.emplace(stored.hash, order_.begin());
+        } catch (const std::bad_alloc&) {
+            order_.pop_front();
+            return;
+        }
+        bytes_ += bytes;
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+void K3DGlyphCache::EvictTo(size_t bytes) {
+    while (bytes_ > bytes && !order_.empty()) {
+        Entry& oldest = order_.back();
+        auto [first, last] = index_.equal_range(oldest.hash);
+        for (auto it = first; it != last; ++it) {
+            if (&*it->second == &oldest) {
+                index_.erase(it);
+                break;
+            }
+        }
+        bytes_ -= oldest.bytes;
+        order_.pop_back();
+    }
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "KPoint.h"
+#include "KString.h"
+
+// Everything that decides the pixels of a system-font glyph cell: the font,
+// the text and whether it is one character or a whole string, the info's
+// fields that reach the pixels, and the current values of the three bound
+// settings (kMissing when absent).
+struct K3DGlyphKey {
+    static constexpr int32_t kMissing = INT32_MIN;
+
+    const void* font;
+    const KChar* text;
+    int32_t length;
+    bool fullString;
+    int32_t size, widthPercent, charWidth, borderSize, shadowSize;
+    uint32_t face, border, shadow, back;
+    int32_t drawText, enable, bgLight;
+};
+
+// Finished glyph cells, most recently used first, bounded by the bytes of
+// their pixels. A lookup allocates nothing; storing may evict the oldest
+// cells, and a cell larger than the whole budget is not kept. Allocation
+// failures while storing only mean the cell is not kept.
+class K3DGlyphCache {
+  public:
+    struct Cell {
+        const uint32_t* pixels;
+        KPoint extent;
+        int32_t charWidth;  // the info's character width after the cell was made
+    };
+
+    explicit K3DGlyphCache(size_t budgetBytes) : budget_(budgetBytes) {}
+
+    // 0 turns the cache off; shrinking evicts at once.
+    void SetBudget(size_t bytes);
+    size_t Bytes() const { return bytes_; }
+
+    // The cell stored under key, or null.
+    const Cell* Find(const K3DGlyphKey& key);
+    void Store(const K3DGlyphKey& key, const uint32_t* pixels, KPoint extent, int32_t charWidth);
+
+  private:
+    struct Entry {
+        uint64_t hash;
+        K3DGlyphKey key;  // text points into `text`
+        std::u16string text;
+        std::unique_ptr<uint32_t[]> pixels;
+        size_t bytes;
+        Cell cell;
+    };
+    using Order = std::list<Entry>;
+
+    static uint64_t Hash(const K3DGlyphKey& key);
+    static bool SameKey(const K3DGlyphKey& a, const K3DGlyphKey& b);
+    void EvictTo(size_t bytes);
+
+    size_t budget_;
+    size_t bytes_ = 0;
+    Order order_;
+    std::unordered_multimap<uint64_t, Order::iterator> index_;
+};

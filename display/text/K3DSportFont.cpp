@@ -1,0 +1,76 @@
+#include "K3DSportFont.h"
+
+#include <sys/stat.h>
+
+#include <memory>
+
+#include "K3DFonts.h"
+#include "KFile.h"
+#include "KFileInfo.h"
+#include "KUtf8.h"
+#include "KX.h"
+
+int32_t K3DSportFont::DefaultSize() const {
+    const KListItem* size = sizes_.Head();
+    if (size && size->Next()) size = size->Next();
+    return size ? static_cast<const K3DSportSize*>(size)->Key() : 0;
+}
+
+int32_t K3DSportFont::SizeAt(int32_t index) const {
+    const KListItem* size = sizes_.Head();
+    for (int32_t i = 0; size && i < index; ++i) size = size->Next();
+    return size && index >= 0 ? static_cast<const K3DSportSize*>(size)->Key() : 0;
+}
+
+void K3DSportFont::LoadFolder(const std::string& folder) {
+    KFile pattern;
+    KString path(63, KFile::kMaxPath);
+    KAppendUtf8(path, folder + "/*.fnt");
+    pattern.SetPath(path);
+    KFileInfo found;
+    while (found.FindNext(pattern)) LoadFile(folder + "/" + KUtf8Of(found.name));
+}
+
+void K3DSportFont::LoadFile(const std::string& path) {
+    // Only plain files: a pipe would wait for a writer and a device such as
+    // /dev/zero never ends.
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return;
+    KString name(63, KFile::kMaxPath);
+    KAppendUtf8(name, path);
+    KFile file(name);
+    try {
+        file.Open(KFile::kRead, false);
+    } catch (const KX&) {
+        return;
+    }
+    auto size = std::make_unique<K3DSportSize>();
+    size->Load(file);
+    if (size->Key() <= 0) return;
+    // Two files of one height: the later one replaces the earlier.
+    delete sizes_.At(size->Key());
+    sizes_.Add(size.release());
+}
+
+bool K3DSportFont::CharGlyph(KChar c, K3DFontInfo& info, const uint32_t** pixels, KPoint* extent) {
+    const auto* size = static_cast<const K3DSportSize*>(sizes_.At(info.Size()));
+    const K3DSportGlyph* glyph = size && c < 256 ? size->Glyph(c) : nullptr;
+    if (!glyph) return false;
+    *extent = KPoint{glyph->Width(), glyph->Height()};
+    if (!pixels) return true;
+    K3DFonts* fonts = Fonts();
+    const size_t count = static_cast<size_t>(glyph->Width()) * glyph->Height();
+    if (!fonts || !fonts->Pixels().Ensure(count)) return false;
+    const KColorTable& colors = fonts->Colors();
+    uint32_t palette[9];
+    palette[0] = colors.Pixel(info.back);
+    palette[1] = colors.Pixel(info.face);
+    for (int k = 1; k <= 5; ++k) palette[1 + k] = colors.Pixel(colors.Darkened(info.face, k));
+    palette[7] = colors.Pixel(info.border);
+    palette[8] = colors.Pixel(info.shadow);
+    uint32_t* out = fonts->Pixels().Data();
+    const uint8_t* codes = glyph->Codes();
+    for (size_t i = 0; i < count; ++i) out[i] = palette[codes[i]];
+    *pixels = out;
+    return true;
+}
