@@ -260,23 +260,16 @@ TEST(GIFInfo, ClaimedSizesDoNotTakeTheMemory) {
 }
 
 // Animations made by a common tool, composed frame by frame as its own
-// coalescing composes them.
+// coalescing composes them (transparent ends black, as our background).
 class WildGifs : public ::testing::Test {
   protected:
-    void Compare(const std::string& options) {
-        const std::string gif = folder.Path("wild.gif");
-        ASSERT_TRUE(RunCommand(
-            "cd '" + folder.Path() + "' && convert -delay 7 -size 60x40 xc:white " +
-            "\\( -clone 0 -fill red -draw 'circle 20,20 30,25' \\) "
-            "\\( -clone 1 -fill blue -draw 'rectangle 35,5 55,18' \\) "
-            "\\( -clone 0 -fill green -draw 'polygon 5,35 30,2 55,35' \\) "
-            "\\( -clone 3 -fill yellow -draw 'ellipse 30,20 10,6 0,360' \\) "
-            "\\( -size 60x40 xc:none -fill purple -draw 'rectangle 10,10 20,30' \\) "
-            "-loop 3 " + options + " wild.gif"));
-        ASSERT_TRUE(RunCommand("cd '" + folder.Path() +
-                               "' && convert wild.gif -coalesce -background black -alpha remove "
-                               "-alpha off coalesced-%03d.ppm"));
-        KBufferedFile file(KTestText(gif));
+    // Makes wild.gif of six frames of 60 × 40 from the tool's arguments.
+    void Compare(const std::string& arguments) {
+        const std::string cd = "cd '" + folder.Path() + "' && ";
+        ASSERT_TRUE(RunCommand(cd + "convert -delay 7 " + arguments + " -loop 3 wild.gif"));
+        ASSERT_TRUE(RunCommand(cd + "convert wild.gif -coalesce -background black -alpha remove "
+                                    "-alpha off coalesced-%03d.ppm"));
+        KBufferedFile file(KTestText(folder.Path("wild.gif")));
         file.Open(KFile::kRead, false);
         KBitmaps frames;
         frames.ReadFrames(file);
@@ -288,18 +281,32 @@ class WildGifs : public ::testing::Test {
             const TestPicture reference = ReadPnm(folder.Path(name));
             ASSERT_EQ(reference.width, 60);
             EXPECT_EQ(frames.Frame(i)->Delay(), 70);
-            EXPECT_EQ(Pixels(*frames.Frame(i)), reference.pixels) << options << " frame " << i;
+            EXPECT_EQ(Pixels(*frames.Frame(i)), reference.pixels) << arguments << " frame " << i;
         }
     }
     KTestFolder folder;
 };
 
+// Shapes drawn over one another, one of them on a transparent canvas.
+const std::string kDrawing =
+    "-size 60x40 xc:white "
+    "\\( -clone 0 -fill red -draw 'circle 20,20 30,25' \\) "
+    "\\( -clone 1 -fill blue -draw 'rectangle 35,5 55,18' \\) "
+    "\\( -clone 0 -fill green -draw 'polygon 5,35 30,2 55,35' \\) "
+    "\\( -clone 3 -fill yellow -draw 'ellipse 30,20 10,6 0,360' \\) "
+    "\\( -size 60x40 xc:none -fill purple -draw 'rectangle 10,10 20,30' \\) ";
+
 TEST_F(WildGifs, OptimisedFramesWithDisposalAndTransparency) {
-    Compare("-layers Optimize");
-    Compare("-dispose Background -layers OptimizeFrame");
-    Compare("-dispose Previous -layers OptimizeFrame");
+    Compare(kDrawing + "-layers Optimize");  // sub-rectangles with transparent pixels
+    Compare(kDrawing + "-dispose Background -layers OptimizeFrame");
 }
 
-TEST_F(WildGifs, Interlaced) { Compare("-interlace GIF -layers OptimizeTransparency"); }
+TEST_F(WildGifs, RestoreToPrevious) {
+    Compare("-dispose None -size 60x40 xc:white -dispose Previous -page +10+10 -size 10x10 xc:red "
+            "-page +30+20 -size 15x10 xc:blue -dispose None -page +0+0 -size 20x20 xc:green "
+            "-dispose Previous -page +25+5 -size 10x30 xc:yellow -page +5+25 -size 50x5 xc:black");
+}
+
+TEST_F(WildGifs, Interlaced) { Compare(kDrawing + "-interlace GIF -layers OptimizeTransparency"); }
 
 }  // namespace
