@@ -88,23 +88,33 @@ void SetUp(Decoder& decoder, KStream& stream) {
     decoder.source.term_source = TermSource;
 }
 
+// One ink of an inverted (Adobe) CMYK pixel times its black, rounded.
+uint32_t Ink(uint32_t ink, uint32_t black) { return (2 * ink * black + 255) / 510; }
+
+// A decoded pixel as 0x00RRGGBB: B, G, R from 3 bytes, inverted CMYK from 4.
+uint32_t ScratchPixel(const JSAMPLE* p, int32_t components) {
+    if (components == 3) return p[2] << 16 | p[1] << 8 | p[0];
+    return Ink(p[0], p[3]) << 16 | Ink(p[1], p[3]) << 8 | Ink(p[2], p[3]);
+}
+
 // The frame's rows, straight when the decoder delivers the frame's own
-// layout, else through one B, G, R row converted pixel by pixel.
-void DecodeRows(jpeg_decompress_struct& info, KBitmap& frame, JSAMPLE* bgr) {
+// layout, else through a scratch row converted pixel by pixel.
+void DecodeRows(jpeg_decompress_struct& info, KBitmap& frame, JSAMPLE* scratch) {
+    const int32_t components = info.output_components;
     while (info.output_scanline < info.output_height) {
         const int32_t y = int32_t(info.output_scanline);
-        JSAMPROW row = bgr ? bgr : frame.Row(y);
+        JSAMPROW row = scratch ? scratch : frame.Row(y);
         jpeg_read_scanlines(&info, &row, 1);
-        if (!bgr) continue;
+        if (!scratch) continue;
         uint8_t* out = frame.Row(y);
         for (int32_t x = 0; x < frame.Width(); ++x, out += frame.BytesPerPixel())
-            frame.EncodePixel(bgr[3 * x + 2] << 16 | bgr[3 * x + 1] << 8 | bgr[3 * x], out);
+            frame.EncodePixel(ScratchPixel(scratch + x * components, components), out);
     }
 }
 
 // The decoding steps. Returns 0 or the error code; a failing library call
 // jumps back to the setjmp here, which only plain locals cross.
-int32_t Decode(Decoder& decoder, KBitmaps& frames, std::unique_ptr<JSAMPLE[]>& bgr) {
+int32_t Decode(Decoder& decoder, KBitmaps& frames, std::unique_ptr<JSAMPLE[]>& scratch) {
     jpeg_decompress_struct& info = decoder.info;
     if (setjmp(decoder.failed)) return kErrFileRead;
     jpeg_create_decompress(&info);
@@ -115,8 +125,11 @@ int32_t Decode(Decoder& decoder, KBitmaps& frames, std::unique_ptr<JSAMPLE[]>& b
     jpeg_read_header(&info, TRUE);
     if (info.image_width > uint32_t(kMaxImageSide) || info.image_height > uint32_t(kMaxImageSide))
         return kErrImageFormat;
-    const bool grey = frames.Format() & KBitmap::kGrey8 ? true : false;
-    info.out_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
+    const bool grey = frames.Format() & KBitmap::kGrey8;
+    // The library gives CMYK pictures only as CMYK; they are converted here,
+    // as the reference decoder converts them.
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = cmyk ? JCS_CMYK : grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
     jpeg_start_decompress(&info);
     // The decoder may not use exceptions; AddFrame's failure comes back as a code.
     KBitmap* frame = nullptr;
@@ -125,11 +138,11 @@ int32_t Decode(Decoder& decoder, KBitmaps& frames, std::unique_ptr<JSAMPLE[]>& b
     } catch (const KX& e) {
         return e.Code();
     }
-    if (!grey && frame->Depth() != 24) {
-        bgr.reset(new (std::nothrow) JSAMPLE[size_t(info.output_width) * 3]);
-        if (!bgr) return kErrNoMemory;
+    if (cmyk || (!grey && frame->Depth() != 24)) {
+        scratch.reset(new (std::nothrow) JSAMPLE[size_t(info.output_width) * 4]);
+        if (!scratch) return kErrNoMemory;
     }
-    DecodeRows(info, *frame, bgr.get());
+    DecodeRows(info, *frame, scratch.get());
     jpeg_finish_decompress(&info);
     return 0;
 }
@@ -140,8 +153,8 @@ void KJpegReader::Read(KStream& stream, KBitmaps& frames) {
     std::unique_ptr<Decoder> decoder(new (std::nothrow) Decoder);
     if (!decoder) throw KX(kErrNoMemory);
     SetUp(*decoder, stream);
-    std::unique_ptr<JSAMPLE[]> bgr;
-    const int32_t code = Decode(*decoder, frames, bgr);
+    std::unique_ptr<JSAMPLE[]> scratch;
+    const int32_t code = Decode(*decoder, frames, scratch);
     jpeg_destroy_decompress(&decoder->info);
     if (code != 0) throw KX(code);
 }

@@ -138,16 +138,15 @@ TEST_F(KJpegReaderTest, BrokenFilesFailWith3004) {
     EXPECT_TRUE(code == 0 || code == kErrFileRead) << code;
 }
 
-TEST_F(KJpegReaderTest, CmykDecodesLikeTheReferenceOrFailsCleanly) {
+TEST_F(KJpegReaderTest, CmykAsTheReferenceConvertsIt) {
     const std::string path = Make("cmyk.jpg", 24, 16, Kind::kCmyk);
+    const TestPicture reference = Reference(path);
     KBitmaps frames;
-    try {
-        ReadJpeg(path, frames);
-        const TestPicture reference = Reference(path);
-        EXPECT_EQ(frames.Frame(0)->GetPixel(3, 3), reference.At(3, 3));
-    } catch (const KX& e) {
-        EXPECT_EQ(e.Code(), kErrFileRead);
-    }
+    ReadJpeg(path, frames);
+    int wrong = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 24; ++x) wrong += frames.Frame(0)->GetPixel(x, y) != reference.At(x, y);
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(KJpegReaderTest, ClaimedSizeAboveTheCapIsRefused) {
