@@ -8,13 +8,13 @@
 
 #include "AllocationCounter.h"
 #include "KMemoryStream.h"
-#include "TScript.h"
+#include "TReceiver.h"
 
 namespace {
 
 struct Count : TPacketSink, TRemoteHandler {
     void DeliverPacket(TFields&) override { ++packets; }
-    void ExecuteRemote(const TScript&, const KString&) override { ++remote; }
+    void ExecuteRemote(const TReceiver&, const KString&) override { ++remote; }
     long packets = 0;
     long remote = 0;
 };
@@ -42,9 +42,9 @@ std::string Stream() {
 }
 
 void BM_FrameResults(benchmark::State& state) {
-    TScript script;
+    TReceiver script;
     KString folder(TESSARON_BENCH_DATA);
-    if (!script.LoadScript(folder, KString(u"Results.rss"), TScript::kDefaultBufferSize)) {
+    if (!script.LoadScript(folder, KString(u"Results.rss"), TReceiver::kDefaultBufferSize)) {
         state.SkipWithError("cannot load the script");
         return;
     }

@@ -1,7 +1,21 @@
 #include "KLog.h"
 
+#include <atomic>
+
 #include "KDateTime.h"
 #include "KX.h"
+
+namespace {
+std::atomic<KLog*> programLog{nullptr};
+}
+
+void KLog::SetProgramLog(KLog* log) {
+    programLog = log;
+}
+
+void KLog::WriteProgram(const KString& message, KChar category) {
+    if (KLog* log = programLog.load()) log->Write(message, category);
+}
 
 KLog::KLog(const KString& path) : file_(path) {
     try {
@@ -14,6 +28,8 @@ KLog::KLog(const KString& path) : file_(path) {
 }
 
 KLog::~KLog() {
+    KLog* self = this;
+    programLog.compare_exchange_strong(self, nullptr);
     if (!file_.IsOpen()) return;
     int64_t size = -1;
     try {

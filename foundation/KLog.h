@@ -18,6 +18,12 @@ class KLog : private KMutex {
     void Write(const KString& message, KChar category = 0);
     bool IsOpen() { return file_.IsOpen(); }
 
+    // The program's own log, which parts that hold no reference to it write
+    // to. Start-up installs it; a log leaves that role when it is destroyed.
+    // Without one, entries are dropped.
+    static void SetProgramLog(KLog* log);
+    static void WriteProgram(const KString& message, KChar category = 0);
+
   private:
     KFile file_;
 };

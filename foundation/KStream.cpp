@@ -100,19 +100,28 @@ uint8_t KStream::ReadByte() {
     return b;
 }
 
-int KStream::ReadByteOrEnd() {
+int KStream::TakeRestOfChar(const uint8_t* taken, int n, bool endIsAnswer) {
     try {
         return ReadByte();
     } catch (const KXStream& e) {
-        if (e.Code() == kErrFileRead) return -1;
+        if (endIsAnswer && e.Code() == kErrFileRead) return -1;
+        // The rest has not arrived yet: the bytes wait for it, so that the
+        // character decodes whole when it comes.
+        RestoreBytes(taken, n);
         throw;
     }
 }
 
+void KStream::RestoreBytes(const uint8_t* bytes, int n) {
+    for (int i = n - 1; i >= 0; --i) UnreadByte(bytes[i]);
+}
+
 KChar KStream::DecodeUtf16() {
     for (;;) {
-        uint16_t a = ReadByte();
-        uint16_t b = ReadByte();
+        uint8_t pair[2];
+        pair[0] = ReadByte();
+        pair[1] = TakeRestOfChar(pair, 1, false);
+        const uint16_t a = pair[0], b = pair[1];
         KChar unit = static_cast<KChar>(swap_ ? (a << 8) | b : (b << 8) | a);
         if (unit == 0xFFFE) {
             swap_ ^= 1;  // a byte-order mark read the wrong way round
@@ -128,7 +137,7 @@ KChar KStream::DecodeNative() {
     int want = bytes[0] >= 0xF0 ? 4 : bytes[0] >= 0xE0 ? 3 : bytes[0] >= 0xC0 ? 2 : 1;
     int have = 1;
     while (have < want) {
-        int next = ReadByteOrEnd();
+        const int next = TakeRestOfChar(bytes, have, true);
         if (next < 0) break;
         bytes[have++] = static_cast<uint8_t>(next);
         if ((next & 0xC0) != 0x80) break;
@@ -145,7 +154,7 @@ KChar KStream::DecodeNative() {
 KChar KStream::DecodeDetect() {
     const uint8_t first = ReadByte();
     if (first == 0xFF || first == 0xFE) {
-        const int second = ReadByteOrEnd();
+        const int second = TakeRestOfChar(&first, 1, true);
         if ((first == 0xFE && second == 0xFF) || (first == 0xFF && second == 0xFE)) {
             SetReadEncoding(kUtf16);
             swap_ = first == 0xFE ? 1 : 0;

@@ -139,9 +139,12 @@ class KStream {
     KChar DecodeLineChar();
     bool PeekSlow();
     uint8_t ReadByte();
-    // The next byte, or -1 at the end of the data.
-    int ReadByteOrEnd();
+    // The next byte of a character of which the n bytes taken were read: -1
+    // at the end of the data when endIsAnswer. Any other failure (a channel
+    // with nothing waiting) puts the taken bytes back and raises.
+    int TakeRestOfChar(const uint8_t* taken, int n, bool endIsAnswer);
     void UnreadByte(uint8_t b) { pushback_[pushed_++] = b; }
+    void RestoreBytes(const uint8_t* bytes, int n);
     KChar DecodeChar();
     KChar DecodeUtf16();
     KChar DecodeNative();

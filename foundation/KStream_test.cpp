@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "KChunkedStream.h"
 #include "KList.h"
 #include "KMemoryStream.h"
 #include "KX.h"
@@ -82,6 +83,51 @@ TEST(KStreamText, NativeIsUtf8WithReplacementForBadBytes) {
     out.SetWriteEncoding(KStream::kNative);
     out.WriteText(KString(u"Zürich \U0001F3C1\n"));
     EXPECT_EQ(out.Bytes(), "Z\xC3\xBCrich \xF0\x9F\x8F\x81\r\n");
+}
+
+// Reads what has arrived, then lets the next chunk arrive, until the end.
+std::u16string ReadAsArriving(KChunkedStream& s, const std::vector<size_t>& chunks) {
+    std::u16string out;
+    for (size_t i = 0; s.Arrive(i < chunks.size() ? chunks[i] : SIZE_MAX); ++i) out += ReadAll(s);
+    return out + ReadAll(s);
+}
+
+// A channel splits its data anywhere: a character whose bytes arrive in two
+// reads decodes exactly as one that arrives whole.
+TEST(KStreamText, CharactersSplitBetweenReadsDecodeWhole) {
+    const struct {
+        int encoding;
+        std::string bytes;
+    } cases[] = {
+        {KStream::kNative,
+         "\x02"
+         "caf\xC3\xA9\r\x03 \xE2\x82\xAC \xF0\x9F\x8F\x81 \xE2\x82"
+         "A"},
+        {KStream::kUtf16, std::string("c\0a\0f\0\xE9\0\xAC\x20\x3C\xD8\xC1\xDF\r\0", 16)},
+        {KStream::kDetect, std::string("\xFF\xFE"
+                                       "c\0\xE9\0\xAC\x20",
+                                       8)},
+        {KStream::kDetect,
+         "\xFF"
+         "ab\xFE"},
+    };
+    for (const auto& c : cases) {
+        KMemoryStream whole(c.bytes);
+        whole.SetReadEncoding(c.encoding);
+        whole.SetReadLineEnd(0);
+        const std::u16string expected = ReadAll(whole);
+        for (size_t split = 1; split < c.bytes.size(); ++split) {
+            KChunkedStream parts(c.bytes);
+            parts.SetReadEncoding(c.encoding);
+            parts.SetReadLineEnd(0);
+            EXPECT_EQ(ReadAsArriving(parts, {split}), expected)
+                << "encoding " << c.encoding << " split at " << split;
+        }
+        KChunkedStream bytewise(c.bytes);
+        bytewise.SetReadEncoding(c.encoding);
+        bytewise.SetReadLineEnd(0);
+        EXPECT_EQ(ReadAsArriving(bytewise, std::vector<size_t>(c.bytes.size(), 1)), expected);
+    }
 }
 
 TEST(KStreamText, WritingResolvesEncodingAndLineEnd) {

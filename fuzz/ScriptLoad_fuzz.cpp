@@ -9,7 +9,7 @@
 
 #include "KMemoryStream.h"
 #include "KUtf8.h"
-#include "TScript.h"
+#include "TReceiver.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = "/tmp/tessaron-fuzz-load-" + std::to_string(getpid()) + ".rss";
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!f) return 0;
     std::fwrite(data, 1, size, f);
     std::fclose(f);
-    TScript script;
+    TReceiver script;
     KString name;
     KAppendUtf8(name, path);
     if (!script.LoadScript(KString(u""), name, 4096)) return 0;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "TScript.h"
+#include "TReceiver.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ bool ParseScriptInt(const KString& value, int32_t* out) {
     return true;
 }
 
-TFields::TFields(TScript* owner, int32_t bufferCapacity)
+TFields::TFields(TReceiver* owner, int32_t bufferCapacity)
     : owner(owner), buffer(std::max(bufferCapacity, 1), 0) {}
 
 bool TFields::ParseDefinitionLine(const KString& line) {

@@ -7,14 +7,14 @@
 #include "KString.h"
 #include "TField.h"
 
-class TScript;
+class TReceiver;
 
 // One packet definition of a source script: a header to hunt for, a body
 // ended by a trailer or a body length, and the text fields cut from it.
 class TFields : public KListItem {
   public:
     // The packet buffer is allocated here at its full capacity and never grows.
-    TFields(TScript* owner, int32_t bufferCapacity);
+    TFields(TReceiver* owner, int32_t bufferCapacity);
     const char* ClassName() const override { return "TFields"; }
 
     // Applies one definition line; false when its first column holds no key.
@@ -49,7 +49,7 @@ class TFields : public KListItem {
 
     TField* FirstField() const { return static_cast<TField*>(fields.Head()); }
 
-    TScript* owner;
+    TReceiver* owner;
     KString31 name;
     bool inBody = false;
     TField header{this};

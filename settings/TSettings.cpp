@@ -81,6 +81,7 @@ int TSettings::LoadConfig() {
         if (file.GetSize() == 0) return 0;
         registry_.Read(file);
     } catch (const KX&) {
+        configFailed_ = true;
         return kErrConfigLoad;
     }
     configLoaded_ = true;
@@ -151,6 +152,7 @@ void TSettings::LoadLanguage() {
 }
 
 int TSettings::Save() {
+    if (configFailed_) return kErrConfigSave;
     if (KRGroup* strings = registry_.FindGroup(KString(u"\\Strings\\")))
         strings->nodeFlags &= ~KRNode::kPersistent;
     try {

@@ -15,7 +15,8 @@ class TSettings {
     // when the configuration could not be read (what was read stays).
     int Start(const std::string& home);
     // Saves the configuration, replacing the old file only once the new one
-    // is complete. Returns 0 or 6002.
+    // is complete. Returns 0 or 6002. A configuration that could not be read
+    // is never saved over: the user's file stays as it was.
     int Save();
     // Rewrites the chosen language file with the current UI texts. Returns 0,
     // 6002 when it cannot be written, and does nothing without a language.
@@ -26,6 +27,8 @@ class TSettings {
     const std::string& LanguagePath() const { return languagePath_; }
     // Whether a stored configuration was read (false on a fresh installation).
     bool ConfigLoaded() const { return configLoaded_; }
+    // Whether a stored configuration exists but could not be read.
+    bool ConfigFailed() const { return configFailed_; }
     const std::string& Home() const { return home_; }
 
   private:
@@ -38,6 +41,7 @@ class TSettings {
     std::string home_;
     std::string configPath_;
     bool configLoaded_ = false;
+    bool configFailed_ = false;
     // The text form (encoding, byte order, line ends) the files were read
     // in, which saving writes them back in.
     KStream configForm_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "KLog.h"
 #include "KRValues.h"
 #include "KUtf8.h"
 #include "KX.h"
@@ -44,8 +45,7 @@ TSource::~TSource() {
 }
 
 const KString& TSource::SourceName() const {
-    static const KString empty(u"");
-    return name_ ? name_->value : empty;
+    return script.SourceName();
 }
 
 bool TSource::LoadScript(const KString& name) {
@@ -55,14 +55,17 @@ bool TSource::LoadScript(const KString& name) {
 }
 
 bool TSource::BindSettings() {
-    name_ = GroupString(group, u"Name");
-    if (name_) script.SetSourceName(name_->value);
+    // The receiver reads the setting's own text, so a rename shows at once.
+    if (KRString* name = GroupString(group, u"Name")) script.SetSourceName(name->value);
     scriptSetting_ = GroupString(group, u"Script");
     if (!scriptSetting_) return false;
     scriptSetting_->SetHook(ScriptHook, this);
     // The configured script, or the default one when that cannot be loaded.
-    if (!LoadScript(scriptSetting_->value) && !LoadScript(KString(TSources::kDefaultScript)))
-        return false;
+    if (!LoadScript(scriptSetting_->value)) {
+        const KString fallback(TSources::kDefaultScript);
+        LogScriptNotLoaded(scriptSetting_->value, fallback);
+        if (!LoadScript(fallback)) return false;
+    }
     port_ = GroupString(group, u"SerialPort");
     if (!port_) return false;
     port_->SetHook(PortHook, this);
@@ -75,6 +78,21 @@ bool TSource::BindSettings() {
     return true;
 }
 
+void TSource::LogScriptNotLoaded(const KString& name, const KString& used) const {
+    KString message(127, 4095);
+    message.Append(u"TSource::LoadScript: source \"")
+        .Append(SourceName())
+        .Append(u"\" cannot load the script \"")
+        .Append(name)
+        .Append(u"\"");
+    if (used.IsEmpty()) {
+        message.Append(u" and keeps the one it had");
+    } else {
+        message.Append(u" and uses \"").Append(used).Append(u"\" in its place");
+    }
+    KLog::WriteProgram(message, u'E');
+}
+
 void TSource::ApplyPort() {
     channel = owner_.SourceChannels().SelectChannel(port_->value, std::move(channel));
     channel->OpenChannel(port_->value);
@@ -83,10 +101,7 @@ void TSource::ApplyPort() {
 
 void TSource::ApplyCharMode() {
     if (!channel || !charMode_) return;
-    static const int kEncodings[] = {KStream::kSingleByte, KStream::kUtf16, KStream::kNative};
-    const int encoding = charMode_->value >= 0 && charMode_->value <= 2
-                             ? kEncodings[charMode_->value]
-                             : KStream::kSingleByte;
+    const int encoding = TReceiver::EncodingOfCodeSet(charMode_->value);
     channel->SetReadEncoding(encoding);
     channel->SetWriteEncoding(encoding);
     channel->SetSwapBytes(false);
@@ -100,7 +115,11 @@ bool TSource::ScriptHook(KRString& setting, const KString& value, void* data) {
     auto* source = static_cast<TSource*>(data);
     if (setting.value.Equals(value)) return true;
     setting.value.Assign(value);
-    if (source->LoadScript(value)) source->owner_.Renumber();
+    if (source->LoadScript(value)) {
+        source->owner_.Renumber();
+    } else {
+        source->LogScriptNotLoaded(value, KString(u""));
+    }
     return true;
 }
 
@@ -186,13 +205,13 @@ TSources::~TSources() {
 
 int32_t TSources::BufferCapacity() const {
     const KRInt* size = settings_.FindInt(KString(u"\\Sources\\Fields\\BufferSize"));
-    return size && size->value > 0 ? size->value : TScript::kDefaultBufferSize;
+    return size && size->value > 0 ? size->value : TReceiver::kDefaultBufferSize;
 }
 
 void TSources::Renumber() {
     int32_t base = 0;
     for (KListItem* p = sources_.Head(); p; p = p->Next()) {
-        TScript& script = static_cast<TSource*>(p)->script;
+        TReceiver& script = static_cast<TSource*>(p)->script;
         script.SetDefinitionBase(base);
         base += script.Definitions().Count();
     }
@@ -289,7 +308,7 @@ void TSources::NewTraceLine() {
     lineBudget_ = 64;
 }
 
-void TSources::TraceChar(const TScript& source, KChar c) {
+void TSources::TraceChar(const TReceiver& source, KChar c) {
     if (!debugActive_ || !Passes(source)) return;
     traceText_.Empty();
     if (c >= 32 && c <= 126) {
@@ -301,7 +320,7 @@ void TSources::TraceChar(const TScript& source, KChar c) {
     ++traceCount_;
 }
 
-void TSources::TraceEvent(const TScript& source, const KString& text) {
+void TSources::TraceEvent(const TReceiver& source, const KString& text) {
     if (!debugActive_ || !Passes(source)) return;
     NewTraceLine();
     WriteTrace(text);

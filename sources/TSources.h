@@ -7,8 +7,8 @@
 #include "KRegistry.h"
 #include "KStream.h"
 #include "KStreamMenu.h"
-#include "TScript.h"
-#include "TScriptSinks.h"
+#include "TReceiver.h"
+#include "TReceiverSinks.h"
 
 class TSources;
 
@@ -29,7 +29,7 @@ class TSource : public KListItem {
     bool IsRunning();
 
     KRGroup& group;
-    TScript script;
+    TReceiver script;
     std::unique_ptr<KStream> channel;
 
   private:
@@ -37,10 +37,12 @@ class TSource : public KListItem {
     static bool PortHook(KRString& setting, const KString& value, void* data);
     static void CharModeHook(KRInt& setting, int32_t value, void* data);
     bool LoadScript(const KString& name);
+    // Writes to the log that the script name did not load, and what the
+    // source uses instead (nothing named: the script it had).
+    void LogScriptNotLoaded(const KString& name, const KString& used) const;
     void ApplyCharMode();
 
     TSources& owner_;
-    KRString* name_ = nullptr;
     KRString* scriptSetting_ = nullptr;
     KRString* port_ = nullptr;
     KRInt* charMode_ = nullptr;
@@ -70,8 +72,8 @@ class TSources : public TPacketSink, public TTraceSink {
     const KString& SourceStatus(const KRGroup& group);
 
     void DeliverPacket(TFields& definition) override;
-    void TraceChar(const TScript& source, KChar c) override;
-    void TraceEvent(const TScript& source, const KString& text) override;
+    void TraceChar(const TReceiver& source, KChar c) override;
+    void TraceEvent(const TReceiver& source, const KString& text) override;
 
     const std::string& Folder() const { return folder_; }
     const KStreamMenu& SourceChannels() const { return sourceChannels_; }
@@ -88,7 +90,7 @@ class TSources : public TPacketSink, public TTraceSink {
     void WriteTrace(const KString& text);
     void NewTraceLine();
     void ReadCommands();
-    bool Passes(const TScript& source) const {
+    bool Passes(const TReceiver& source) const {
         return filter_ < 0 || filter_ == source.SourcePosition();
     }
 

@@ -27,7 +27,7 @@ struct Packets : TPacketSink, TRemoteHandler {
         seen.push_back(KUtf8Of(d.name) + "#" + std::to_string(d.DefinitionIndex()) + "=" +
                        KUtf8Of(d.FirstField()->value));
     }
-    void ExecuteRemote(const TScript&, const KString& line) override {
+    void ExecuteRemote(const TReceiver&, const KString& line) override {
         seen.push_back("remote " + KUtf8Of(line));
     }
     std::vector<std::string> seen;
@@ -258,8 +258,7 @@ TEST_F(SourcesTest, NoClientNoTraceAndLongEventsStartNewLines) {
         usleep(1000);
     }
     EXPECT_EQ(trace.substr(0, trace.find("z")),
-              "[02]\r\n000005:\r\n000005:{" + std::string(60, 'L') +
-                  " Results HDR}\r\n000005:")
+              "[02]\r\n000005:\r\n000005:{" + std::string(60, 'L') + " Results HDR}\r\n000005:")
         << trace;
     close(timer);
     close(longName);

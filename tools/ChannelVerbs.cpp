@@ -20,12 +20,13 @@
 #include "TPortSpec.h"
 #include "TSettings.h"
 #include "ToolStartUp.h"
+#include "VerbOptions.h"
 
 namespace {
 
 // Start-up as the program does it: settings of the home, then the ports.
-bool StartUp(const char* homeOption, TSettings& settings, FILE* err) {
-    if (!StartToolSettings(homeOption, settings, err)) return false;
+bool StartUp(const std::string& home, TSettings& settings, FILE* err) {
+    if (!StartToolSettings(home.empty() ? nullptr : home.c_str(), settings, err)) return false;
     EnumerateToolPorts(settings.Registry());
     return true;
 }
@@ -132,13 +133,10 @@ void FeedDemo(KStream& channel) {
 }  // namespace
 
 int RunPortsVerb(int argc, char** argv, FILE* out, FILE* err) {
-    const char* home = nullptr;
-    if (argc == 2 && std::strcmp(argv[0], "--home") == 0) {
-        home = argv[1];
-    } else if (argc != 0) {
-        std::fputs("usage: tessaron-cli ports [--home DIR]\n", err);
-        return 2;
-    }
+    CLI::App verb("Lists the serial ports as the program sees them.", "ports");
+    std::string home;
+    verb.add_option("--home", home, "the program's home folder");
+    if (const int done = ParseVerbOptions(verb, argc, argv, out, err); done >= 0) return done;
     TSettings settings;
     if (!StartUp(home, settings, err)) return 1;
     for (const auto& port : KSerialPorts::Program().Ports()) {
@@ -149,42 +147,28 @@ int RunPortsVerb(int argc, char** argv, FILE* out, FILE* err) {
 }
 
 int RunFeedVerb(int argc, char** argv, FILE* out, FILE* err) {
-    const char* home = nullptr;
-    const char* to = nullptr;
-    const char* file = nullptr;
+    CLI::App verb("Sends a file through a channel, to test a display without the timing system.",
+                  "feed");
+    std::string home, to, file;
     long rate = 0, repeat = 1;
     bool demo = false;
-    for (int i = 0; i < argc; ++i) {
-        const bool value = i + 1 < argc;
-        if (!std::strcmp(argv[i], "--demo")) {
-            demo = true;
-        } else if (!std::strcmp(argv[i], "--home") && value) {
-            home = argv[++i];
-        } else if (!std::strcmp(argv[i], "--to") && value) {
-            to = argv[++i];
-        } else if (!std::strcmp(argv[i], "--rate") && value) {
-            rate = std::strtol(argv[++i], nullptr, 10);
-        } else if (!std::strcmp(argv[i], "--repeat") && value) {
-            repeat = std::strtol(argv[++i], nullptr, 10);
-        } else if (argv[i][0] != '-' && !file) {
-            file = argv[i];
-        } else {
-            to = nullptr;
-            break;
-        }
-    }
-    if (!to || rate < 0 || repeat < 1) {
-        std::fputs(
-            "usage: tessaron-cli feed [--home DIR] --to SPEC [--rate BYTES_PER_SECOND] [--repeat "
-            "N] [--demo | FILE]\n",
-            err);
-        return 2;
-    }
+    verb.add_option("--home", home, "the program's home folder");
+    verb.add_option("--to", to, "the port specification of the channel")->required();
+    verb.add_option("--rate", rate, "bytes per second (default: as fast as the channel takes)")
+        ->check(CLI::NonNegativeNumber);
+    verb.add_option("--repeat", repeat, "send the file this many times")
+        ->check(CLI::PositiveNumber);
+    CLI::Option* demoOption =
+        verb.add_flag("--demo", demo, "send the demo's swim meet until stopped");
+    verb.add_option("FILE", file, "the bytes to send (standard input when absent)")
+        ->excludes(demoOption);
+    if (const int done = ParseVerbOptions(verb, argc, argv, out, err); done >= 0) return done;
+
     std::string bytes;
     if (!demo) {
-        std::ifstream in(file ? file : "/dev/stdin", std::ios::binary);
+        std::ifstream in(file.empty() ? "/dev/stdin" : file, std::ios::binary);
         if (!in) {
-            std::fprintf(err, "tessaron-cli feed: cannot read %s\n", file);
+            std::fprintf(err, "tessaron-cli feed: cannot read %s\n", file.c_str());
             return 1;
         }
         std::ostringstream all;
@@ -198,7 +182,7 @@ int RunFeedVerb(int argc, char** argv, FILE* out, FILE* err) {
     const TPortSpec spec = TPortSpec::Parse(specText);
     std::unique_ptr<KStream> channel = FeedChannel(spec, settings.Registry());
     if (!channel || !channel->OpenChannel(specText)) {
-        std::fprintf(err, "tessaron-cli feed: cannot open %s\n", to);
+        std::fprintf(err, "tessaron-cli feed: cannot open %s\n", to.c_str());
         return 1;
     }
     if (demo) FeedDemo(*channel);

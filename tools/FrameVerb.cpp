@@ -9,25 +9,10 @@
 #include "KBufferedFile.h"
 #include "KUtf8.h"
 #include "KX.h"
-#include "TScript.h"
+#include "TReceiver.h"
+#include "VerbOptions.h"
 
 namespace {
-
-int Usage(FILE* err) {
-    std::fputs(
-        "usage: tessaron-cli frame [--charmode 0|1|2] [--source NAME] [--buffer N] [--trace] "
-        "[--quiet] [--stats] SCRIPT [INPUT]\n",
-        err);
-    return 2;
-}
-
-bool ParseCount(const char* text, long low, long high, long* out) {
-    char* end = nullptr;
-    long v = std::strtol(text, &end, 10);
-    if (!*text || *end || v < low || v > high) return false;
-    *out = v;
-    return true;
-}
 
 // Writes what the script recognises as JSON lines, counting as it goes.
 class FrameOutput : public TPacketSink, public TTraceSink, public TRemoteHandler {
@@ -41,14 +26,14 @@ class FrameOutput : public TPacketSink, public TTraceSink, public TRemoteHandler
         AppendPacketMembers(line_, definition);
         Emit();
     }
-    void TraceChar(const TScript&, KChar) override {}
-    void TraceEvent(const TScript&, const KString& text) override {
+    void TraceChar(const TReceiver&, KChar) override {}
+    void TraceEvent(const TReceiver&, const KString& text) override {
         if (quiet_) return;
         line_ = "{\"trace\":";
         AppendJsonString(line_, text);
         Emit();
     }
-    void ExecuteRemote(const TScript&, const KString& line) override {
+    void ExecuteRemote(const TReceiver&, const KString& line) override {
         ++remote;
         if (quiet_) return;
         line_ = "{\"remote\":";
@@ -73,55 +58,48 @@ class FrameOutput : public TPacketSink, public TTraceSink, public TRemoteHandler
 }  // namespace
 
 int RunFrameVerb(int argc, char** argv, FILE* out, FILE* err) {
-    long charMode = 0;
-    long buffer = TScript::kDefaultBufferSize;
-    const char* source = "Source";
+    CLI::App verb(
+        "Frames captured bytes with a source script as a live source does and writes "
+        "what it finds as JSON lines.",
+        "frame");
+    int32_t charMode = 0;
+    int32_t buffer = TReceiver::kDefaultBufferSize;
+    std::string source = "Source", scriptFile, inputFile;
     bool trace = false, quiet = false, stats = false;
-    int i = 0;
-    for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; ++i) {
-        const char* a = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (!std::strcmp(a, "--charmode") && hasValue) {
-            if (!ParseCount(argv[++i], 0, 2, &charMode)) return Usage(err);
-        } else if (!std::strcmp(a, "--buffer") && hasValue) {
-            if (!ParseCount(argv[++i], 1, 0x7FFFFFFE, &buffer)) return Usage(err);
-        } else if (!std::strcmp(a, "--source") && hasValue) {
-            source = argv[++i];
-        } else if (!std::strcmp(a, "--trace")) {
-            trace = true;
-        } else if (!std::strcmp(a, "--quiet")) {
-            quiet = true;
-        } else if (!std::strcmp(a, "--stats")) {
-            stats = true;
-        } else {
-            return Usage(err);
-        }
-    }
-    if (argc - i < 1 || argc - i > 2) return Usage(err);
+    verb.add_option("--charmode", charMode, "code set: 0 single byte, 1 UTF-16, 2 UTF-8")
+        ->check(CLI::Range(0, 2));
+    verb.add_option("--source", source, "the source's name");
+    verb.add_option("--buffer", buffer, "packet buffer size in characters")
+        ->check(CLI::Range(1, TReceiver::kMaxBufferSize));
+    verb.add_flag("--trace", trace, "also write the header and trailer events");
+    verb.add_flag("--quiet", quiet, "write no JSON lines");
+    verb.add_flag("--stats", stats, "write counts and the time taken to standard error");
+    verb.add_option("SCRIPT", scriptFile, "the source script")->required();
+    verb.add_option("INPUT", inputFile, "the captured bytes (standard input when absent)");
+    if (const int done = ParseVerbOptions(verb, argc, argv, out, err); done >= 0) return done;
 
-    TScript script;
+    TReceiver script;
     KString name;
-    KAppendUtf8(name, source, std::strlen(source));
+    KAppendUtf8(name, source);
     script.SetSourceName(name);
     KString scriptPath;
-    KAppendUtf8(scriptPath, argv[i], std::strlen(argv[i]));
-    if (!script.LoadScript(KString(u""), scriptPath, static_cast<int32_t>(buffer))) {
-        std::fprintf(err, "tessaron-cli frame: cannot read the script %s\n", argv[i]);
+    KAppendUtf8(scriptPath, scriptFile);
+    if (!script.LoadScript(KString(u""), scriptPath, buffer)) {
+        std::fprintf(err, "tessaron-cli frame: cannot read the script %s\n", scriptFile.c_str());
         return 1;
     }
     KString inputPath;
-    KAppendUtf8(inputPath, i + 1 < argc ? argv[i + 1] : "/dev/stdin");
+    KAppendUtf8(inputPath, inputFile.empty() ? "/dev/stdin" : inputFile);
     KBufferedFile input(inputPath, 65536);
     try {
         input.Open(KFile::kRead, false);
     } catch (const KX&) {
         std::fprintf(err, "tessaron-cli frame: cannot read the input %s\n",
-                     i + 1 < argc ? argv[i + 1] : "-");
+                     inputFile.empty() ? "-" : inputFile.c_str());
         return 1;
     }
     // Bytes arrive as from a channel: decoded by the code set, line ends untouched.
-    static const int kEncodings[] = {KStream::kSingleByte, KStream::kUtf16, KStream::kNative};
-    input.SetReadEncoding(kEncodings[charMode]);
+    input.SetReadEncoding(TReceiver::EncodingOfCodeSet(charMode));
     input.SetReadLineEnd(0);
 
     FrameOutput output(out, quiet);

@@ -13,6 +13,7 @@
 #include "TSettings.h"
 #include "TSources.h"
 #include "ToolStartUp.h"
+#include "VerbOptions.h"
 
 namespace {
 
@@ -28,9 +29,7 @@ void RequestStop(int) {
 class MonitorOutput : public TPacketSink, public TRemoteHandler {
   public:
     // A busy stream is written in large blocks: few writes.
-    explicit MonitorOutput(FILE* out) : out_(out) {
-        std::setvbuf(out_, nullptr, _IOFBF, kBlock);
-    }
+    explicit MonitorOutput(FILE* out) : out_(out) { std::setvbuf(out_, nullptr, _IOFBF, kBlock); }
 
     void DeliverPacket(TFields& definition) override {
         static const KString noSource;
@@ -38,7 +37,7 @@ class MonitorOutput : public TPacketSink, public TRemoteHandler {
         AppendPacketMembers(line_, definition);
         End();
     }
-    void ExecuteRemote(const TScript& source, const KString& command) override {
+    void ExecuteRemote(const TReceiver& source, const KString& command) override {
         Begin(source.SourceName());
         line_ += "\"remote\":";
         AppendJsonString(line_, command);
@@ -116,27 +115,29 @@ void PollUntilStopped(TSources& sources, MonitorOutput& output, double seconds, 
 }  // namespace
 
 int RunMonitorVerb(int argc, char** argv, FILE* out, FILE* err) {
-    const char* homeOption = nullptr;
+    CLI::App verb(
+        "Runs the sources of the home as the program does and writes their packets, "
+        "remote command lines and status changes as JSON lines.",
+        "monitor");
+    std::string home;
     double seconds = -1;
-    for (int i = 0; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--home") && i + 1 < argc) {
-            homeOption = argv[++i];
-        } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
-            seconds = std::strtod(argv[++i], nullptr);
-        } else {
-            std::fputs("usage: tessaron-cli monitor [--home DIR] [--seconds N]\n", err);
-            return 2;
-        }
-    }
+    verb.add_option("--home", home, "the program's home folder");
+    verb.add_option("--seconds", seconds, "stop after this many seconds (default: when stopped)")
+        ->check(CLI::NonNegativeNumber);
+    if (const int done = ParseVerbOptions(verb, argc, argv, out, err); done >= 0) return done;
+
     TSettings settings;
-    if (!StartToolSettings(homeOption, settings, err)) return 1;
+    if (!StartToolSettings(home.empty() ? nullptr : home.c_str(), settings, err)) return 1;
     KRegistry& registry = settings.Registry();
     EnumerateToolPorts(registry);
     // The log of this run, deleted at the end when nothing was written to it.
     KString logPath;
     KAppendUtf8(logPath, settings.Home() + "/tessaron.log");
     KLog log(logPath);
-    TSources::Prepare(registry, settings.ConfigLoaded());
+    KLog::SetProgramLog(&log);
+    // Only a fresh installation gets a first source; a configuration that
+    // could not be read is not one.
+    TSources::Prepare(registry, settings.ConfigLoaded() || settings.ConfigFailed());
 
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
@@ -148,9 +149,5 @@ int RunMonitorVerb(int argc, char** argv, FILE* out, FILE* err) {
         const bool noDelay = optimize && (optimize->value & 1);
         PollUntilStopped(sources, output, seconds, noDelay);
     }
-    if (settings.Save() != 0) {
-        std::fprintf(err, "tessaron-cli monitor: cannot save %s\n", settings.ConfigPath().c_str());
-        return 1;
-    }
-    return 0;
+    return SaveToolSettings(settings, "monitor", err) ? 0 : 1;
 }

@@ -1,46 +1,32 @@
 #include "ProcessVerb.h"
 
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "KUtf8.h"
 #include "TFieldStringProcessor.h"
-
-namespace {
-
-int Usage(FILE* err) {
-    std::fputs("usage: tessaron-cli process [--process TEXT] VALUE...\n", err);
-    return 2;
-}
-
-}  // namespace
+#include "VerbOptions.h"
 
 int RunProcessVerb(int argc, char** argv, FILE* out, FILE* err) {
+    CLI::App verb(
+        "Runs each VALUE through the field processor, as a script's process= "
+        "attribute treats an extracted field.",
+        "process");
+    std::string processText;
+    std::vector<std::string> values;
+    CLI::Option* processOption =
+        verb.add_option("--process", processText, "the process text; without it only escapes");
+    verb.add_option("VALUE", values, "the values, processed in turn")->required();
+    if (const int done = ParseVerbOptions(verb, argc, argv, out, err); done >= 0) return done;
+
     KString process(63, kProcessedLimit);
-    bool hasProcess = false;
-    int i = 0;
-    for (; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--process") == 0) {
-            if (i + 1 >= argc) return Usage(err);
-            ++i;
-            process.Empty();
-            KAppendUtf8(process, argv[i], std::strlen(argv[i]));
-            hasProcess = true;
-        } else if (std::strcmp(argv[i], "--") == 0) {
-            ++i;
-            break;
-        } else if (argv[i][0] == '-' && argv[i][1] == '-') {
-            return Usage(err);
-        } else {
-            break;
-        }
-    }
-    if (i >= argc) return Usage(err);
+    KAppendUtf8(process, processText);
+    const bool hasProcess = processOption->count() > 0;
     KString value(63, kProcessedLimit);
     std::string line;
-    for (; i < argc; ++i) {
+    for (const std::string& text : values) {
         value.Empty();
-        KAppendUtf8(value, argv[i], std::strlen(argv[i]));
+        KAppendUtf8(value, text);
         ProcessField(value, hasProcess ? &process : nullptr);
         line = KUtf8OfUnits(value);
         line += '\n';

@@ -7,20 +7,13 @@
 #include "KUtf8.h"
 #include "TSettings.h"
 #include "ToolStartUp.h"
+#include "VerbOptions.h"
 
 namespace {
 
-int Usage(FILE* err) {
-    std::fputs(
-        "usage: tessaron-cli settings [--home DIR] get PATH | set PATH VALUE | lines [PATH] | help "
-        "PATH\n",
-        err);
-    return 2;
-}
-
-KString Arg(const char* text) {
+KString Arg(const std::string& text) {
     KString s(63, KRString::kMaxValue);
-    KAppendUtf8(s, text, std::strlen(text));
+    KAppendUtf8(s, text);
     return s;
 }
 
@@ -41,25 +34,27 @@ void PrintLines(FILE* out, const KRNode& node) {
 }  // namespace
 
 int RunSettingsVerb(int argc, char** argv, FILE* out, FILE* err) {
-    const char* homeOption = nullptr;
-    int i = 0;
-    if (i + 1 < argc && std::strcmp(argv[i], "--home") == 0) {
-        homeOption = argv[i + 1];
-        i += 2;
-    }
-    if (i >= argc) return Usage(err);
-    const std::string action = argv[i++];
-    const int rest = argc - i;
-    if (!((action == "get" && rest == 1) || (action == "set" && rest == 2) ||
-          (action == "lines" && rest <= 1) || (action == "help" && rest == 1)))
-        return Usage(err);
+    CLI::App verb("Reads and changes the configuration of a display PC.", "settings");
+    std::string home, pathText = "\\", valueText;
+    verb.add_option("--home", home, "the program's home folder");
+    verb.require_subcommand(1);
+    CLI::App* get = verb.add_subcommand("get", "print a setting's value");
+    get->add_option("PATH", pathText, "the setting's path")->required();
+    CLI::App* set = verb.add_subcommand("set", "give a setting a new value and save");
+    set->add_option("PATH", pathText, "the setting's path")->required();
+    set->add_option("VALUE", valueText, "the new value")->required();
+    CLI::App* lines = verb.add_subcommand("lines", "print a subtree in the file's line form");
+    lines->add_option("PATH", pathText, "the subtree's path (all when absent)");
+    CLI::App* help = verb.add_subcommand("help", "print a setting's help text");
+    help->add_option("PATH", pathText, "the setting's path")->required();
+    if (const int done = ParseVerbOptions(verb, argc, argv, out, err); done >= 0) return done;
 
     TSettings settings;
-    if (!StartToolSettings(homeOption, settings, err)) return 1;
+    if (!StartToolSettings(home.empty() ? nullptr : home.c_str(), settings, err)) return 1;
     KRegistry& registry = settings.Registry();
-    const KString path = Arg(rest > 0 ? argv[i] : "\\");
+    const KString path = Arg(pathText);
 
-    if (action == "help") {
+    if (help->parsed()) {
         KString key(63, 4095);
         key.Append(u"\\Strings\\Registry\\Comments\\")
             .Append(path.CharAt(0) == u'\\' ? KString(path.Chars() + 1, path.Length() - 1) : path);
@@ -73,10 +68,10 @@ int RunSettingsVerb(int argc, char** argv, FILE* out, FILE* err) {
     }
     KRNode* node = registry.Find(path);
     if (!node) {
-        std::fprintf(err, "tessaron-cli settings: no setting %s\n", argv[i]);
+        std::fprintf(err, "tessaron-cli settings: no setting %s\n", pathText.c_str());
         return 1;
     }
-    if (action == "lines") {
+    if (lines->parsed()) {
         // The UI texts are shown when asked for, as the configuration leaves them out.
         if (node == &registry) {
             if (KRGroup* strings = registry.FindGroup(KString(u"\\Strings\\")))
@@ -86,7 +81,7 @@ int RunSettingsVerb(int argc, char** argv, FILE* out, FILE* err) {
         return 0;
     }
     const bool isGroup = dynamic_cast<KRGroup*>(node) != nullptr;
-    if (action == "get") {
+    if (get->parsed()) {
         if (!isGroup) {
             KString value(63, KRString::kMaxValue);
             node->AppendValue(value);
@@ -94,16 +89,12 @@ int RunSettingsVerb(int argc, char** argv, FILE* out, FILE* err) {
         }
         return 0;
     }
-    KString value = Arg(argv[i + 1]);
+    KString value = Arg(valueText);
     if (isGroup || !node->ParseValue(value)) {
-        std::fprintf(err, "tessaron-cli settings: %s does not take the value %s\n", argv[i],
-                     argv[i + 1]);
+        std::fprintf(err, "tessaron-cli settings: %s does not take the value %s\n",
+                     pathText.c_str(), valueText.c_str());
         return 1;
     }
     node->nodeFlags |= KRNode::kAssigned;
-    if (settings.Save() != 0) {
-        std::fprintf(err, "tessaron-cli settings: cannot save %s\n", settings.ConfigPath().c_str());
-        return 1;
-    }
-    return 0;
+    return SaveToolSettings(settings, "settings", err) ? 0 : 1;
 }

@@ -9,9 +9,13 @@ namespace {
 bool noSerialPort = false;
 }
 
-void SetNoSerialPort(bool on) { noSerialPort = on; }
+void SetNoSerialPort(bool on) {
+    noSerialPort = on;
+}
 
-void EnumerateToolPorts(KRegistry& settings) { KSerialPorts::Program().Enumerate(settings, noSerialPort); }
+void EnumerateToolPorts(KRegistry& settings) {
+    KSerialPorts::Program().Enumerate(settings, noSerialPort);
+}
 
 bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err) {
     const std::string home = ResolveProgramHome(homeOption);
@@ -19,8 +23,17 @@ bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err) {
         std::fputs("tessaron-cli: no usable home folder\n", err);
         return false;
     }
-    // A configuration that cannot be read leaves the defaults; the tool goes on.
+    // A configuration that cannot be read leaves the defaults; the tool goes
+    // on, but will not save over the file.
     if (settings.Start(home) != 0)
-        std::fprintf(err, "tessaron-cli: cannot read %s\n", settings.ConfigPath().c_str());
+        std::fprintf(err, "tessaron-cli: cannot read %s; it will not be changed\n",
+                     settings.ConfigPath().c_str());
     return true;
+}
+
+bool SaveToolSettings(TSettings& settings, const char* verb, FILE* err) {
+    if (settings.Save() == 0) return true;
+    std::fprintf(err, "tessaron-cli %s: cannot save %s%s\n", verb, settings.ConfigPath().c_str(),
+                 settings.ConfigFailed() ? ": it could not be read at start" : "");
+    return false;
 }

@@ -8,6 +8,10 @@
 // (homeOption, else as the platform rules say) and its settings. Problems go
 // to err; false when there is no usable home.
 bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err);
+// Saves the configuration at the end of a tool's run; false, with a message
+// naming the verb, when it was not saved (one that could not be read at
+// start never is).
+bool SaveToolSettings(TSettings& settings, const char* verb, FILE* err);
 
 // The serial ports as the program sees them, none with the program option
 // -noserialport (which the tools take anywhere on their command line).

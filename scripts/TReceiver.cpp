@@ -1,4 +1,7 @@
-#include "TScript.h"
+#include "TReceiver.h"
+
+#include <algorithm>
+#include <new>
 
 #include "KBufferedFile.h"
 #include "KDataName.h"
@@ -12,7 +15,16 @@ constexpr int32_t kMaxLine = 1 << 24;
 
 }  // namespace
 
-bool TScript::LoadScript(const KString& folder, const KString& scriptName, int32_t bufferCapacity) {
+const KString TReceiver::kNoName(u"");
+
+int TReceiver::EncodingOfCodeSet(int32_t codeSet) {
+    static const int kEncodings[] = {KStream::kSingleByte, KStream::kUtf16, KStream::kNative};
+    return codeSet >= 0 && codeSet <= 2 ? kEncodings[codeSet] : KStream::kSingleByte;
+}
+
+bool TReceiver::LoadScript(const KString& folder, const KString& scriptName,
+                           int32_t bufferCapacity) {
+    bufferCapacity = std::clamp(bufferCapacity, 1, kMaxBufferSize);
     KString path(255, KFile::kMaxPath);
     KResolveDataName(folder, scriptName, path);
     KBufferedFile file(path, KBufferedFile::kDefaultSize);
@@ -22,6 +34,17 @@ bool TScript::LoadScript(const KString& folder, const KString& scriptName, int32
         return false;
     }
     definitions_.Clear();
+    try {
+        ReadDefinitions(file, bufferCapacity);
+    } catch (const std::bad_alloc&) {
+        // Buffers the machine cannot give: the script is not loaded.
+        definitions_.Clear();
+        return false;
+    }
+    return true;
+}
+
+void TReceiver::ReadDefinitions(KStream& file, int32_t bufferCapacity) {
     TFields* current = nullptr;
     KString line(255, kMaxLine);
     while (file.Peek()) {
@@ -41,10 +64,9 @@ bool TScript::LoadScript(const KString& folder, const KString& scriptName, int32
             current->ParseDefinitionLine(line);
         }
     }
-    return true;
 }
 
-bool TScript::ReceiveAvailable(KStream& channel) {
+bool TReceiver::ReceiveAvailable(KStream& channel) {
     for (int32_t budget = kCallBudget; channel.Peek(); --budget) {
         if (budget == 0) return true;
         const KChar c = channel.GetChar();
@@ -68,11 +90,11 @@ bool TScript::ReceiveAvailable(KStream& channel) {
     return false;
 }
 
-void TScript::Deliver(TFields& definition) {
+void TReceiver::Deliver(TFields& definition) {
     if (packets_) packets_->DeliverPacket(definition);
 }
 
-void TScript::Event(const TFields& definition, bool header, bool body) {
+void TReceiver::Event(const TFields& definition, bool header, bool body) {
     if (!trace_) return;
     eventText_.Empty();
     definition.AppendEventText(eventText_, header, body);

@@ -1,4 +1,4 @@
-#include "TScript.h"
+#include "TReceiver.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "KChunkedStream.h"
 #include "KMemoryStream.h"
 #include "KTestSupport.h"
 #include "KUtf8.h"
@@ -32,9 +33,9 @@ struct Recorder : TPacketSink, TTraceSink, TRemoteHandler {
         }
         events.push_back(line);
     }
-    void TraceChar(const TScript&, KChar) override { ++chars; }
-    void TraceEvent(const TScript&, const KString& text) override { events.push_back(U8(text)); }
-    void ExecuteRemote(const TScript&, const KString& line) override {
+    void TraceChar(const TReceiver&, KChar) override { ++chars; }
+    void TraceEvent(const TReceiver&, const KString& text) override { events.push_back(U8(text)); }
+    void ExecuteRemote(const TReceiver&, const KString& line) override {
         events.push_back("remote " + U8(line));
     }
     std::vector<std::string> events;
@@ -44,21 +45,28 @@ struct Recorder : TPacketSink, TTraceSink, TRemoteHandler {
 class ScriptTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        script.SetSourceName(KString(u"Timer"));
+        script.SetSourceName(sourceName);
         script.SetSinks(&recorder, &recorder, &recorder);
     }
 
-    bool Load(const std::string& text, int32_t buffer = TScript::kDefaultBufferSize,
+    bool Load(const std::string& text, int32_t buffer = TReceiver::kDefaultBufferSize,
               const std::string& name = "test.rss") {
         folder.Put(name, text);
         return script.LoadScript(Str(dir), Str(name), buffer);
     }
-    // Feeds bytes as a channel delivers them until none are left.
-    std::vector<std::string> Feed(const std::string& bytes, int encoding = KStream::kSingleByte) {
-        KMemoryStream channel(bytes);
+    // Feeds bytes as a channel delivers them until none are left: in chunks
+    // of the given sizes, then of random sizes from 1 to 64 bytes, since a
+    // channel splits its data anywhere.
+    std::vector<std::string> Feed(const std::string& bytes, int encoding = KStream::kSingleByte,
+                                  const std::vector<size_t>& chunks = {}) {
+        KChunkedStream channel(bytes);
         channel.SetReadEncoding(encoding);
         channel.SetReadLineEnd(0);
-        while (script.ReceiveAvailable(channel)) {
+        for (size_t i = 0;; ++i) {
+            while (script.ReceiveAvailable(channel)) {
+            }
+            random = random * 1103515245 + 12345;
+            if (!channel.Arrive(i < chunks.size() ? chunks[i] : 1 + (random >> 16) % 64)) break;
         }
         std::vector<std::string> events;
         events.swap(recorder.events);
@@ -68,7 +76,9 @@ class ScriptTest : public ::testing::Test {
 
     KTestFolder folder;
     const std::string& dir = folder.Path();
-    TScript script;
+    const KString sourceName{u"Timer"};
+    uint32_t random = 1;
+    TReceiver script;
     Recorder recorder;
 };
 
@@ -151,12 +161,12 @@ TEST_F(ScriptTest, PlainHeaderHuntingAgreesWithTheGeneralPath) {
 
 TEST_F(ScriptTest, OneCallTakesAtMostItsBudget) {
     ASSERT_TRUE(Load(kResults));
-    KMemoryStream channel(std::string(TScript::kCallBudget * 2 + 10, 'x'));
+    KMemoryStream channel(std::string(TReceiver::kCallBudget * 2 + 10, 'x'));
     EXPECT_TRUE(script.ReceiveAvailable(channel));
-    EXPECT_EQ(script.CharsReceived(), TScript::kCallBudget);
+    EXPECT_EQ(script.CharsReceived(), TReceiver::kCallBudget);
     EXPECT_TRUE(script.ReceiveAvailable(channel));
     EXPECT_FALSE(script.ReceiveAvailable(channel));
-    EXPECT_EQ(script.CharsReceived(), TScript::kCallBudget * 2 + 10);
+    EXPECT_EQ(script.CharsReceived(), TReceiver::kCallBudget * 2 + 10);
 }
 
 TEST_F(ScriptTest, ProcessAppliesToHeaderBeforeComparison) {
@@ -236,6 +246,10 @@ TEST_F(ScriptTest, LoadingRules) {
     ASSERT_TRUE(Load(kResults, 100, "Video Display.rss"));
     EXPECT_EQ(script.Definitions().Count(), 1);
     EXPECT_EQ(Definition(0).buffer.Capacity(), 100);
+    // However large the setting, a packet buffer stays within its bound.
+    ASSERT_TRUE(Load(kResults, KString::kMaxLimit));
+    EXPECT_EQ(Definition(0).buffer.Capacity(), TReceiver::kMaxBufferSize);
+    ASSERT_TRUE(Load(kResults, 100, "Video Display.rss"));
     // A file that cannot be opened keeps the definitions.
     EXPECT_FALSE(script.LoadScript(Str(dir), Str("missing.rss"), 100));
     EXPECT_EQ(script.Definitions().Count(), 1);
@@ -270,6 +284,39 @@ TEST_F(ScriptTest, CodeSetsDecodeBeforeFraming) {
                                5))[1],
               std::string("packet U 0 Name=a\0\xC3\xBF", 20));
     EXPECT_EQ(recorder.chars, 15);
+}
+
+// Wherever a channel splits a packet, even inside a character, the packet
+// comes out as when it arrives in one piece.
+TEST_F(ScriptTest, EverySplitPointGivesThePacketsOfOneWrite) {
+    const std::string script =
+        ";;U\nheader=\\02,length=1\ntrailer=\\03,length=1\ntextfield=Name,stop=\\0d\n";
+    std::string utf16;
+    for (char16_t unit : std::u16string(u"\x02"
+                                        "caf\u00e9 \u20ac \U0001F3C1\r\x03"
+                                        "Go=1\n")) {
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    const std::pair<int, std::string> streams[] = {
+        {KStream::kNative,
+         "\x02"
+         "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8F\x81\r\x03"
+         "Go=1\n"},
+        {KStream::kUtf16, utf16},
+    };
+    for (const auto& [encoding, bytes] : streams) {
+        ASSERT_TRUE(Load(script));
+        const std::vector<std::string> whole = Feed(bytes, encoding, {bytes.size()});
+        ASSERT_EQ(whole[1],
+                  "packet U 0 Name=" + U8(Str("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8F\x81")));
+        EXPECT_EQ(whole.back(), "remote Go=1");
+        for (size_t split = 1; split < bytes.size(); ++split) {
+            ASSERT_TRUE(Load(script));
+            EXPECT_EQ(Feed(bytes, encoding, {split, bytes.size()}), whole)
+                << "code set " << encoding << " split at " << split;
+        }
+    }
 }
 
 TEST_F(ScriptTest, HostileScriptsLoadWithoutHarm) {

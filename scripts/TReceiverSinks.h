@@ -3,7 +3,7 @@
 #include "KString.h"
 
 class TFields;
-class TScript;
+class TReceiver;
 
 // Receives every completed packet in which at least one field was extracted.
 class TPacketSink {
@@ -16,13 +16,13 @@ class TPacketSink {
 class TTraceSink {
   public:
     virtual ~TTraceSink() = default;
-    virtual void TraceChar(const TScript& source, KChar c) = 0;
-    virtual void TraceEvent(const TScript& source, const KString& text) = 0;
+    virtual void TraceChar(const TReceiver& source, KChar c) = 0;
+    virtual void TraceEvent(const TReceiver& source, const KString& text) = 0;
 };
 
 // Executes a complete remote command line received between packets.
 class TRemoteHandler {
   public:
     virtual ~TRemoteHandler() = default;
-    virtual void ExecuteRemote(const TScript& source, const KString& line) = 0;
+    virtual void ExecuteRemote(const TReceiver& source, const KString& line) = 0;
 };

@@ -5,19 +5,28 @@
 #include "KStream.h"
 #include "KString.h"
 #include "TFields.h"
-#include "TScriptSinks.h"
+#include "TReceiverSinks.h"
 
-// What a source knows of its script: the packet definitions, the remote
+// A source's receive path: the packet definitions of its script, the remote
 // command collector, and the per-character work that feeds them from a
 // channel. Delivery, trace and remote lines leave through the sinks.
-class TScript {
+class TReceiver {
   public:
     static constexpr int32_t kDefaultBufferSize = 32767;
+    // Every definition holds a packet buffer of this many characters at most,
+    // whatever the setting asks for.
+    static constexpr int32_t kMaxBufferSize = 1 << 24;
 
-    // Loads a script file named by data, resolved against folder. True when
+    // Loads a script file named by data, resolved against folder, with packet
+    // buffers of bufferCapacity characters (1 to kMaxBufferSize). True when
     // the file was opened and read to its end; a file that cannot be opened
-    // leaves the definitions as they were.
+    // leaves the definitions as they were, and one whose buffers cannot be
+    // allocated leaves none.
     bool LoadScript(const KString& folder, const KString& scriptName, int32_t bufferCapacity);
+
+    // The text encoding of a code set: 0 single bytes, 1 UTF-16, 2 UTF-8;
+    // any other value reads single bytes.
+    static int EncodingOfCodeSet(int32_t codeSet);
 
     // Reads and frames the characters the channel has; true when it stopped
     // before the channel ran dry: after a complete remote command line, or
@@ -33,8 +42,11 @@ class TScript {
 
     KList& Definitions() { return definitions_; }
     const KList& Definitions() const { return definitions_; }
-    const KString& SourceName() const { return sourceName_; }
-    void SetSourceName(const KString& name) { sourceName_.Assign(name); }
+    const KString& SourceName() const { return *sourceName_; }
+    // The name is the owner's own text, read at every use, so that a rename
+    // shows everywhere at once; the owner keeps it alive.
+    void SetSourceName(const KString& name) { sourceName_ = &name; }
+    void SetSourceName(KString&&) = delete;
     // Index of this source's first definition among all sources'.
     int32_t DefinitionBase() const { return definitionBase_; }
     void SetDefinitionBase(int32_t base) { definitionBase_ = base; }
@@ -50,9 +62,12 @@ class TScript {
     int64_t CharsReceived() const { return charsReceived_; }
 
   private:
+    void ReadDefinitions(KStream& file, int32_t bufferCapacity);
+
     KList definitions_;
     KRemote collector_;
-    KString sourceName_{31, 255};
+    const KString* sourceName_ = &kNoName;
+    static const KString kNoName;
     int32_t definitionBase_ = 0;
     int32_t position_ = 0;
     int64_t charsReceived_ = 0;
