@@ -5,6 +5,7 @@
 
 #include "ChannelVerbs.h"
 #include "FrameVerb.h"
+#include "ImageVerb.h"
 #include "MonitorVerb.h"
 #include "ProcessVerb.h"
 #include "SettingsVerb.h"
@@ -33,6 +34,9 @@ constexpr Verb kVerbs[] = {
     {"feed", RunFeedVerb,
      "feed [--home DIR] --to SPEC [--rate BYTES_PER_SECOND] [--repeat N] [FILE]\n"
      "                                            send a file through a channel"},
+    {"image", RunImageVerb,
+     "image [--home DIR] [--scale WxH] [--out DIR] FILE\n"
+     "                                            check a picture, its frames as PNG"},
 };
 
 int Usage() {
