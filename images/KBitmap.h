@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -91,7 +92,10 @@ class KBitmap : public KListItem {
     int32_t format_ = kImageFormat;
     uint8_t* pixels_ = nullptr;
     bool borrowed_ = false;
-    std::unique_ptr<uint8_t[]> block_;
+    struct FreeBlock {
+        void operator()(uint8_t* block) const { std::free(block); }
+    };
+    std::unique_ptr<uint8_t, FreeBlock> block_;
     int64_t blockSize_ = 0;
     int32_t delay_ = -1;
 };
