@@ -70,9 +70,24 @@ const std::string& TargaFile() {
     static const TempFile file("picture.tga");
     static const bool written = [] {
         FILE* f = std::fopen(file.path.c_str(), "wb");
-        const uint8_t header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                    uint8_t(kWidth), kWidth >> 8, uint8_t(kHeight), kHeight >> 8,
-                                    24, 0x20};
+        const uint8_t header[18] = {0,
+                                    0,
+                                    2,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    uint8_t(kWidth),
+                                    kWidth >> 8,
+                                    uint8_t(kHeight),
+                                    kHeight >> 8,
+                                    24,
+                                    0x20};
         std::fwrite(header, 1, sizeof header, f);
         std::vector<uint8_t> row(kWidth * 3);
         for (int y = 0; y < kHeight; ++y) {

@@ -20,7 +20,9 @@ constexpr uint8_t kInterlaced = 0x40;
 constexpr int32_t kRestoreBackground = 2;
 constexpr int32_t kRestorePrevious = 3;
 
-int32_t Word(const uint8_t* p) { return p[0] | p[1] << 8; }
+int32_t Word(const uint8_t* p) {
+    return p[0] | p[1] << 8;
+}
 
 uint8_t ReadByte(KStream& stream) {
     uint8_t byte;
@@ -205,10 +207,18 @@ void GIFInfo::Draw(KBitmap& frame, int64_t count, bool interlaced) {
         uint8_t* out = frame.Row(y) + image_.left * bpp;
         const uint8_t* in = indices_.get() + n;
         switch (bpp) {
-            case 1: DrawRun<1>(in, run, palette, transparent_, out); break;
-            case 2: DrawRun<2>(in, run, palette, transparent_, out); break;
-            case 3: DrawRun<3>(in, run, palette, transparent_, out); break;
-            case 4: DrawRun<4>(in, run, palette, transparent_, out); break;
+            case 1:
+                DrawRun<1>(in, run, palette, transparent_, out);
+                break;
+            case 2:
+                DrawRun<2>(in, run, palette, transparent_, out);
+                break;
+            case 3:
+                DrawRun<3>(in, run, palette, transparent_, out);
+                break;
+            case 4:
+                DrawRun<4>(in, run, palette, transparent_, out);
+                break;
         }
     }
 }

@@ -44,7 +44,9 @@ std::vector<uint32_t> Pixels(const KBitmap& frame) {
     return out;
 }
 
-std::vector<uint8_t> Solid(int count, uint8_t index) { return std::vector<uint8_t>(count, index); }
+std::vector<uint8_t> Solid(int count, uint8_t index) {
+    return std::vector<uint8_t>(count, index);
+}
 
 TEST(GIFInfo, ImagesWithoutDelayMergeIntoOneFrame) {
     // No graphic control at all, then a zero delay: all three images land in frame 0.
@@ -237,7 +239,8 @@ TEST(GIFInfo, AnyVersionTextAndUnknownBlocks) {
     KBitmaps frames;
     Decode(GifBuilder(2, 1, kTable, 0, "99z")
                .Raw("\x21\xFE\x05hello\x00"s)  // a comment
-               .Raw("\x21\x01\x03" "abc\x00"s)     // plain text
+               .Raw("\x21\x01\x03"
+                    "abc\x00"s)  // plain text
                .Image(0, 0, 2, 1, {R, G})
                .Bytes(),
            frames);
@@ -302,11 +305,14 @@ TEST_F(WildGifs, OptimisedFramesWithDisposalAndTransparency) {
 }
 
 TEST_F(WildGifs, RestoreToPrevious) {
-    Compare("-dispose None -size 60x40 xc:white -dispose Previous -page +10+10 -size 10x10 xc:red "
-            "-page +30+20 -size 15x10 xc:blue -dispose None -page +0+0 -size 20x20 xc:green "
-            "-dispose Previous -page +25+5 -size 10x30 xc:yellow -page +5+25 -size 50x5 xc:black");
+    Compare(
+        "-dispose None -size 60x40 xc:white -dispose Previous -page +10+10 -size 10x10 xc:red "
+        "-page +30+20 -size 15x10 xc:blue -dispose None -page +0+0 -size 20x20 xc:green "
+        "-dispose Previous -page +25+5 -size 10x30 xc:yellow -page +5+25 -size 50x5 xc:black");
 }
 
-TEST_F(WildGifs, Interlaced) { Compare(kDrawing + "-interlace GIF -layers OptimizeTransparency"); }
+TEST_F(WildGifs, Interlaced) {
+    Compare(kDrawing + "-interlace GIF -layers OptimizeTransparency");
+}
 
 }  // namespace

@@ -12,7 +12,9 @@
 
 namespace {
 
-int32_t LowestBit(int32_t bits) { return bits & -bits; }
+int32_t LowestBit(int32_t bits) {
+    return bits & -bits;
+}
 
 // Pixel blocks of a few MiB and more go on huge pages where the system
 // offers them: a frame is then first written with one fault per 2 MiB
@@ -26,7 +28,9 @@ uint8_t* NewBlock(int64_t size) {
     return static_cast<uint8_t*>(block);
 }
 
-bool IsScalableSide(int32_t side) { return side >= 1 && side <= kMaxImageSide; }
+bool IsScalableSide(int32_t side) {
+    return side >= 1 && side <= kMaxImageSide;
+}
 
 // Copies the source columns picked by offsets (byte offsets into the source
 // row) into one target row of N-byte pixels.
@@ -49,12 +53,18 @@ void KBitmap::Borrow(uint8_t* pixels) {
 
 int32_t KBitmap::Depth() const {
     switch (LowestBit(format_ & 0x1F)) {
-        case kGrey8: return 8;
-        case kDepth15: return 15;
-        case kDepth16: return 16;
-        case kDepth24: return 24;
-        case kDepth32: return 32;
-        default: return 0;
+        case kGrey8:
+            return 8;
+        case kDepth15:
+            return 15;
+        case kDepth16:
+            return 16;
+        case kDepth24:
+            return 24;
+        case kDepth32:
+            return 32;
+        default:
+            return 0;
     }
 }
 
@@ -92,34 +102,45 @@ uint8_t* KBitmap::Row(int32_t y) {
     return pixels_ + Stride() * y;
 }
 
-const uint8_t* KBitmap::Row(int32_t y) const { return const_cast<KBitmap*>(this)->Row(y); }
+const uint8_t* KBitmap::Row(int32_t y) const {
+    return const_cast<KBitmap*>(this)->Row(y);
+}
 
 void KBitmap::EncodePixel(uint32_t rgb, uint8_t* out) const {
     const uint8_t r = rgb >> 16, g = rgb >> 8, b = rgb;
     switch (Depth()) {
-        case 8: out[0] = (r + g + b) / 3; break;
+        case 8:
+            out[0] = (r + g + b) / 3;
+            break;
         case 15:
         case 16: {
             const uint32_t word = (r >> 3) << 10 | (g >> 3) << 5 | b >> 3;
             out[0] = word, out[1] = word >> 8;
             break;
         }
-        case 32: out[3] = 0; [[fallthrough]];
-        case 24: out[0] = b, out[1] = g, out[2] = r; break;
+        case 32:
+            out[3] = 0;
+            [[fallthrough]];
+        case 24:
+            out[0] = b, out[1] = g, out[2] = r;
+            break;
     }
 }
 
 uint32_t KBitmap::DecodePixel(const uint8_t* in) const {
     switch (Depth()) {
-        case 8: return in[0] * 0x010101u;
+        case 8:
+            return in[0] * 0x010101u;
         case 15:
         case 16: {
             const uint32_t word = in[0] | in[1] << 8;
             return ((word >> 10) & 0x1F) << 19 | ((word >> 5) & 0x1F) << 11 | (word & 0x1F) << 3;
         }
         case 24:
-        case 32: return in[2] << 16 | in[1] << 8 | in[0];
-        default: return 0;
+        case 32:
+            return in[2] << 16 | in[1] << 8 | in[0];
+        default:
+            return 0;
     }
 }
 
@@ -148,7 +169,8 @@ void KBitmap::FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
 }
 
 bool KBitmap::CopyFrom(const KBitmap& other) {
-    if (other.width_ != width_ || other.height_ != height_ || other.format_ != format_) return false;
+    if (other.width_ != width_ || other.height_ != height_ || other.format_ != format_)
+        return false;
     if (!pixels_ || !other.pixels_) return pixels_ == other.pixels_;
     std::memcpy(pixels_, other.pixels_, Stride() * height_);
     return true;
@@ -158,8 +180,8 @@ std::unique_ptr<KBitmap> KBitmap::Scaled(int32_t width, int32_t height) const {
     if (width < 0) width = width_;
     if (height < 0) height = height_;
     const int32_t bpp = BytesPerPixel();
-    if ((bpp != 3 && bpp != 4) || !pixels_ || !IsScalableSide(width_) ||
-        !IsScalableSide(height_) || !IsScalableSide(width) || !IsScalableSide(height))
+    if ((bpp != 3 && bpp != 4) || !pixels_ || !IsScalableSide(width_) || !IsScalableSide(height_) ||
+        !IsScalableSide(width) || !IsScalableSide(height))
         return nullptr;
     std::unique_ptr<KBitmap> scaled(new (std::nothrow) KBitmap(width, height, format_));
     if (!scaled || !scaled->Allocate()) return nullptr;

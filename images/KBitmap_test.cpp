@@ -13,10 +13,10 @@ TEST(KBitmap, LayoutOfEachFormat) {
         int64_t stride;
         int32_t depthCode;
     } cases[] = {
-        {KBitmap::kImageFormat, 3, 16, 24},        // 5 × 3 = 15, padded to 16
+        {KBitmap::kImageFormat, 3, 16, 24},  // 5 × 3 = 15, padded to 16
         {KBitmap::kBufferFormat, 4, 20, 32},
         {KBitmap::kDepth24 | KBitmap::kAlign1, 3, 15, -24},
-        {KBitmap::kDepth24, 3, 15, -24},           // no alignment bit is 1 byte
+        {KBitmap::kDepth24, 3, 15, -24},  // no alignment bit is 1 byte
         {KBitmap::kDepth16 | KBitmap::kAlign4, 2, 12, 0},
         {KBitmap::kDepth15 | KBitmap::kAlign2, 2, 10, 0},
         {KBitmap::kGrey8 | KBitmap::kDepth32 | KBitmap::kAlign4, 1, 8, 0},  // lowest bit wins
@@ -52,7 +52,7 @@ TEST(KBitmap, PixelsInEveryDepth) {
         ASSERT_TRUE(bitmap.Allocate());
         bitmap.Fill(0x000000);
         bitmap.SetPixel(2, 1, colour);
-        bitmap.SetPixel(3, 1, 0xFFFFFF);   // outside: ignored
+        bitmap.SetPixel(3, 1, 0xFFFFFF);  // outside: ignored
         bitmap.SetPixel(-1, 0, 0xFFFFFF);
         EXPECT_EQ(bitmap.GetPixel(2, 1), c.readBack) << c.format;
         EXPECT_EQ(bitmap.GetPixel(1, 1), 0u);

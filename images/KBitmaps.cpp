@@ -42,9 +42,15 @@ void KBitmaps::ReadFrames(KStream& stream, KImageType type) {
 
 void KBitmaps::ReadFramesOfType(KStream& stream, KImageType type) {
     switch (type) {
-        case KImageType::kGif: GIFInfo(gifUseBackground_).Decode(stream, *this); break;
-        case KImageType::kJpeg: KJpegReader::Read(stream, *this); break;
-        case KImageType::kTarga: KTargaReader::Read(stream, *this); break;
+        case KImageType::kGif:
+            GIFInfo(gifUseBackground_).Decode(stream, *this);
+            break;
+        case KImageType::kJpeg:
+            KJpegReader::Read(stream, *this);
+            break;
+        case KImageType::kTarga:
+            KTargaReader::Read(stream, *this);
+            break;
     }
 }
 

@@ -42,7 +42,8 @@ class KBitmapsFiles : public ::testing::Test {
 
 TEST_F(KBitmapsFiles, EachTypeByItsName) {
     std::string targa = TargaHeader(2, 2, 1, 24, 0x20) + std::string("\x00\x00\xFF\xFF\x00\x00", 6);
-    const std::string gif = GifBuilder(2, 1, {0x000000, 0x00FF00}).Image(0, 0, 2, 1, {1, 0}).Bytes();
+    const std::string gif =
+        GifBuilder(2, 1, {0x000000, 0x00FF00}).Image(0, 0, 2, 1, {1, 0}).Bytes();
     folder.Put("logo", targa);
     folder.Put("logo.tga", targa);
     folder.Put("logo.GIF", gif);

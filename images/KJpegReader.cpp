@@ -30,9 +30,13 @@ struct Decoder {
     JOCTET buffer[kSourceBufferSize];
 };
 
-Decoder& DecoderOf(j_common_ptr info) { return *static_cast<Decoder*>(info->client_data); }
+Decoder& DecoderOf(j_common_ptr info) {
+    return *static_cast<Decoder*>(info->client_data);
+}
 
-void ExitToLoader(j_common_ptr info) { std::longjmp(DecoderOf(info).failed, 1); }
+void ExitToLoader(j_common_ptr info) {
+    std::longjmp(DecoderOf(info).failed, 1);
+}
 
 // Warnings of damaged data are not worth a message: the load fails or not.
 void DropMessage(j_common_ptr) {}
@@ -89,7 +93,9 @@ void SetUp(Decoder& decoder, KStream& stream) {
 }
 
 // One ink of an inverted (Adobe) CMYK pixel times its black, rounded.
-uint32_t Ink(uint32_t ink, uint32_t black) { return (2 * ink * black + 255) / 510; }
+uint32_t Ink(uint32_t ink, uint32_t black) {
+    return (2 * ink * black + 255) / 510;
+}
 
 // A decoded pixel as 0x00RRGGBB: B, G, R from 3 bytes, inverted CMYK from 4.
 uint32_t ScratchPixel(const JSAMPLE* p, int32_t components) {

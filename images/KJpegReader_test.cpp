@@ -31,14 +31,17 @@ void WriteJpeg(const std::string& path, int width, int height, Kind kind) {
     info.image_width = width;
     info.image_height = height;
     info.input_components = kind == Kind::kGrey ? 1 : kind == Kind::kCmyk ? 4 : 3;
-    info.in_color_space = kind == Kind::kGrey ? JCS_GRAYSCALE : kind == Kind::kCmyk ? JCS_CMYK : JCS_RGB;
+    info.in_color_space = kind == Kind::kGrey   ? JCS_GRAYSCALE
+                          : kind == Kind::kCmyk ? JCS_CMYK
+                                                : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 85, TRUE);
     if (kind == Kind::kProgressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     std::vector<JSAMPLE> row(size_t(width) * info.input_components);
     for (int y = 0; y < height; ++y) {
-        for (size_t i = 0; i < row.size(); ++i) row[i] = JSAMPLE((i * 7 + y * 3 + (i % 3) * 80) & 0xFF);
+        for (size_t i = 0; i < row.size(); ++i)
+            row[i] = JSAMPLE((i * 7 + y * 3 + (i % 3) * 80) & 0xFF);
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }

@@ -16,9 +16,13 @@ constexpr uint8_t kTrueColour = 2;
 constexpr uint8_t kRightToLeft = 0x10;
 constexpr uint8_t kTopDown = 0x20;
 
-uint32_t Word(const uint8_t* p) { return p[0] | p[1] << 8; }
+uint32_t Word(const uint8_t* p) {
+    return p[0] | p[1] << 8;
+}
 
-bool IsSupportedDepth(int bits) { return bits == 15 || bits == 16 || bits == 24 || bits == 32; }
+bool IsSupportedDepth(int bits) {
+    return bits == 15 || bits == 16 || bits == 24 || bits == 32;
+}
 
 // Bytes of one colour map entry of the given size in bits.
 int32_t MapEntryBytes(int bits) {

@@ -33,7 +33,8 @@ std::string PictureFile(int bits, int descriptor) {
     std::string file = TargaHeader(2, 3, 2, bits, descriptor);
     for (int i = 0; i < 2; ++i) {
         const int y = descriptor & 0x20 ? i : 1 - i;
-        for (int j = 0; j < 3; ++j) file += FilePixel(kPicture[y][descriptor & 0x10 ? 2 - j : j], bits);
+        for (int j = 0; j < 3; ++j)
+            file += FilePixel(kPicture[y][descriptor & 0x10 ? 2 - j : j], bits);
     }
     return file;
 }
@@ -109,7 +110,7 @@ TEST(KTargaReader, StoresInTheListsFormat) {
 TEST(KTargaReader, RefusesWhatItCannotRead) {
     const std::string pixels = PictureFile(24, 0).substr(18);
     EXPECT_EQ(TargaError(TargaHeader(10, 3, 2, 24, 0) + pixels), kErrFileVersion);  // run-length
-    EXPECT_EQ(TargaError(TargaHeader(1, 3, 2, 8, 0) + pixels), kErrFileVersion);  // colour-mapped
+    EXPECT_EQ(TargaError(TargaHeader(1, 3, 2, 8, 0) + pixels), kErrFileVersion);    // colour-mapped
     EXPECT_EQ(TargaError(TargaHeader(2, 3, 2, 8, 0) + pixels), kErrFileVersion);
     EXPECT_EQ(TargaError(TargaHeader(2, 3, 2, 24, 0) + pixels.substr(0, 10)), kErrFileRead);
     EXPECT_EQ(TargaError(TargaHeader(2, 3, 2, 24, 0).substr(0, 17)), kErrFileRead);

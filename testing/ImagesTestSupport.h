@@ -15,15 +15,24 @@
 // An 18-byte Targa header.
 inline std::string TargaHeader(int type, int width, int height, int bits, int descriptor,
                                int idLength = 0, int mapLength = 0, int mapBits = 0) {
-    const uint8_t h[18] = {uint8_t(idLength),   uint8_t(mapLength ? 1 : 0),
-                           uint8_t(type),       0,
-                           0,                   uint8_t(mapLength),
-                           uint8_t(mapLength >> 8), uint8_t(mapBits),
-                           0,                   0,
-                           0,                   0,
-                           uint8_t(width),      uint8_t(width >> 8),
-                           uint8_t(height),     uint8_t(height >> 8),
-                           uint8_t(bits),       uint8_t(descriptor)};
+    const uint8_t h[18] = {uint8_t(idLength),
+                           uint8_t(mapLength ? 1 : 0),
+                           uint8_t(type),
+                           0,
+                           0,
+                           uint8_t(mapLength),
+                           uint8_t(mapLength >> 8),
+                           uint8_t(mapBits),
+                           0,
+                           0,
+                           0,
+                           0,
+                           uint8_t(width),
+                           uint8_t(width >> 8),
+                           uint8_t(height),
+                           uint8_t(height >> 8),
+                           uint8_t(bits),
+                           uint8_t(descriptor)};
     return std::string(reinterpret_cast<const char*>(h), 18);
 }
 
@@ -206,4 +215,6 @@ inline TestPicture ReadPnm(const std::string& path) {
 }
 
 // Runs a shell command; true when it exits 0.
-inline bool RunCommand(const std::string& command) { return std::system(command.c_str()) == 0; }
+inline bool RunCommand(const std::string& command) {
+    return std::system(command.c_str()) == 0;
+}

@@ -18,8 +18,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 void Print(FILE* out, const Json& object) {
-    const std::string line =
-        object.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+    const std::string line = object.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
     std::fwrite(line.data(), 1, line.size(), out);
 }
 
@@ -41,9 +40,12 @@ int32_t Load(const std::string& path, bool gifUseBackground, KBitmaps& frames) {
 Json Summary(const std::string& path, const KBitmaps& frames) {
     Json delays = Json::array();
     for (int32_t i = 0; i < frames.Count(); ++i) delays.push_back(frames.Frame(i)->Delay());
-    return Json{{"file", path},           {"frames", frames.Count()},
-                {"width", frames.Width()}, {"height", frames.Height()},
-                {"loop", frames.LoopCount()}, {"delays", delays}};
+    return Json{{"file", path},
+                {"frames", frames.Count()},
+                {"width", frames.Width()},
+                {"height", frames.Height()},
+                {"loop", frames.LoopCount()},
+                {"delays", delays}};
 }
 
 // Writes frame i as outDir/frame-iii.png; false, with a message, when one fails.
@@ -62,8 +64,7 @@ bool WriteFrames(const KBitmaps& frames, const std::string& outDir, FILE* err) {
 }  // namespace
 
 int RunImageVerb(int argc, char** argv, FILE* out, FILE* err) {
-    CLI::App verb("Loads a picture as a bitmap object loads it and describes its frames.",
-                  "image");
+    CLI::App verb("Loads a picture as a bitmap object loads it and describes its frames.", "image");
     std::string home, scale, outDir, path;
     verb.add_option("--home", home, "the program's home folder (for Display\\GIFUseBg)");
     verb.add_option("--scale", scale, "scale every frame to W x H (a negative side keeps it)")
@@ -71,7 +72,7 @@ int RunImageVerb(int argc, char** argv, FILE* out, FILE* err) {
             int w, h;
             char end;
             return std::sscanf(text.c_str(), "%dx%d%c", &w, &h, &end) == 2 ? ""
-                                                                             : "not WxH: " + text;
+                                                                           : "not WxH: " + text;
         });
     verb.add_option("--out", outDir, "write each frame there as frame-000.png, ...");
     verb.add_option("FILE", path, "the picture: Targa, JPEG or GIF by its extension")->required();

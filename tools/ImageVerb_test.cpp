@@ -62,8 +62,9 @@ TEST_F(ImageVerb, AnimationsWithTheHomesBackground) {
                                                  .Image(1, 0, 1, 1, {1})
                                                  .Bytes());
     Result r = Image({"--out", folder.Path(), path});
-    EXPECT_EQ(r.out, "{\"file\":\"" + path +
-                         "\",\"frames\":2,\"width\":2,\"height\":1,\"loop\":0,\"delays\":[40,250]}\n");
+    EXPECT_EQ(r.out,
+              "{\"file\":\"" + path +
+                  "\",\"frames\":2,\"width\":2,\"height\":1,\"loop\":0,\"delays\":[40,250]}\n");
     // Frame 1: image 1 disposed to black; with the setting, to the file's background.
     EXPECT_EQ(ReadPng(folder.Path("frame-001.png")).pixels,
               (std::vector<uint32_t>{0x000000, 0xFF0000}));
@@ -87,12 +88,16 @@ TEST_F(ImageVerb, FailuresGiveTheirCode) {
     struct Case {
         std::string path;
         int32_t code;
-    } cases[] = {{runLength, 3009}, {huge, 3010}, {broken, 3004}, {cut, 3004},
+    } cases[] = {{runLength, 3009},
+                 {huge, 3010},
+                 {broken, 3004},
+                 {cut, 3004},
                  {folder.Path("missing.tga"), 3002}};
     for (const Case& c : cases) {
         Result r = Image({c.path});
         EXPECT_EQ(r.status, 1) << c.path;
-        EXPECT_EQ(r.out, "{\"file\":\"" + c.path + "\",\"error\":" + std::to_string(c.code) + "}\n");
+        EXPECT_EQ(r.out,
+                  "{\"file\":\"" + c.path + "\",\"error\":" + std::to_string(c.code) + "}\n");
     }
     EXPECT_EQ(Image({}).status, 2);
     EXPECT_EQ(Image({"--bogus", runLength}).status, 2);
