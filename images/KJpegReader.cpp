@@ -18,6 +18,9 @@
 namespace {
 
 constexpr int32_t kSourceBufferSize = 1024;
+// Each scan of a progressive file is a pass over the whole picture, and a
+// file may claim thousands; encoders write a few dozen at most.
+constexpr int kMaxScans = 500;
 
 // The decompression object with everything its callbacks need. It lives
 // outside the function that calls setjmp, so a jump skips no destructor.
@@ -25,6 +28,7 @@ struct Decoder {
     jpeg_decompress_struct info{};
     jpeg_error_mgr errors{};
     jpeg_source_mgr source{};
+    jpeg_progress_mgr progress{};
     std::jmp_buf failed{};
     KStream* stream = nullptr;
     JOCTET buffer[kSourceBufferSize];
@@ -40,6 +44,11 @@ void ExitToLoader(j_common_ptr info) {
 
 // Warnings of damaged data are not worth a message: the load fails or not.
 void DropMessage(j_common_ptr) {}
+
+void LimitScans(j_common_ptr info) {
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans)
+        ERREXIT(info, JERR_NOTIMPL);
+}
 
 void InitSource(j_decompress_ptr) {}
 
@@ -90,6 +99,7 @@ void SetUp(Decoder& decoder, KStream& stream) {
     decoder.source.skip_input_data = SkipInput;
     decoder.source.resync_to_restart = jpeg_resync_to_restart;
     decoder.source.term_source = TermSource;
+    decoder.progress.progress_monitor = LimitScans;
 }
 
 // One ink of an inverted (Adobe) CMYK pixel times its black, rounded.
@@ -125,6 +135,7 @@ int32_t Decode(Decoder& decoder, KBitmaps& frames, std::unique_ptr<JSAMPLE[]>& s
     if (setjmp(decoder.failed)) return kErrFileRead;
     jpeg_create_decompress(&info);
     info.src = &decoder.source;
+    info.progress = &decoder.progress;
     // The library's own working memory stays under the frames' cap; more is a
     // decoder error rather than an exhausted system.
     info.mem->max_memory_to_use = kMaxFramesBytes;

@@ -17,7 +17,7 @@
 
 namespace {
 
-enum class Kind { kBaseline, kProgressive, kGrey, kCmyk };
+enum class Kind { kBaseline, kProgressive, kGrey, kCmyk, kManyScans };
 
 // Writes a width × height JPEG of a colour pattern with libjpeg.
 void WriteJpeg(const std::string& path, int width, int height, Kind kind) {
@@ -37,6 +37,16 @@ void WriteJpeg(const std::string& path, int width, int height, Kind kind) {
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 85, TRUE);
     if (kind == Kind::kProgressive) jpeg_simple_progression(&info);
+    // A DC scan, then each coefficient of each component sent bit by bit
+    // from bit 9 down: 1 + 3 × 63 × 10 scans, more than any encoder writes.
+    std::vector<jpeg_scan_info> scans{{3, {0, 1, 2}, 0, 0, 0, 0}};
+    for (int component = 0; kind == Kind::kManyScans && component < 3; ++component) {
+        for (int k = 1; k < 64; ++k) {
+            scans.push_back({1, {component}, k, k, 0, 9});
+            for (int al = 8; al >= 0; --al) scans.push_back({1, {component}, k, k, al + 1, al});
+        }
+    }
+    if (kind == Kind::kManyScans) info.scan_info = scans.data(), info.num_scans = int(scans.size());
     jpeg_start_compress(&info, TRUE);
     std::vector<JSAMPLE> row(size_t(width) * info.input_components);
     for (int y = 0; y < height; ++y) {
@@ -150,6 +160,13 @@ TEST_F(KJpegReaderTest, CmykAsTheReferenceConvertsIt) {
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 24; ++x) wrong += frames.Frame(0)->GetPixel(x, y) != reference.At(x, y);
     EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(KJpegReaderTest, EndlessScansAreRefused) {
+    const std::string path = Make("scans.jpg", 16, 16, Kind::kManyScans);
+    const TestPicture reference = Reference(path);
+    ASSERT_EQ(reference.width, 16);  // the file is good, only too slow to allow
+    EXPECT_EQ(JpegError(folder.Get("scans.jpg")), kErrFileRead);
 }
 
 TEST_F(KJpegReaderTest, ClaimedSizeAboveTheCapIsRefused) {
