@@ -304,17 +304,15 @@ TEST(KStreamMenu, MakesTheStreamForThePortType) {
     };
     KStreamMenu menu;
     menu.Register(std::make_unique<Channel>());
-    EXPECT_EQ(KStreamMenu::PortType(KString(u"-1,127.0.0.1,2000")), -1);
-    EXPECT_EQ(KStreamMenu::PortType(KString(u"abc,1")), 0);
-    auto made = menu.MakeStream(KString(u"-1,127.0.0.1,2000"), nullptr);
+    auto made = menu.SelectChannel(-1, nullptr);
     EXPECT_TRUE(made->Accepts(-1));
     KStream* same = made.get();
-    made = menu.MakeStream(KString(u"-1,other"), std::move(made));
+    made = menu.SelectChannel(-1, std::move(made));
     EXPECT_EQ(made.get(), same);
-    made = menu.MakeStream(KString(u"text"), std::move(made));
+    made = menu.SelectChannel(0, std::move(made));
     EXPECT_TRUE(made->Accepts(0));
     EXPECT_FALSE(made->IsOpen());
-    made = menu.MakeStream(KString(u"7,x"), std::move(made));
+    made = menu.SelectChannel(7, std::move(made));
     EXPECT_TRUE(made->Accepts(0));
 }
 

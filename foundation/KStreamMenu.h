@@ -19,17 +19,9 @@ class KStreamMenu : public KList {
 
     // Puts a prototype in front of the ones registered before.
     void Register(std::unique_ptr<KStream> prototype);
-    // The port type of a specification: its first field as an integer, 0
-    // when it is not one.
-    static int PortType(const KString& portSpec);
-    // current when it serves the port type; otherwise a new
-    // stream from the first prototype that does, or a plain stream.
-    std::unique_ptr<KStream> MakeStream(const KString& portSpec,
-                                        std::unique_ptr<KStream> current) const;
-    // The channel for a port specification, chosen the same way; the
-    // caller then opens it with the whole specification.
-    std::unique_ptr<KStream> SelectChannel(const KString& portSpec,
-                                           std::unique_ptr<KStream> current) const {
-        return MakeStream(portSpec, std::move(current));
-    }
+    // The channel for a port type (the port number of a specification):
+    // current when it serves the type; otherwise a new stream from the first
+    // prototype that does, or a plain stream that never opens. The caller
+    // then opens it with the whole specification.
+    std::unique_ptr<KStream> SelectChannel(int portType, std::unique_ptr<KStream> current) const;
 };

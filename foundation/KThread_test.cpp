@@ -13,9 +13,25 @@ namespace {
 
 struct Counter : KPeriodicTask {
     ~Counter() override { Stop(); }
+    void Run() override {
+        ++runs;
+        KPeriodicTask::Run();
+    }
     void Tick(uint64_t) override { ++ticks; }
+    std::atomic<int> runs{0};
     std::atomic<int> ticks{0};
 };
+
+// Waits up to five seconds for the condition.
+template <typename F>
+bool Soon(F done) {
+    const uint64_t end = KTickCount() + 5000;
+    while (!done()) {
+        if (KTickCount() > end) return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
 
 TEST(KEvent, SetResetPulseAndTimeouts) {
     KEvent none;
@@ -68,7 +84,7 @@ TEST(KThread, StatesAndTicks) {
     EXPECT_TRUE(task.WaitPaused(1000));
     EXPECT_EQ(task.ticks, 0);
     EXPECT_TRUE(task.Resume());
-    while (task.ticks < 3) std::this_thread::yield();
+    ASSERT_TRUE(Soon([&] { return task.ticks >= 3; }));
     EXPECT_TRUE(task.Pause(true));
     const int paused = task.ticks;
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
@@ -80,11 +96,18 @@ TEST(KThread, StatesAndTicks) {
 
 TEST(KThread, PauseInterruptsALongWaitAndStopEndsAPausedThread) {
     Counter task;
-    task.StartPeriodic(60000);
-    task.Resume();
-    EXPECT_TRUE(task.Pause(true));  // returns at once, without a tick
+    ASSERT_TRUE(task.StartPeriodic(60000));
+    for (int round = 1; round <= 2; ++round) {
+        EXPECT_TRUE(task.Resume());
+        // In the body, waiting out its minute.
+        ASSERT_TRUE(Soon([&] { return task.runs == round; })) << round;
+        EXPECT_TRUE(task.Pause(false));
+        // The pause wakes the thread: it leaves the body long before the minute.
+        ASSERT_TRUE(task.WaitPaused(5000)) << round;
+    }
     EXPECT_EQ(task.ticks, 0);
     EXPECT_TRUE(task.Stop());
+    EXPECT_EQ(task.State(), KThread::kStopped);
 }
 
 TEST(KLog, EntriesAppendAndAnEmptyLogIsDeleted) {

@@ -105,6 +105,17 @@ TEST_F(ScriptTest, FramesByHeaderAndTrailer) {
               (std::vector<std::string>{"{Timer Results HDR}", "{Timer Results TRL}"}));
 }
 
+// The receiver reads its source's name where the source keeps it, so a
+// rename shows in the very next event.
+TEST_F(ScriptTest, EventsShowTheSourcesCurrentName) {
+    KString name = Str("Timer");
+    script.SetSourceName(name);
+    ASSERT_TRUE(Load(kResults));
+    EXPECT_EQ(Feed("\x02")[0], "{Timer Results HDR}");
+    name.Assign(KString(u"Pool"));
+    EXPECT_EQ(Feed("abc\r\x03").back(), "{Pool Results BDY TRL}");
+}
+
 TEST_F(ScriptTest, FieldsThatDoNotFitAndMissingStops) {
     ASSERT_TRUE(
         Load(";;P\nheader=<,length=1\ntrailer=>,length=1\n"

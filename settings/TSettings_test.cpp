@@ -5,11 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "KTestSupport.h"
 #include "KUtf8.h"
@@ -18,6 +21,17 @@
 #include "TProgramHome.h"
 
 namespace {
+
+// The names in a folder, one a line, sorted.
+std::string Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string text;
+    for (const std::string& name : names) text += name + "\n";
+    return text;
+}
 
 class SettingsTest : public ::testing::Test {
   protected:
@@ -135,13 +149,19 @@ TEST_F(SettingsTest, FailedSavesKeepThePreviousFile) {
     waitpid(child, &status, 0);
     EXPECT_EQ(WEXITSTATUS(status), 7);
     EXPECT_EQ(Get("tessaron.cfg"), "Registry Version: 1.00\n\\Display\\Width:Int,1,,=800\n");
-    // A configuration path that is a folder can be neither read nor replaced.
+    // A configuration path that is a folder can be neither read nor replaced:
+    // the folder stays as it was, with what it holds, and nothing is left beside it.
     KTestFolder other;
     mkdir(other.Path("tessaron.cfg").c_str(), 0700);
+    other.Put("tessaron.cfg/kept", "kept");
     TSettings blocked;
     EXPECT_EQ(blocked.Start(other.Path()), 6001);
     EXPECT_EQ(blocked.Save(), 6002);
-    EXPECT_EQ(Get("tessaron.cfg"), "Registry Version: 1.00\n\\Display\\Width:Int,1,,=800\n");
+    struct stat info {};
+    ASSERT_EQ(stat(other.Path("tessaron.cfg").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(other.Get("tessaron.cfg/kept"), "kept");
+    EXPECT_EQ(Listing(other.Path()), "tessaron.cfg\n");
 }
 
 TEST_F(SettingsTest, LanguageFilesOverlayTexts) {

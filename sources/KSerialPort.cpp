@@ -13,6 +13,7 @@
 
 #include "KEvent.h"
 #include "KRegistry.h"
+#include "KSerialSpeed.h"
 #include "KUtf8.h"
 #include "KX.h"
 #include "TPortSpec.h"
@@ -44,7 +45,8 @@ speed_t Speed(int32_t baud) {
                    {1200, B1200},     {1800, B1800},     {2400, B2400},     {4800, B4800},
                    {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
                    {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600}};
-    // Rates between the standard ones take the next lower standard rate.
+    // Where a driver takes no exact rate, rates between the standard ones
+    // take the next lower standard rate.
     speed_t speed = B50;
     for (const auto& s : kSpeeds)
         if (s.baud <= baud) speed = s.speed;
@@ -179,6 +181,7 @@ bool KSerialPort::Configure(int32_t baud, int32_t dataBits, KChar parity, int32_
     t.c_cc[VTIME] = 0;
     cfsetspeed(&t, Speed(baud));
     if (tcsetattr(info_->fd, TCSANOW, &t) != 0) return false;
+    KSetExactSpeed(info_->fd, baud);
     int lines = TIOCM_DTR | TIOCM_RTS;
     ioctl(info_->fd, TIOCMBIS, &lines);  // pseudo-terminals have no modem lines
     return true;

@@ -128,7 +128,12 @@ TEST(KTCPSocket, FailuresAndPartialValues) {
     ASSERT_TRUE(OpenSoon(server, server));
     // Half a 16-bit value stays until the rest arrives.
     ASSERT_EQ(write(raw, "\x34", 1), 1);
-    usleep(20000);
+    bool arrived = false;
+    for (int i = 0; i < 20000 && !arrived; ++i) {
+        arrived = server.HasInput();
+        if (!arrived) usleep(100);
+    }
+    ASSERT_TRUE(arrived);
     EXPECT_THROW(server.GetUInt16(), KXStream);
     ASSERT_EQ(write(raw, "\x12", 1), 1);
     uint16_t value = 0;
@@ -149,9 +154,10 @@ TEST(KUDPSocket, DatagramsBothWaysAndPortZero) {
     EXPECT_FALSE(none.OpenChannel(Spec("-3,127.0.0.1,0")));
     EXPECT_FALSE(KUDPSocket(2048, 0).Accepts(-3));
     KUDPSocket receiver(2048, 2048);
-    ASSERT_TRUE(receiver.OpenChannel(Spec("-3,127.0.0.1,47811")));
+    const std::string spec = "-3,127.0.0.1," + std::to_string(KFreePort(SOCK_DGRAM));
+    ASSERT_TRUE(receiver.OpenChannel(Spec(spec)));
     KUDPSocket sender(0, 2048);
-    ASSERT_TRUE(sender.OpenChannel(Spec("-3,127.0.0.1,47811")));
+    ASSERT_TRUE(sender.OpenChannel(Spec(spec)));
     std::string big(1500, 'u');
     sender.WriteText(KTestText(big));
     sender.Flush();  // three datagrams of at most 536 bytes
@@ -163,9 +169,10 @@ TEST(KUDPSocket, DatagramsBothWaysAndPortZero) {
 
 TEST(KUDPSocket, BroadcastWhenNoAddressIsGiven) {
     KUDPSocket receiver(2048, 2048);
-    ASSERT_TRUE(receiver.OpenChannel(Spec("-3,,47812")));
+    const std::string port = std::to_string(KFreePort(SOCK_DGRAM));
+    ASSERT_TRUE(receiver.OpenChannel(Spec("-3,," + port)));
     KUDPSocket sender(0, 2048);
-    ASSERT_TRUE(sender.OpenChannel(Spec("-3,0.0.0.0,47812")));
+    ASSERT_TRUE(sender.OpenChannel(Spec("-3,0.0.0.0," + port)));
     sender.WriteText(KString(u"to all"));
     try {
         sender.Flush();

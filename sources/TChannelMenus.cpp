@@ -5,6 +5,7 @@
 #include "KRegistry.h"
 #include "KSerialPort.h"
 #include "KSocket.h"
+#include "TPortSpec.h"
 
 namespace {
 
@@ -31,4 +32,9 @@ void BuildSourceChannels(KStreamMenu& menu, KRegistry& settings) {
 
 void BuildDebugChannels(KStreamMenu& menu, KRegistry& settings) {
     Build(menu, settings, KSerialPort::kRead | KSerialPort::kWrite, ChannelBufferSize(settings));
+}
+
+std::unique_ptr<KStream> SelectPortChannel(const KStreamMenu& menu, const KString& spec,
+                                           std::unique_ptr<KStream> current) {
+    return menu.SelectChannel(TPortSpec::Parse(spec).port, std::move(current));
 }

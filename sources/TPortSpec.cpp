@@ -1,6 +1,5 @@
 #include "TPortSpec.h"
 
-#include "KRegistry.h"
 #include "TFields.h"
 
 namespace {
@@ -27,12 +26,6 @@ bool ParseAddress(const KString& column, uint32_t* out) {
     }
     *out = value;
     return text.IsEmpty();
-}
-
-const KString& TimeText(KRegistry& settings, const char16_t* name) {
-    KString63 path(KString(u"\\Strings\\Time\\"));
-    path.Append(name);
-    return settings.StringOf(path);
 }
 
 }  // namespace
@@ -94,62 +87,4 @@ void TPortSpec::Write(KString& out) const {
         AppendAddress(out, kind == kTcpListen ? 0 : address);
         out.AppendChar(u',').AppendInt(ipPort);
     }
-}
-
-void AppendDuration(KString& out, int32_t milliseconds, KRegistry& settings) {
-    int64_t ms = milliseconds;
-    if (ms < 0) {
-        out.Append(TimeText(settings, u"NegChr"));
-        ms = -ms;
-    }
-    const int64_t days = ms / 86400000;
-    if (days > 0)
-        out.AppendInt(static_cast<int32_t>(days)).Append(TimeText(settings, u"DayHourSep"));
-    out.AppendInt(static_cast<int32_t>(ms / 3600000 % 24), days > 0 ? "%02d" : "%d");
-    out.Append(TimeText(settings, u"HourMinuteSep"));
-    out.AppendInt(static_cast<int32_t>(ms / 60000 % 60), "%02d")
-        .Append(TimeText(settings, u"MinuteSecondSep"));
-    out.AppendInt(static_cast<int32_t>(ms / 1000 % 60), "%02d")
-        .Append(TimeText(settings, u"SecondFracSep"));
-    out.AppendInt(static_cast<int32_t>(ms % 1000), "%03d");
-}
-
-bool ParseDuration(const KString& text, int32_t* milliseconds, KRegistry& settings) {
-    KString63 t(text);
-    t.TrimLeft();
-    t.TrimRight();
-    const KString& neg = TimeText(settings, u"NegChr");
-    const bool negative = !neg.IsEmpty() && t.StartsWithIgnoreCase(neg);
-    if (negative) t.Seek(neg.Length(), 1);
-    // Units from the largest on: each number is followed by the separator of
-    // the next smaller unit; the fraction has up to three digits.
-    const KString* seps[] = {
-        &TimeText(settings, u"DayHourSep"), &TimeText(settings, u"HourMinuteSep"),
-        &TimeText(settings, u"MinuteSecondSep"), &TimeText(settings, u"SecondFracSep")};
-    int64_t numbers[5];
-    int count = 0;
-    for (;;) {
-        int32_t n;
-        if (count == 5 || !KIsDigit(t.CharAt(0)) || !t.ParseInt(&n, 10) || n < 0) return false;
-        numbers[count++] = n;
-        if (t.IsEmpty()) break;
-        bool matched = false;
-        for (const KString* sep : seps) {
-            if (!sep->IsEmpty() && t.StartsWithIgnoreCase(*sep)) {
-                t.Seek(sep->Length(), 1);
-                matched = true;
-                break;
-            }
-        }
-        if (!matched) return false;
-    }
-    // The last number is milliseconds when the text has a fraction part: the
-    // written form always has one.
-    static const int64_t units[] = {86400000, 3600000, 60000, 1000, 1};
-    const int first = 5 - count;
-    int64_t total = 0;
-    for (int i = 0; i < count; ++i) total += numbers[i] * units[first + i];
-    if (total > 0x7FFFFFFF) return false;
-    *milliseconds = static_cast<int32_t>(negative ? -total : total);
-    return true;
 }

@@ -4,8 +4,6 @@
 
 #include "KString.h"
 
-class KRegistry;
-
 // A port specification: "1,9600,8,N,1.0[,refresh]" for serial port COM 1,
 // "-1,address,port" to connect by TCP, "-2,address,port" to listen,
 // "-3,address,port" for UDP; 0 or anything else is no port.
@@ -32,9 +30,3 @@ struct TPortSpec {
     bool hasAddress = false;
     bool hasIpPort = false;
 };
-
-// Durations as text with the separators of \Strings\Time\ (NegChr,
-// DayHourSep, HourMinuteSep, MinuteSecondSep, SecondFracSep): hours,
-// minutes, seconds and milliseconds, with days in front when there are any.
-void AppendDuration(KString& out, int32_t milliseconds, KRegistry& settings);
-bool ParseDuration(const KString& text, int32_t* milliseconds, KRegistry& settings);

@@ -46,28 +46,4 @@ TEST(TPortSpec, NetworkKindsAndNone) {
     EXPECT_FALSE(TPortSpec::Parse(KTestText("-1,1.2.3.400,80")).hasAddress);
 }
 
-TEST(Durations, WrittenTextsReadBack) {
-    KRegistry settings;
-    ApplyDefaultSettings(settings);
-    for (int32_t ms : {0, 1, 999, 1000, 61001, 3599999, 86400000, 90061001, -1500, 2147483647}) {
-        KString text;
-        AppendDuration(text, ms, settings);
-        int32_t back = -42;
-        ASSERT_TRUE(ParseDuration(text, &back, settings)) << KUtf8Of(text);
-        EXPECT_EQ(back, ms) << KUtf8Of(text);
-    }
-    KString text;
-    AppendDuration(text, 90061001, settings);
-    EXPECT_EQ(KUtf8Of(text), "1:01:01:01.001");
-    int32_t v;
-    EXPECT_FALSE(ParseDuration(KTestText("1:x"), &v, settings));
-    EXPECT_FALSE(ParseDuration(KTestText(""), &v, settings));
-    settings.ApplyLine(KTestText("Strings\\Time\\SecondFracSep:String=,"));
-    text.Empty();
-    AppendDuration(text, 1250, settings);
-    EXPECT_EQ(KUtf8Of(text), "0:00:01,250");
-    EXPECT_TRUE(ParseDuration(text, &v, settings));
-    EXPECT_EQ(v, 1250);
-}
-
 }  // namespace

@@ -94,7 +94,7 @@ void TSource::LogScriptNotLoaded(const KString& name, const KString& used) const
 }
 
 void TSource::ApplyPort() {
-    channel = owner_.SourceChannels().SelectChannel(port_->value, std::move(channel));
+    channel = SelectPortChannel(owner_.SourceChannels(), port_->value, std::move(channel));
     channel->OpenChannel(port_->value);
     ApplyCharMode();
 }
@@ -170,7 +170,7 @@ void TSources::Prepare(KRegistry& settings, bool configLoaded) {
 
 TSources::TSources(KRegistry& settings, const std::string& folder, TPacketSink* packets,
                    TRemoteHandler* remote)
-    : settings_(settings), folder_(folder), packets_(packets), remote_(remote) {
+    : settings_(settings), folder_(folder), packets_(packets), remote_(remote), trace_(settings) {
     BuildSourceChannels(sourceChannels_, settings);
     if (KRGroup* group = settings.FindGroup(KString(u"\\Sources\\"))) {
         int32_t position = 0;
@@ -188,18 +188,9 @@ TSources::TSources(KRegistry& settings, const std::string& folder, TPacketSink* 
         }
     }
     Renumber();
-    BuildDebugChannels(debugChannels_, settings);
-    debugSetting_ = settings.FindString(KString(u"\\Sources\\DebugPort"));
-    if (debugSetting_) {
-        debugSetting_->SetHook(DebugPortHook, this);
-        ApplyDebugPort(debugSetting_->value);
-    }
 }
 
 TSources::~TSources() {
-    if (debugSetting_) debugSetting_->SetHook(nullptr, nullptr);
-    debug_.reset();
-    debugChannels_.Clear();
     sources_.Clear();
 }
 
@@ -251,90 +242,20 @@ const KString& TSources::SourceStatus(const KRGroup& group) {
 }
 
 bool TSources::Poll() {
-    debugActive_ = debug_ && debug_->IsOpen();
+    const bool tracing = trace_.BeginPoll();
     bool received = false;
     for (KListItem* p = sources_.Head(); p; p = p->Next()) {
         TSource* source = static_cast<TSource*>(p);
         if (!source->IsRunning()) continue;
-        source->script.SetTrace(debugActive_ ? this : nullptr);
+        source->script.SetTrace(tracing ? &trace_ : nullptr);
         const int64_t before = source->script.CharsReceived();
         source->script.ReceiveAvailable(*source->channel);
         received |= source->script.CharsReceived() != before;
     }
-    if (!debugActive_) {
-        filter_ = -1;
-        traceCount_ = 0;
-        lineBudget_ = 0;
-    } else {
-        ReadCommands();
-    }
+    if (tracing) trace_.ReadCommands();
     return received;
 }
 
 void TSources::DeliverPacket(TFields& definition) {
     if (packets_) packets_->DeliverPacket(definition);
-}
-
-bool TSources::DebugPortHook(KRString& setting, const KString& value, void* data) {
-    setting.value.Assign(value);
-    static_cast<TSources*>(data)->ApplyDebugPort(setting.value);
-    return true;
-}
-
-void TSources::ApplyDebugPort(const KString& spec) {
-    debug_ = debugChannels_.SelectChannel(spec, std::move(debug_));
-    debug_->OpenChannel(spec);
-}
-
-void TSources::WriteTrace(const KString& text) {
-    if (!debugActive_) return;
-    if (lineBudget_ < text.Length()) NewTraceLine();
-    try {
-        debug_->WriteText(text);
-    } catch (const KX&) {
-    }
-    lineBudget_ -= text.Length();
-}
-
-void TSources::NewTraceLine() {
-    char line[32];
-    std::snprintf(line, sizeof line, "\r\n%06d:", traceCount_);
-    KString15 text;
-    text.AppendNarrow(line);
-    try {
-        debug_->WriteText(text);
-    } catch (const KX&) {
-    }
-    lineBudget_ = 64;
-}
-
-void TSources::TraceChar(const TReceiver& source, KChar c) {
-    if (!debugActive_ || !Passes(source)) return;
-    traceText_.Empty();
-    if (c >= 32 && c <= 126) {
-        traceText_.AppendChar(c);
-    } else {
-        traceText_.AppendChar(u'[').AppendUnsigned(c, "%02X").AppendChar(u']');
-    }
-    WriteTrace(traceText_);
-    ++traceCount_;
-}
-
-void TSources::TraceEvent(const TReceiver& source, const KString& text) {
-    if (!debugActive_ || !Passes(source)) return;
-    NewTraceLine();
-    WriteTrace(text);
-    NewTraceLine();
-}
-
-void TSources::ReadCommands() {
-    try {
-        while (debug_->Peek()) {
-            const KChar c = debug_->GetChar();
-            if (KIsDigit(c)) filter_ = c - u'0' - 1;
-            debug_->PutChar(c);
-        }
-        debug_->Flush();
-    } catch (const KX&) {
-    }
 }

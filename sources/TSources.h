@@ -7,6 +7,7 @@
 #include "KRegistry.h"
 #include "KStream.h"
 #include "KStreamMenu.h"
+#include "TDebugTrace.h"
 #include "TReceiver.h"
 #include "TReceiverSinks.h"
 
@@ -50,7 +51,7 @@ class TSource : public KListItem {
 
 // The configured sources, polled on every pass of the program's loop, and
 // the debug port that shows what they receive.
-class TSources : public TPacketSink, public TTraceSink {
+class TSources : public TPacketSink {
   public:
     static constexpr const char16_t* kDefaultScript = u"Video Display.rss";
 
@@ -72,8 +73,6 @@ class TSources : public TPacketSink, public TTraceSink {
     const KString& SourceStatus(const KRGroup& group);
 
     void DeliverPacket(TFields& definition) override;
-    void TraceChar(const TReceiver& source, KChar c) override;
-    void TraceEvent(const TReceiver& source, const KString& text) override;
 
     const std::string& Folder() const { return folder_; }
     const KStreamMenu& SourceChannels() const { return sourceChannels_; }
@@ -85,27 +84,11 @@ class TSources : public TPacketSink, public TTraceSink {
     void ReleasePort(const KString& spec, KRString& taker);
 
   private:
-    static bool DebugPortHook(KRString& setting, const KString& value, void* data);
-    void ApplyDebugPort(const KString& spec);
-    void WriteTrace(const KString& text);
-    void NewTraceLine();
-    void ReadCommands();
-    bool Passes(const TReceiver& source) const {
-        return filter_ < 0 || filter_ == source.SourcePosition();
-    }
-
     KRegistry& settings_;
     std::string folder_;
     TPacketSink* packets_;
     TRemoteHandler* remote_;
     KStreamMenu sourceChannels_;
     KList sources_;
-    bool debugActive_ = false;
-    std::unique_ptr<KStream> debug_;
-    KStreamMenu debugChannels_;
-    KRString* debugSetting_ = nullptr;
-    int32_t filter_ = -1;
-    int32_t traceCount_ = 0;
-    int32_t lineBudget_ = 0;
-    KString traceText_{63, 1023};
+    TDebugTrace trace_;
 };

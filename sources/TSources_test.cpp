@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <pty.h>
 #include <sys/socket.h>
 #include <termios.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "KEvent.h"
+#include "KLog.h"
 #include "KSerialPort.h"
 #include "KTestSupport.h"
 #include "KUtf8.h"
@@ -45,6 +47,33 @@ int Connect(uint16_t port) {
     }
     fcntl(fd, F_SETFL, O_NONBLOCK);
     return fd;
+}
+
+// What the socket has received by now.
+std::string ReadNow(int fd) {
+    std::string got;
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(fd, buf, sizeof buf)) > 0) got.append(buf, static_cast<size_t>(n));
+    return got;
+}
+
+// Reads what the socket receives until the text holds until, or a few
+// seconds pass.
+std::string ReadUntil(int fd, const std::string& until) {
+    std::string got;
+    const uint64_t end = KTickCount() + 5000;
+    while (got.find(until) == std::string::npos && KTickCount() < end) {
+        pollfd p{fd, POLLIN, 0};
+        poll(&p, 1, 100);
+        got += ReadNow(fd);
+    }
+    return got;
+}
+
+// A source listening on this port.
+std::string ListenSpec(uint16_t port) {
+    return "-2,127.0.0.1," + std::to_string(port);
 }
 
 class SourcesTest : public ::testing::Test {
@@ -114,7 +143,15 @@ TEST_F(SourcesTest, FirstStartGetsASourceOnCom1AndScriptsAreKept) {
 TEST_F(SourcesTest, AMissingConfiguredScriptFallsBackAndScriptChanges) {
     Source(1, "One", "Missing.rss", "0");
     TSources::Prepare(settings, true);
+    KLog log(KTestText(folder.Path("tessaron.log")));
+    KLog::SetProgramLog(&log);
     TSources sources(settings, folder.Path(), &packets, &packets);
+    // The log says why the source runs another script than the one chosen.
+    EXPECT_NE(folder.Get("tessaron.log")
+                  .find(": TSource::LoadScript: source \"One\" cannot load the script "
+                        "\"Missing.rss\" and uses \"Video Display.rss\" in its place"),
+              std::string::npos)
+        << folder.Get("tessaron.log");
     ASSERT_EQ(sources.List().Count(), 1);
     auto* source = static_cast<TSource*>(sources.List().Head());
     EXPECT_EQ(Value("\\Sources\\1\\Script"), "Missing.rss");  // the user's choice stays
@@ -126,6 +163,8 @@ TEST_F(SourcesTest, AMissingConfiguredScriptFallsBackAndScriptChanges) {
     EXPECT_EQ(source->script.Definitions().Head(), before);
     Apply("Sources\\1\\Script:String=Gone.rss");  // a missing file keeps the definitions
     EXPECT_EQ(source->script.Definitions().Head(), before);
+    EXPECT_NE(folder.Get("tessaron.log").find("\"Gone.rss\" and keeps the one it had"),
+              std::string::npos);
     EXPECT_EQ(Value("\\Sources\\1\\Script"), "Gone.rss");
     // A group without the settings of a source is not loaded.
     Apply("Sources\\2\\:=");
@@ -161,13 +200,16 @@ TEST_F(SourcesTest, ChoosingAPortTakesItFromAnotherSource) {
 }
 
 TEST_F(SourcesTest, DebugPortShowsTheTrace) {
-    Source(1, "Timer", "Video Display.rss", "-2,127.0.0.1,47931");
-    Source(2, "Other", "Video Display.rss", "-2,127.0.0.1,47932");
-    Apply("Sources\\DebugPort:String=-2,127.0.0.1,47933");
+    const std::vector<uint16_t> ports = KFreePorts(3);
+    ASSERT_EQ(ports.size(), 3u);
+    const uint16_t timerPort = ports[0], otherPort = ports[1], debugPort = ports[2];
+    Source(1, "Timer", "Video Display.rss", ListenSpec(timerPort));
+    Source(2, "Other", "Video Display.rss", ListenSpec(otherPort));
+    Apply("Sources\\DebugPort:String=" + ListenSpec(debugPort));
     TSources sources(settings, folder.Path(), &packets, &packets);
-    const int timer = Connect(47931);
-    const int other = Connect(47932);
-    const int debug = Connect(47933);
+    const int timer = Connect(timerPort);
+    const int other = Connect(otherPort);
+    const int debug = Connect(debugPort);
     ASSERT_TRUE(PollUntil(sources, [&] {
         return Status(sources, 1) == "Running" && Status(sources, 2) == "Running";
     }));
@@ -178,28 +220,28 @@ TEST_F(SourcesTest, DebugPortShowsTheTrace) {
                     5),
               5);
     ASSERT_TRUE(PollUntil(sources, [&] { return packets.seen.size() == 1; }));
-    std::string trace;
-    char buf[4096];
-    for (int i = 0; i < 200 && trace.size() < 96; ++i) {
-        const ssize_t n = read(debug, buf, sizeof buf);
-        if (n > 0) trace.append(buf, static_cast<size_t>(n));
-        usleep(1000);
-    }
-    EXPECT_EQ(trace,
-              "\r\n000000:[02]\r\n000001:{Timer Results HDR}\r\n000001:AB[0D][03]"
-              "\r\n000005:{Timer Results BDY TRL}\r\n000005:");
+    const std::string expected =
+        "\r\n000000:[02]\r\n000001:{Timer Results HDR}\r\n000001:AB[0D][03]"
+        "\r\n000005:{Timer Results BDY TRL}\r\n000005:";
+    EXPECT_EQ(ReadUntil(debug, expected), expected);
     // Typing 2 limits the trace to the second source, with an echo.
     ASSERT_EQ(write(debug, "2", 1), 1);
-    for (int i = 0; i < 20; ++i) sources.Poll();
+    std::string trace;
+    ASSERT_TRUE(PollUntil(sources, [&] {
+        trace += ReadNow(debug);
+        return !trace.empty();
+    }));
+    // The first source's character is received before the second's and
+    // would be traced before it.
+    auto* first = static_cast<TSource*>(sources.List().Head());
+    const int64_t firstChars = first->script.CharsReceived();
     ASSERT_EQ(write(timer, "x", 1), 1);
+    ASSERT_TRUE(PollUntil(sources, [&] { return first->script.CharsReceived() > firstChars; }));
     ASSERT_EQ(write(other, "y", 1), 1);
-    for (int i = 0; i < 50; ++i) sources.Poll();
-    trace.clear();
-    for (int i = 0; i < 100; ++i) {
-        const ssize_t n = read(debug, buf, sizeof buf);
-        if (n > 0) trace.append(buf, static_cast<size_t>(n));
-        usleep(1000);
-    }
+    ASSERT_TRUE(PollUntil(sources, [&] {
+        trace += ReadNow(debug);
+        return trace.find('y') != std::string::npos;
+    }));
     EXPECT_EQ(trace, "2y");
     close(timer);
     close(other);
@@ -207,12 +249,15 @@ TEST_F(SourcesTest, DebugPortShowsTheTrace) {
 }
 
 TEST_F(SourcesTest, NoClientNoTraceAndLongEventsStartNewLines) {
-    Source(1, std::string(40, 'S'), "Video Display.rss", "-2,127.0.0.1,47941");
-    Source(2, std::string(60, 'L'), "Video Display.rss", "-2,127.0.0.1,47943");
-    Apply("Sources\\DebugPort:String=-2,127.0.0.1,47942");
+    const std::vector<uint16_t> ports = KFreePorts(3);
+    ASSERT_EQ(ports.size(), 3u);
+    const uint16_t timerPort = ports[0], longPort = ports[1], debugPort = ports[2];
+    Source(1, std::string(40, 'S'), "Video Display.rss", ListenSpec(timerPort));
+    Source(2, std::string(60, 'L'), "Video Display.rss", ListenSpec(longPort));
+    Apply("Sources\\DebugPort:String=" + ListenSpec(debugPort));
     TSources sources(settings, folder.Path(), &packets, &packets);
-    const int timer = Connect(47941);
-    const int longName = Connect(47943);
+    const int timer = Connect(timerPort);
+    const int longName = Connect(longPort);
     ASSERT_TRUE(PollUntil(sources, [&] {
         return Status(sources, 1) == "Running" && Status(sources, 2) == "Running";
     }));
@@ -222,7 +267,7 @@ TEST_F(SourcesTest, NoClientNoTraceAndLongEventsStartNewLines) {
                     4),
               4);  // traced to nobody: the count stays 0
     ASSERT_TRUE(PollUntil(sources, [&] { return packets.seen.size() == 1; }));
-    const int debug = Connect(47942);
+    const int debug = Connect(debugPort);
     for (int i = 0; i < 20; ++i) sources.Poll();
     ASSERT_EQ(write(timer,
                     "\x02"
@@ -230,13 +275,7 @@ TEST_F(SourcesTest, NoClientNoTraceAndLongEventsStartNewLines) {
                     4),
               4);
     ASSERT_TRUE(PollUntil(sources, [&] { return packets.seen.size() == 2; }));
-    std::string trace;
-    char buf[4096];
-    for (int i = 0; i < 200 && trace.find("TRL}") == std::string::npos; ++i) {
-        const ssize_t n = read(debug, buf, sizeof buf);
-        if (n > 0) trace.append(buf, static_cast<size_t>(n));
-        usleep(1000);
-    }
+    std::string trace = ReadUntil(debug, "TRL}");
     const std::string name(40, 'S');
     // A 56-character event fits; the text after it still starts a line.
     EXPECT_EQ(trace.substr(0, 13), "\r\n000000:[02]");
@@ -251,12 +290,7 @@ TEST_F(SourcesTest, NoClientNoTraceAndLongEventsStartNewLines) {
                     4),
               4);
     ASSERT_TRUE(PollUntil(sources, [&] { return packets.seen.size() == 3; }));
-    trace.clear();
-    for (int i = 0; i < 200 && trace.find("TRL}") == std::string::npos; ++i) {
-        const ssize_t n = read(debug, buf, sizeof buf);
-        if (n > 0) trace.append(buf, static_cast<size_t>(n));
-        usleep(1000);
-    }
+    trace = ReadUntil(debug, "TRL}");
     EXPECT_EQ(trace.substr(0, trace.find("z")),
               "[02]\r\n000005:\r\n000005:{" + std::string(60, 'L') + " Results HDR}\r\n000005:")
         << trace;

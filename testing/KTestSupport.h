@@ -1,14 +1,18 @@
 #pragma once
 
 // Helpers the tests of every folder share: a temporary folder with real
-// files, and UTF-8 to string conversion.
+// files, UTF-8 to string conversion and free ports.
 
+#include <arpa/inet.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "KString.h"
 #include "KUtf8.h"
@@ -49,3 +53,32 @@ class KTestFolder {
   private:
     std::string path_;
 };
+
+// Ports of 127.0.0.1 that are free now, all different (type SOCK_STREAM for
+// TCP, SOCK_DGRAM for UDP); fewer when the system has no more. The system
+// picks them, so two test runs on one machine do not take the same ones.
+inline std::vector<uint16_t> KFreePorts(size_t count, int type = SOCK_STREAM) {
+    std::vector<int> held;
+    std::vector<uint16_t> ports;
+    for (size_t i = 0; i < count; ++i) {
+        const int fd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
+        if (fd < 0) break;
+        held.push_back(fd);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+            getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+            break;
+        ports.push_back(ntohs(address.sin_port));
+    }
+    for (const int fd : held) close(fd);
+    return ports;
+}
+
+// One free port, 0 when there is none.
+inline uint16_t KFreePort(int type = SOCK_STREAM) {
+    const std::vector<uint16_t> ports = KFreePorts(1, type);
+    return ports.empty() ? 0 : ports[0];
+}
