@@ -29,6 +29,8 @@ TEST(VerbOptions, BadValuesAreRefusedInOneForm) {
         {"text", "x"},
         {"fonts", "extra"},
         {"fnt", "--size", "5", "--out", "."},
+        {"image", "--scale", "6by1", "logo.tga"},
+        {"image"},
     };
     for (const auto& args : refused) {
         const Result r = Cli(args);
@@ -36,8 +38,8 @@ TEST(VerbOptions, BadValuesAreRefusedInOneForm) {
         EXPECT_EQ(r.err.rfind("tessaron-cli " + args[0] + ": ", 0), 0u) << r.err;
         EXPECT_EQ(r.out, "");
     }
-    for (const char* verb :
-         {"process", "frame", "settings", "monitor", "ports", "feed", "text", "fonts", "fnt"}) {
+    for (const char* verb : {"process", "frame", "settings", "monitor", "ports", "feed", "text",
+                             "fonts", "fnt", "image"}) {
         const Result help = Cli({verb, "--help"});
         EXPECT_EQ(help.status, 0) << verb;
         EXPECT_NE(help.out.find("--help"), std::string::npos) << verb;

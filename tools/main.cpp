@@ -6,6 +6,7 @@
 #include "ChannelVerbs.h"
 #include "FntVerb.h"
 #include "FrameVerb.h"
+#include "ImageVerb.h"
 #include "MonitorVerb.h"
 #include "ProcessVerb.h"
 #include "SettingsVerb.h"
@@ -44,6 +45,9 @@ constexpr Verb kVerbs[] = {
     {"fnt", RunFntVerb,
      "fnt [--home DIR] [--font FAMILY] --size N [--size N]... --out DIR\n"
      "                                            make bitmap-font files from a system font"},
+    {"image", RunImageVerb,
+     "image [--home DIR] [--scale WxH] [--out DIR] FILE\n"
+     "                                            check a picture, its frames as PNG"},
 };
 
 int Usage() {
