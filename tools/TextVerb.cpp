@@ -9,8 +9,8 @@
 #include "K3DFonts.h"
 #include "K3DTextBlock.h"
 #include "KLog.h"
+#include "KPngWriter.h"
 #include "KUtf8.h"
-#include "RgbPng.h"
 #include "ToolStartUp.h"
 #include "VerbOptions.h"
 
@@ -178,7 +178,16 @@ int RunTextVerb(int argc, char** argv, FILE* out, FILE* err) {
     Canvas canvas(width, height, fonts.Colors().Pixel(bg) & 0xFFFFFF);
     K3DTextBlock(fonts, info)
         .Draw(K3DRect{0, 0, width - 1, height - 1}, text, o.justify, o.lines, canvas);
-    if (!WriteRgbPng(o.out, canvas.Pixels(), width, height)) {
+    const uint32_t* pixels = canvas.Pixels();
+    const bool written = KPngWriter::Write(o.out, width, height, [&](int32_t y, uint8_t* rgb) {
+        const uint32_t* row = pixels + static_cast<size_t>(y) * static_cast<size_t>(width);
+        for (int32_t x = 0; x < width; ++x) {
+            *rgb++ = static_cast<uint8_t>(row[x] >> 16);
+            *rgb++ = static_cast<uint8_t>(row[x] >> 8);
+            *rgb++ = static_cast<uint8_t>(row[x]);
+        }
+    });
+    if (!written) {
         std::fprintf(err, "tessaron-cli text: cannot write %s\n", o.out.c_str());
         return 1;
     }
