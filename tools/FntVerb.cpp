@@ -56,6 +56,7 @@ int RunFntVerb(int argc, char** argv, FILE* out, FILE* err) {
     app.add_option("--out", folder, "the folder to write to")->required();
     if (const int code = ParseVerbOptions(app, argc, argv, out, err); code >= 0) return code;
 
+    if (!MakeOutputFolder(folder, "fnt", err)) return 1;
     TSettings settings;
     if (!StartToolSettings(home.empty() ? nullptr : home.c_str(), settings, err)) return 1;
     K3DFonts fonts(settings.Registry(), settings.Home(), nullptr);

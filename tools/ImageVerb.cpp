@@ -50,6 +50,7 @@ Json Summary(const std::string& path, const KBitmaps& frames) {
 
 // Writes frame i as outDir/frame-iii.png; false, with a message, when one fails.
 bool WriteFrames(const KBitmaps& frames, const std::string& outDir, FILE* err) {
+    if (!MakeOutputFolder(outDir, "image", err)) return false;
     for (int32_t i = 0; i < frames.Count(); ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "/frame-%03d.png", int(i));

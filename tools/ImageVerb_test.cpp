@@ -28,11 +28,12 @@ std::string ThreeColours() {
 
 TEST_F(ImageVerb, DescribesAPictureAndWritesItsFrames) {
     const std::string path = Put("logo", ThreeColours());
-    Result r = Image({"--out", folder.Path(), path});
-    EXPECT_EQ(r.status, 0);
+    // The folder for the frames is made when it does not exist yet.
+    Result r = Image({"--out", folder.Path("frames/logo"), path});
+    EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "{\"file\":\"" + path +
                          "\",\"frames\":1,\"width\":3,\"height\":1,\"loop\":-1,\"delays\":[-1]}\n");
-    const TestPicture png = ReadPng(folder.Path("frame-000.png"));
+    const TestPicture png = ReadPng(folder.Path("frames/logo/frame-000.png"));
     ASSERT_EQ(png.width, 3);
     EXPECT_EQ(png.pixels, (std::vector<uint32_t>{0xFF0000, 0x00FF00, 0x0000FF}));
 }

@@ -1,6 +1,8 @@
 #include "ToolStartUp.h"
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "KSerialPort.h"
 #include "TProgramHome.h"
@@ -29,6 +31,14 @@ bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err) {
         std::fprintf(err, "tessaron-cli: cannot read %s; it will not be changed\n",
                      settings.ConfigPath().c_str());
     return true;
+}
+
+bool MakeOutputFolder(const std::string& folder, const char* verb, FILE* err) {
+    std::error_code failure;
+    std::filesystem::create_directories(folder, failure);
+    if (!failure) return true;
+    std::fprintf(err, "tessaron-cli %s: cannot make the folder %s\n", verb, folder.c_str());
+    return false;
 }
 
 bool SaveToolSettings(TSettings& settings, const char* verb, FILE* err) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "TSettings.h"
 
@@ -8,6 +9,9 @@
 // (homeOption, else as the platform rules say) and its settings. Problems go
 // to err; false when there is no usable home.
 bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err);
+// Makes the folder a verb writes its files to, with its parents; false,
+// with a message naming the verb, when it cannot be made.
+bool MakeOutputFolder(const std::string& folder, const char* verb, FILE* err);
 // Saves the configuration at the end of a tool's run; false, with a message
 // naming the verb, when it was not saved (one that could not be read at
 // start never is).
