@@ -402,6 +402,28 @@ TEST_F(VideoImages, StretchModes) {
     EXPECT_EQ(Count(kBlue), 40u * 20);
 }
 
+TEST_F(VideoImages, StretchingPicksPixelsAsScalingABitmapDoes) {
+    // 3 × 2 distinct pixels, rows top-down.
+    const uint32_t colours[6] = {0x102030, 0x405060, 0x708090, 0xA0B0C0, 0xD0E0F0, 0x0F1F2F};
+    std::string targa = TargaHeader(2, 3, 2, 24, 0x20);
+    for (uint32_t c : colours)
+        targa += char(c & 0xFF), targa += char(c >> 8), targa += char(c >> 16);
+    folder.Put("six.tga", targa);
+    KBitmap image(3, 2, KBitmap::kImageFormat);
+    ASSERT_TRUE(image.Allocate());
+    for (int i = 0; i < 6; ++i) image.SetPixel(i % 3, i / 3, colours[i]);
+    const std::unique_ptr<KBitmap> scaled = image.Scaled(37, 13);
+    ASSERT_TRUE(scaled);
+    Draw(Cmd("ImageStretch", "On") + Cmd("ImageMargins", "1,2,3,4"), "six.tga");
+    for (int32_t y = 0; y < 13; ++y)
+        for (int32_t x = 0; x < 37; ++x)
+            ASSERT_EQ(display->Pixel(1 + x, 3 + y), scaled->GetPixel(x, y)) << x << "," << y;
+    // A picture so flat that keeping its shape would leave no row keeps one.
+    folder.Put("flat.tga", Targa(100, 1, kRed));
+    Draw("", "flat.tga");
+    EXPECT_EQ(Box(Red()), "0,9,39,9");
+}
+
 TEST_F(VideoImages, NamesAndUnreadablePictures) {
     Draw("", folder.Path("wide.tga"));  // absolute
     EXPECT_EQ(Box(Red()), "0,0,39,19");
