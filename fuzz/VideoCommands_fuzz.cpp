@@ -47,9 +47,10 @@ struct Home {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static Home* home = new Home;
+    // Destroyed at exit: the font list hands fontconfig's memory back then.
+    static Home home;
     if (size == 0) return 0;
-    KVideoDisplay display(home->fonts.get(), KTestText(home->folder.Path()));
+    KVideoDisplay display(home.fonts.get(), KTestText(home.folder.Path()));
     const bool tall = data[0] & 4;
     if (!display.Setup(tall ? 24 : 48, tall ? 48 : 24, data[0] & 3)) std::abort();
     const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
