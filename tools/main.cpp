@@ -12,6 +12,7 @@
 #include "SettingsVerb.h"
 #include "TextVerb.h"
 #include "ToolStartUp.h"
+#include "VideoVerb.h"
 
 namespace {
 
@@ -48,6 +49,9 @@ constexpr Verb kVerbs[] = {
     {"image", RunImageVerb,
      "image [--home DIR] [--scale WxH] [--out DIR] FILE\n"
      "                                            check a picture, its frames as PNG"},
+    {"video", RunVideoVerb,
+     "video [--home DIR] --size WxH [--rotate 0|1|2] [--split] --out FILE.png [FILE]\n"
+     "                                            draw a video display command stream"},
 };
 
 int Usage() {
