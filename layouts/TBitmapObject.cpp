@@ -36,7 +36,9 @@ int32_t Proportion(int32_t v, int32_t numerator, int32_t denominator) {
 
 }  // namespace
 
-TBitmapObject::TBitmapObject() : format_(KString(u"%s.tga")) {}
+TBitmapObject::TBitmapObject() {
+    format_.AppendNarrow("%s.tga");
+}
 
 TBitmapObject::~TBitmapObject() = default;
 

@@ -14,7 +14,8 @@ constexpr uint32_t kFirstVersion = 0x30007;
 
 }  // namespace
 
-TTextObject::TTextObject() : text_(u"%s") {
+TTextObject::TTextObject() {
+    text_.AppendNarrow("%s");
     flags_ = kDynamic;
     width_ = 150;
     height_ = TextHeight();
