@@ -31,6 +31,9 @@ TEST(VerbOptions, BadValuesAreRefusedInOneForm) {
         {"fnt", "--size", "5", "--out", "."},
         {"image", "--scale", "6by1", "logo.tga"},
         {"image"},
+        {"video", "--size", "ten", "--out", "a.png"},
+        {"video", "--size", "8x4", "--rotate", "3", "--out", "a.png"},
+        {"video", "--size", "8x4"},
     };
     for (const auto& args : refused) {
         const Result r = Cli(args);
@@ -39,7 +42,7 @@ TEST(VerbOptions, BadValuesAreRefusedInOneForm) {
         EXPECT_EQ(r.out, "");
     }
     for (const char* verb : {"process", "frame", "settings", "monitor", "ports", "feed", "text",
-                             "fonts", "fnt", "image"}) {
+                             "fonts", "fnt", "image", "video"}) {
         const Result help = Cli({verb, "--help"});
         EXPECT_EQ(help.status, 0) << verb;
         EXPECT_NE(help.out.find("--help"), std::string::npos) << verb;

@@ -13,6 +13,7 @@
 #include "SettingsVerb.h"
 #include "TextVerb.h"
 #include "ToolStartUp.h"
+#include "VideoVerb.h"
 
 namespace {
 
@@ -52,6 +53,9 @@ constexpr Verb kVerbs[] = {
     {"layout", RunLayoutVerb,
      "layout [--home DIR] show FILE | convert IN OUT | new OUT\n"
      "                                            layout files as JSON, and back"},
+    {"video", RunVideoVerb,
+     "video [--home DIR] --size WxH [--rotate 0|1|2] [--split] --out FILE.png [FILE]\n"
+     "                                            draw a video display command stream"},
 };
 
 int Usage() {
