@@ -18,11 +18,6 @@ constexpr uint32_t kFirstVersion = 0x30008;
 
 bool tracking = false;
 
-KString& ApplicationFolder() {
-    static KString folder(255, KFile::kMaxPath);
-    return folder;
-}
-
 // A plain file: reading a pipe or a device named like a picture could wait forever.
 bool IsRegularFile(const KFile& file) {
     struct stat info;
@@ -41,10 +36,6 @@ TBitmapObject::TBitmapObject() {
 }
 
 TBitmapObject::~TBitmapObject() = default;
-
-void TBitmapObject::SetApplicationFolder(const KString& folder) {
-    ApplicationFolder() = folder;
-}
 
 void TBitmapObject::Notify(const KMessage& message) {
     if (message.code == kMessageBeforeSwap) {
@@ -190,7 +181,7 @@ void TBitmapObject::DropFrames() {
 bool TBitmapObject::Reload(bool force) {
     const bool ownFolder = IsDynamic() && !directory_.IsEmpty();
     KString path(255, KFile::kMaxPath);
-    KResolveDataName(ownFolder ? directory_ : ApplicationFolder(), file_, path);
+    KResolveDataName(ownFolder ? directory_ : TLayoutSettings::ApplicationFolder(), file_, path);
     KBufferedFile file(path, 4096);
     const KDateTime stamp = file.GetLastWriteTime();
     if (!force && stamp == stamp_) {

@@ -52,9 +52,6 @@ class TBitmapObject : public TLayoutObject {
     const KBitmap* CurrentFrame() const { return current_; }
     KSize NaturalSize() const { return naturalSize_; }
 
-    // The application folder, where pictures of relative names are found.
-    static void SetApplicationFolder(const KString& folder);
-
   protected:
     TLayoutObject* NewOfClass() const override { return new TBitmapObject; }
 

@@ -1,4 +1,5 @@
 #include "TBitmapObject.h"
+#include "TLayoutSettings.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -21,10 +22,10 @@ class CountingDisplay : public TLayoutDisplay {
 class TBitmapObjectTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        TBitmapObject::SetApplicationFolder(KTestText(folder.Path()));
+        TLayoutSettings::SetApplicationFolder(KTestText(folder.Path()));
         layout.SetDisplay(&display);
     }
-    void TearDown() override { TBitmapObject::SetApplicationFolder(KString()); }
+    void TearDown() override { TLayoutSettings::SetApplicationFolder(KString()); }
     TBitmapObject& NewBitmap() { return *static_cast<TBitmapObject*>(layout.AddObject(1)); }
     void Receive(TBitmapObject& bitmap, const char* value) {
         TFields definition(nullptr, 64);

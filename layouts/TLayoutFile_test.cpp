@@ -9,6 +9,7 @@
 #include "KTestSupport.h"
 #include "LayoutTestSupport.h"
 #include "TBitmapObject.h"
+#include "TLayoutSettings.h"
 #include "TLayout.h"
 #include "TTextObject.h"
 
@@ -16,8 +17,8 @@ namespace {
 
 class TLayoutFile : public ::testing::Test {
   protected:
-    void SetUp() override { TBitmapObject::SetApplicationFolder(KTestText(folder.Path())); }
-    void TearDown() override { TBitmapObject::SetApplicationFolder(KString()); }
+    void SetUp() override { TLayoutSettings::SetApplicationFolder(KTestText(folder.Path())); }
+    void TearDown() override { TLayoutSettings::SetApplicationFolder(KString()); }
     // Loads bytes as a layout file; the result code.
     int32_t Load(const std::string& bytes) {
         return layout.Load(KTestText(folder.Put("in.tly", bytes)), true);

@@ -9,6 +9,7 @@
 #include "TLayout.h"
 #include "TPrototypes.h"
 #include "TTextObject.h"
+#include "TVideoDisplayObject.h"
 
 namespace {
 
@@ -190,6 +191,9 @@ Json TLayoutJson::ObjectToJson(const TLayoutObject& o) {
         j["blackTransparent"] = bitmap->BlackTransparent();
         j["directory"] = Utf8(bitmap->Directory());
         j["speed"] = bitmap->Speed();
+    } else if (const auto* video = dynamic_cast<const TVideoDisplayObject*>(&o)) {
+        j["rotate"] = video->Rotate();
+        j["blackTransparent"] = video->BlackTransparent();
     }
     return j;
 }
@@ -260,6 +264,10 @@ void TLayoutJson::ObjectFromJson(const Json& item, TLayout& layout, const std::s
         m.Int("speed", bitmap->speed_);
         bitmap->Reload(true);
         bitmap->ApplySize();
+    } else if (auto* video = dynamic_cast<TVideoDisplayObject*>(&o)) {
+        m.Int("rotate", video->rotate_);
+        m.Bool("blackTransparent", video->blackTransparent_);
+        video->SetUp();
     }
     m.CheckAllTaken();
 }

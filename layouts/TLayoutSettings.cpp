@@ -1,5 +1,6 @@
 #include "TLayoutSettings.h"
 
+#include "KFile.h"
 #include "KRegistry.h"
 #include "KRValues.h"
 
@@ -23,6 +24,11 @@ constexpr Entry kEntries[TLayoutSettings::kTextCount] = {
 
 KRString* bound[TLayoutSettings::kTextCount] = {};
 
+KString& Folder() {
+    static KString folder(255, KFile::kMaxPath);
+    return folder;
+}
+
 }  // namespace
 
 void TLayoutSettings::Bind(KRegistry* settings) {
@@ -36,4 +42,12 @@ const KString& TLayoutSettings::Get(Text text) {
         kEntries[4].fallback, kEntries[5].fallback, kEntries[6].fallback, kEntries[7].fallback,
     };
     return bound[text] ? bound[text]->value : fallbacks[text];
+}
+
+void TLayoutSettings::SetApplicationFolder(const KString& folder) {
+    Folder() = folder;
+}
+
+const KString& TLayoutSettings::ApplicationFolder() {
+    return Folder();
 }

@@ -5,8 +5,9 @@
 class KRegistry;
 
 // The settings the layout model uses: the texts of the object info line and
-// the generated layout name. They are bound once at start-up and read at
-// each use; unbound, the built-in defaults answer.
+// the generated layout name, bound once at start-up and read at each use
+// (unbound, the built-in defaults answer); and the application folder, where
+// pictures of relative names are found.
 class TLayoutSettings {
   public:
     enum Text : int {
@@ -23,4 +24,8 @@ class TLayoutSettings {
 
     static void Bind(KRegistry* settings);
     static const KString& Get(Text text);
+
+    static void SetApplicationFolder(const KString& folder);
+    // Lives as long as the program.
+    static const KString& ApplicationFolder();
 };

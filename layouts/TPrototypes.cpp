@@ -5,6 +5,7 @@
 
 #include "TBitmapObject.h"
 #include "TTextObject.h"
+#include "TVideoDisplayObject.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ std::vector<std::unique_ptr<TLayoutObject>>& List() {
         std::vector<std::unique_ptr<TLayoutObject>> made;
         made.emplace_back(new TTextObject);
         made.emplace_back(new TBitmapObject);
+        made.emplace_back(new TVideoDisplayObject);
         for (auto& object : made) object->SetParent(nullptr, -1);
         return made;
     }();

@@ -7,7 +7,7 @@
 class TLayoutObject;
 
 // One object of each class, without parent, that new objects are cloned
-// from: index 0 text, 1 bitmap. Reading a layout file finds the class by its
+// from: index 0 text, 1 bitmap, 2 video display. Reading a layout file finds the class by its
 // exact class name here.
 class TPrototypes {
   public:

@@ -7,7 +7,7 @@
 #include "KAtomicSave.h"
 #include "KUtf8.h"
 #include "KX.h"
-#include "TBitmapObject.h"
+#include "TLayoutSettings.h"
 #include "TLayout.h"
 #include "TLayoutJson.h"
 #include "TProgramHome.h"
@@ -103,7 +103,7 @@ int RunLayoutVerb(int argc, char** argv, FILE* out, FILE* err) {
 
     KString folder(255, KFile::kMaxPath);
     KAppendUtf8(folder, ResolveProgramHome(home.empty() ? nullptr : home.c_str()));
-    TBitmapObject::SetApplicationFolder(folder);
+    TLayoutSettings::SetApplicationFolder(folder);
 
     TLayout layout;
     if (!make->parsed() && !ReadLayout(in, layout, err)) return 1;
