@@ -151,14 +151,13 @@ void TLayout::Read(KStream& stream) {
     state_->sourceMask = stream.GetUInt32();
 }
 
-std::unique_ptr<TLayoutState> TLayout::Snapshot() const {
+std::unique_ptr<TLayoutState> TLayout::Snapshot() {
     std::unique_ptr<TLayoutState> copy(new TLayoutState);
     copy->background = state_->background;
     copy->sourceMode = state_->sourceMode;
     copy->sourceMask = state_->sourceMask;
-    TLayout* self = const_cast<TLayout*>(this);
     for (TLayoutObject* o = NextObject(nullptr); o; o = NextObject(o))
-        copy->objects.Add(o->Clone(self, o->Id()));
+        copy->objects.Add(o->Clone(this, o->Id()));
     return copy;
 }
 

@@ -51,7 +51,7 @@ class TLayout : public KMessageObject {
     void Read(KStream& stream);
 
     // A copy of the state whose objects keep their ids; not attached.
-    std::unique_ptr<TLayoutState> Snapshot() const;
+    std::unique_ptr<TLayoutState> Snapshot();
     // Makes the state current (messages 2 before, 3 after) and returns the
     // previous one.
     std::unique_ptr<TLayoutState> SwapState(std::unique_ptr<TLayoutState> state);

@@ -7,6 +7,7 @@
 #include "TBitmapObject.h"
 #include "TLayout.h"
 #include "TTextObject.h"
+#include "TVideoDisplayObject.h"
 
 namespace {
 
@@ -113,6 +114,9 @@ TEST(TLayoutJson, FileToJsonToFileGivesTheSameBytes) {
     bitmap->SetDynamic(true);
     bitmap->SetFormat(KTestText("flags/%s.gif"));
     bitmap->SetSpeed(-50);
+    auto* video = static_cast<TVideoDisplayObject*>(source.AddObject(2));
+    video->SetRotate(2);
+    video->SetBlackTransparent(true);
     source.SetReserved(-9);
     source.SetBackground(0x7FFFFFFF);
     source.SelectSource(0, true);
