@@ -46,7 +46,8 @@ const KString& LayoutFile() {
             object->SetPosition(10 + i % 10 * 60, 10 + i / 10 * 20);
             object->SetField(KString(u"Name"));
             if (auto* text = dynamic_cast<TTextObject*>(object)) text->SetText(KString(u"Lane %s"));
-            if (auto* bitmap = dynamic_cast<TBitmapObject*>(object)) bitmap->SetFile(KString(u"logo.tga"));
+            if (auto* bitmap = dynamic_cast<TBitmapObject*>(object))
+                bitmap->SetFile(KString(u"logo.tga"));
         }
         KString file;
         KAppendUtf8(file, folder + "/bench.tly");

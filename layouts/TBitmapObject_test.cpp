@@ -1,5 +1,4 @@
 #include "TBitmapObject.h"
-#include "TLayoutSettings.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,6 +8,7 @@
 #include "TFields.h"
 #include "TLayout.h"
 #include "TLayoutDisplay.h"
+#include "TLayoutSettings.h"
 
 namespace {
 

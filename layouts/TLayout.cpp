@@ -67,12 +67,12 @@ int32_t TLayout::New() {
     if (!state_) return kErrNoMemory;
     KFile candidate;
     do {
-        KString name(63, KFile::kMaxPath);
-        name.Append(TLayoutSettings::Get(TLayoutSettings::kDefaultName));
-        name.AppendChar(u' ').AppendInt(++counter).AppendNarrow(".tly");
-        candidate.SetPath(LayoutFolder());
-        candidate.SetName(name, false);
-        if (LayoutFolder().IsEmpty()) candidate.SetPath(name);
+        KString path(255, KFile::kMaxPath);
+        path.Append(LayoutFolder());
+        if (!path.IsEmpty()) path.AppendChar(u'/');
+        path.Append(TLayoutSettings::Get(TLayoutSettings::kDefaultName));
+        path.AppendChar(u' ').AppendInt(++counter).AppendNarrow(".tly");
+        candidate.SetPath(path);
     } while (candidate.Exists());
     file_.SetPath(candidate.Path());
     untitled_ = true;

@@ -9,8 +9,9 @@
 #include "KTestSupport.h"
 #include "LayoutTestSupport.h"
 #include "TBitmapObject.h"
-#include "TLayoutSettings.h"
 #include "TLayout.h"
+#include "TLayoutSettings.h"
+#include "TLayoutUi.h"
 #include "TTextObject.h"
 
 namespace {
@@ -45,8 +46,16 @@ class TLayoutFile : public ::testing::Test {
 TEST_F(TLayoutFile, ANewEmptyLayoutIs36Bytes) {
     TLayout empty;
     ASSERT_EQ(SaveAs(empty, "empty.tly"), 0);
-    const std::string expected =
-        LayoutBytes().Int(0x30005).Int(0).Int(0).Int(0x10007).Int(0).Colour(kColorBlue).Int(0).Int(0).bytes;
+    const std::string expected = LayoutBytes()
+                                     .Int(0x30005)
+                                     .Int(0)
+                                     .Int(0)
+                                     .Int(0x10007)
+                                     .Int(0)
+                                     .Colour(kColorBlue)
+                                     .Int(0)
+                                     .Int(0)
+                                     .bytes;
     EXPECT_EQ(folder.Get("empty.tly"), expected);
     EXPECT_EQ(folder.Get("empty.tly").size(), 36u);
 }
@@ -157,12 +166,42 @@ TEST_F(TLayoutFile, WritingAndReadingBackKeepsEverything) {
     EXPECT_EQ(folder.Get("round.tly"), first);
 }
 
-TEST_F(TLayoutFile, SavingWithADialogNeedsTheDesktop) {
+// A desktop whose save dialog answers a fixed path, or cancels when it is empty.
+class Desktop : public TLayoutUi {
+  public:
+    bool AskSavePath(KString& path) override {
+        asked = KUtf8Of(path);
+        path = KTestText(answer);
+        return !answer.empty();
+    }
+    void SetBusy(bool on) override { busyChanges += on ? 1 : 10; }
+    std::string answer;
+    std::string asked;
+    int busyChanges = 0;
+};
+
+TEST_F(TLayoutFile, SavingAnUntitledLayoutAsksForAName) {
     TLayout source;
+    TLayout::SetLayoutFolder(KTestText(folder.Path()));
+    folder.Put("Untitled 1.tly", "");
     EXPECT_EQ(source.New(), 0);
     EXPECT_TRUE(source.IsUntitled());
-    EXPECT_EQ(source.Save(TLayout::kSave), 1004);
+    EXPECT_EQ(source.Save(TLayout::kSave), 1004);  // no desktop to ask
     EXPECT_EQ(source.Save(0), 0);
+
+    Desktop desktop;
+    source.SetUi(&desktop);
+    EXPECT_EQ(source.Save(TLayout::kSave), 1004);
+    EXPECT_NE(desktop.asked.find("/Untitled "), std::string::npos);
+    EXPECT_NE(desktop.asked.find(".tly"), std::string::npos);
+    EXPECT_EQ(desktop.asked.find("Untitled 1.tly"), std::string::npos);  // that name is taken
+    desktop.answer = folder.Path("Pool");
+    EXPECT_EQ(source.Save(TLayout::kSave), 0);
+    EXPECT_FALSE(source.IsUntitled());
+    EXPECT_EQ(KUtf8Of(source.Path()), folder.Path("Pool.tly"));
+    EXPECT_EQ(folder.Get("Pool.tly").size(), 36u);
+    EXPECT_EQ(desktop.busyChanges, 11);
+    TLayout::SetLayoutFolder(KString());
 }
 
 TEST_F(TLayoutFile, AFailedSaveLeavesTheOldFile) {
@@ -182,7 +221,6 @@ TEST_F(TLayoutFile, AFailedSaveLeavesTheOldFile) {
     EXPECT_EQ(code, 3005);
     EXPECT_EQ(folder.Get("kept.tly"), old);
     EXPECT_EQ(std::system(("test $(ls '" + folder.Path() + "' | wc -l) -eq 1").c_str()), 0);
-
 }
 
 TEST_F(TLayoutFile, HostileFilesFailInBoundedTime) {

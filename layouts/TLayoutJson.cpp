@@ -122,7 +122,7 @@ class Members {
 };
 
 Json FontToJson(const K3DFontInfo& font) {
-    return Json{{"name", Utf8(font.FaceName())}, {"size", font.Size()},
+    return Json{{"name", Utf8(font.FaceName())},       {"size", font.Size()},
                 {"widthPercent", font.WidthPercent()}, {"squeeze", font.Squeeze()},
                 {"squeezeMin", font.SqueezeMinimum()}, {"face", ColourToJson(font.face)},
                 {"border", ColourToJson(font.border)}, {"shadow", ColourToJson(font.shadow)},
@@ -171,12 +171,18 @@ Json TLayoutJson::ToJson(const TLayout& layout, uint32_t version) {
 }
 
 Json TLayoutJson::ObjectToJson(const TLayoutObject& o) {
-    Json j{{"class", o.ClassName()},   {"id", o.Id()},
-           {"flags", o.Flags()},       {"x", o.X()},
-           {"y", o.Y()},               {"width", o.Width()},
-           {"height", o.Height()},     {"field", Utf8(o.Field())},
-           {"sourceMode", o.SourceMode()}, {"sourceMask", o.SourceMask()},
-           {"trigger", Utf8(o.TriggerName())}, {"triggerTime", o.TriggerTime()}};
+    Json j{{"class", o.ClassName()},
+           {"id", o.Id()},
+           {"flags", o.Flags()},
+           {"x", o.X()},
+           {"y", o.Y()},
+           {"width", o.Width()},
+           {"height", o.Height()},
+           {"field", Utf8(o.Field())},
+           {"sourceMode", o.SourceMode()},
+           {"sourceMask", o.SourceMask()},
+           {"trigger", Utf8(o.TriggerName())},
+           {"triggerTime", o.TriggerTime()}};
     if (const auto* text = dynamic_cast<const TTextObject*>(&o)) {
         j["font"] = FontToJson(text->Font());
         j["justification"] = text->Justification();

@@ -73,8 +73,10 @@ TEST(TLayoutJson, ColoursByNameByValueAndByNumber) {
 }
 
 TEST(TLayoutJson, ErrorsNameTheKeyAndTheObject) {
-    EXPECT_EQ(ErrorOf(R"({"objects": [{"class": "TTextObject"}, {"class": "TTextObject", "colour": 1}]})"),
-              "objects[1]: key \"colour\": is unknown");
+    EXPECT_EQ(
+        ErrorOf(
+            R"({"objects": [{"class": "TTextObject"}, {"class": "TTextObject", "colour": 1}]})"),
+        "objects[1]: key \"colour\": is unknown");
     EXPECT_EQ(ErrorOf(R"({"objects": [{"class": "TTextObject", "x": "20"}]})"),
               "objects[0]: key \"x\": must be an integer");
     EXPECT_EQ(ErrorOf(R"({"objects": [{"class": "TTextObject", "font": {"size": 1.5}}]})"),

@@ -1,8 +1,8 @@
 #include "TLayoutSettings.h"
 
 #include "KFile.h"
-#include "KRegistry.h"
 #include "KRValues.h"
+#include "KRegistry.h"
 
 namespace {
 

@@ -15,8 +15,7 @@ int32_t TakeNumber(const KString& format, int32_t* i) {
 }
 
 bool IsLengthModifier(KChar c) {
-    return c == u'h' || c == u'l' || c == u'L' || c == u'q' || c == u'j' || c == u'z' ||
-           c == u't';
+    return c == u'h' || c == u'l' || c == u'L' || c == u'q' || c == u'j' || c == u'z' || c == u't';
 }
 
 // One conversion with its flags, width and precision (-1 = none).
@@ -51,8 +50,7 @@ Conversion TakeConversion(const KString& format, int32_t* i) {
 }
 
 void AppendPadded(KString& out, const KString& text, const Conversion& c) {
-    const int32_t length =
-        c.precision >= 0 ? std::min(text.Length(), c.precision) : text.Length();
+    const int32_t length = c.precision >= 0 ? std::min(text.Length(), c.precision) : text.Length();
     const int32_t pad = std::max(0, c.width - length);
     if (!c.leftAlign) out.InsertChars(u' ', out.Length(), pad);
     out.Append(text.Chars(), length);

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "KMemoryStream.h"
-#include "KX.h"
 #include "KTestSupport.h"
+#include "KX.h"
 #include "LayoutTestSupport.h"
 #include "TLayout.h"
 

@@ -7,9 +7,9 @@
 #include "KAtomicSave.h"
 #include "KUtf8.h"
 #include "KX.h"
-#include "TLayoutSettings.h"
 #include "TLayout.h"
 #include "TLayoutJson.h"
+#include "TLayoutSettings.h"
 #include "TProgramHome.h"
 #include "VerbOptions.h"
 

@@ -48,7 +48,9 @@ TEST_F(LayoutVerb, NewShowAndConvertBothWays) {
 }
 
 TEST_F(LayoutVerb, BadInputExitsWithAMessage) {
-    folder.Put("bad.json", R"({"objects": [{"class": "TTextObject"}, {"class": "TBitmapObject", "speed": "fast"}]})");
+    folder.Put(
+        "bad.json",
+        R"({"objects": [{"class": "TTextObject"}, {"class": "TBitmapObject", "speed": "fast"}]})");
     Result bad = Layout({"convert", folder.Path("bad.json"), folder.Path("bad.tly")});
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("objects[1]: key \"speed\": must be an integer"), std::string::npos)
