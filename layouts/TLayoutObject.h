@@ -41,7 +41,6 @@ class TLayoutObject : public KMessageObject, public KListItem {
 
     // The object with this id here, or null.
     virtual TLayoutObject* FindById(int32_t id);
-    void Notify(const KMessage& message) override {}
     const char* ClassName() const override { return "TLayoutObject"; }
     // A new object of the same class, with this parent and id and a copy of
     // every value; the caller owns it.
