@@ -6,3 +6,21 @@ struct KPoint {
     int32_t x = 0;
     int32_t y = 0;
 };
+
+struct KSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// A rectangle with inclusive edges.
+struct KRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = -1;
+    int32_t bottom = -1;
+
+    bool Intersects(const KRect& other) const {
+        return left <= other.right && other.left <= right && top <= other.bottom &&
+               other.top <= bottom;
+    }
+};

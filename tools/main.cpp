@@ -7,6 +7,7 @@
 #include "FntVerb.h"
 #include "FrameVerb.h"
 #include "ImageVerb.h"
+#include "LayoutVerb.h"
 #include "MonitorVerb.h"
 #include "ProcessVerb.h"
 #include "SettingsVerb.h"
@@ -49,6 +50,9 @@ constexpr Verb kVerbs[] = {
     {"image", RunImageVerb,
      "image [--home DIR] [--scale WxH] [--out DIR] FILE\n"
      "                                            check a picture, its frames as PNG"},
+    {"layout", RunLayoutVerb,
+     "layout [--home DIR] show FILE | convert IN OUT | new OUT\n"
+     "                                            layout files as JSON, and back"},
     {"video", RunVideoVerb,
      "video [--home DIR] --size WxH [--rotate 0|1|2] [--split] --out FILE.png [FILE]\n"
      "                                            draw a video display command stream"},

@@ -10,21 +10,8 @@
 namespace {
 
 constexpr int32_t kDefaultSize = 34;
-constexpr uint32_t kOldColorVersion = 0x30006;
 constexpr uint32_t kOldVersion = 0x30005;
 constexpr uint32_t kFirstVersion = 0x1000B;
-
-void WriteColor(KStream& stream, KColor c) {
-    stream.PutInt32(K3DFontInfo::kColorVersion);
-    stream.PutInt32(static_cast<int32_t>(c));
-}
-
-KColor ReadColor(KStream& stream) {
-    const uint32_t version = stream.GetUInt32();
-    if (version != K3DFontInfo::kColorVersion && version != kOldColorVersion)
-        throw KXPersistent(kErrFileVersion);
-    return stream.GetUInt32();
-}
 
 K3DFont* NamedFont(const KString& name) {
     K3DFonts* fonts = K3DFonts::Current();
@@ -104,11 +91,11 @@ void K3DFontInfo::SetSqueezeMinimum(int32_t percent) {
 void K3DFontInfo::Write(KStream& stream) const {
     stream.PutInt32(kVersion);
     stream.PutInt32(size_);
-    WriteColor(stream, face);
-    WriteColor(stream, border);
-    WriteColor(stream, shadow);
+    KWriteColor(stream, face);
+    KWriteColor(stream, border);
+    KWriteColor(stream, shadow);
     faceName_.Write(stream);
-    WriteColor(stream, back);
+    KWriteColor(stream, back);
     stream.PutInt32(squeeze_ ? 1 : 0);
     stream.PutInt32(squeezeMinimum_);
     stream.PutInt32(widthPercent_);
@@ -121,12 +108,12 @@ void K3DFontInfo::Read(KStream& stream) {
     // The values go through the setters, so the clamps and the size check of
     // the named font hold for whatever the file says.
     const int32_t size = stream.GetInt32();
-    face = ReadColor(stream);
-    border = ReadColor(stream);
-    shadow = ReadColor(stream);
+    face = KReadColor(stream);
+    border = KReadColor(stream);
+    shadow = KReadColor(stream);
     KString31 name(faceName_);
     if (version >= 0x1000C) name.Read(stream);
-    if (version >= 0x1000D) back = ReadColor(stream);
+    if (version >= 0x1000D) back = KReadColor(stream);
     if (version >= 0x1000E) {
         SetSqueeze(stream.GetInt32() != 0);
         SetSqueezeMinimum(stream.GetInt32());

@@ -18,7 +18,6 @@ class KStream;
 class K3DFontInfo {
   public:
     static constexpr uint32_t kVersion = 0x1000F;
-    static constexpr uint32_t kColorVersion = 0x1000A;
 
     K3DFontInfo();
     // A copy takes fields 1-12; the character width starts over.

@@ -1,8 +1,13 @@
 #include "KColorTable.h"
 
 #include "KRegistry.h"
+#include "KStream.h"
+#include "KX.h"
 
 namespace {
+
+constexpr uint32_t kColorTag = 0x1000A;
+constexpr uint32_t kOldColorTag = 0x30006;
 
 constexpr uint32_t kBuiltIn[KColorTable::kCount] = {
     0x000000, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x000000, 0xFF0000,
@@ -24,6 +29,17 @@ uint32_t ApplyComponents(uint32_t rgb, const KString& text) {
 }
 
 }  // namespace
+
+void KWriteColor(KStream& stream, KColor c) {
+    stream.PutInt32(kColorTag);
+    stream.PutInt32(static_cast<int32_t>(c));
+}
+
+KColor KReadColor(KStream& stream) {
+    const uint32_t tag = stream.GetUInt32();
+    if (tag != kColorTag && tag != kOldColorTag) throw KXPersistent(kErrFileVersion);
+    return stream.GetUInt32();
+}
 
 const char16_t* const KColorTable::kNames[kCount] = {
     u"Background", u"White", u"LightGray", u"DarkGray", u"Black",  u"Red",

@@ -5,6 +5,7 @@
 #include "KString.h"
 
 class KRegistry;
+class KStream;
 
 // A colour value: a direct colour (bit 31 set, red, green and blue in bits
 // 16-23, 8-15 and 0-7) or, with bit 31 clear, an index into the colour table.
@@ -32,6 +33,12 @@ constexpr uint32_t kTransparentPixel = 0xFF000000;
 constexpr KColor KColorRGB(uint32_t r, uint32_t g, uint32_t b) {
     return (r & 0xFF) << 16 | (g & 0xFF) << 8 | (b & 0xFF) | kColorDirect;
 }
+
+// The colour record of layout files and font infos: tag 0x0001000A, then the
+// value. Reading also takes the older tag 0x00030006; any other raises
+// KXPersistent (3009).
+void KWriteColor(KStream& stream, KColor c);
+KColor KReadColor(KStream& stream);
 
 // The eleven table colours, each replaceable by the settings Display\Colors\0
 // to 10 ("R,G,B", each component that parses as 0-255 replacing its own).

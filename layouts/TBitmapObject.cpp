@@ -1,0 +1,241 @@
+#include "TBitmapObject.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "KBufferedFile.h"
+#include "KDataName.h"
+#include "KStream.h"
+#include "KX.h"
+#include "TField.h"
+#include "TLayoutSettings.h"
+#include "TValueFormat.h"
+
+namespace {
+
+constexpr uint32_t kFirstVersion = 0x30008;
+
+bool tracking = false;
+
+// A plain file: reading a pipe or a device named like a picture could wait forever.
+bool IsRegularFile(const KFile& file) {
+    struct stat info;
+    return stat(file.NativePath().c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+int32_t Proportion(int32_t v, int32_t numerator, int32_t denominator) {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t{v} * numerator / denominator, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+TBitmapObject::TBitmapObject() {
+    format_.AppendNarrow("%s.tga");
+}
+
+TBitmapObject::~TBitmapObject() = default;
+
+void TBitmapObject::Notify(const KMessage& message) {
+    if (message.code == kMessageBeforeSwap) {
+        DropFrames();
+    } else if (message.code == kMessageAfterSwap) {
+        Reload(true);
+        ApplySize();
+    }
+    TLayoutObject::Notify(message);
+}
+
+void TBitmapObject::CopyFrom(const TLayoutObject& other) {
+    TLayoutObject::CopyFrom(other);
+    const auto* bitmap = dynamic_cast<const TBitmapObject*>(&other);
+    if (!bitmap) return;
+    file_ = bitmap->file_;
+    format_ = bitmap->format_;
+    value_ = bitmap->value_;
+    directory_ = bitmap->directory_;
+    blackTransparent_ = bitmap->blackTransparent_;
+    speed_ = bitmap->speed_;
+    DropFrames();
+    if (!Parent()) return;
+    Reload(true);
+    ApplySize();
+}
+
+bool TBitmapObject::GetLabel(KString& text) const {
+    if (TLayoutObject::GetLabel(text)) return true;
+    text.Append(file_);
+    return true;
+}
+
+bool TBitmapObject::GetTypeInfo(KString& text) const {
+    text.Append(TLayoutSettings::Get(TLayoutSettings::kBitmapType));
+    return true;
+}
+
+bool TBitmapObject::SetSize(int32_t width, int32_t height) {
+    const bool stretch = flags_ & kStretch;
+    if (stretch) {
+        if ((flags_ & kKeepAspect) && naturalSize_.width > 0 && naturalSize_.height > 0) {
+            if (tracking || width != width_ || height == height_) {
+                height = Proportion(width, naturalSize_.height, naturalSize_.width);
+            } else {
+                width = Proportion(height, naturalSize_.width, naturalSize_.height);
+            }
+        }
+    } else if (!IsDynamic() && current_) {
+        width = current_->Width();
+        height = current_->Height();
+    }
+    if (!StoreSize(width, height)) return false;
+    if (stretch && !tracking) Reload(false);
+    return true;
+}
+
+void TBitmapObject::SetTracking(bool on) {
+    tracking = on;
+    if (!on && (flags_ & kStretch)) Reload(false);
+}
+
+bool TBitmapObject::SetScaleMode(uint32_t bits) {
+    if (!TLayoutObject::SetScaleMode(bits)) return false;
+    if (flags_ & kStretch) {
+        ApplySize();
+        Reload(false);
+    } else {
+        Reload(true);
+        ApplySize();
+    }
+    return true;
+}
+
+bool TBitmapObject::SetDynamic(bool on) {
+    if (!TLayoutObject::SetDynamic(on)) return false;
+    UpdateDynamicName();
+    return true;
+}
+
+void TBitmapObject::SetValue(const TField* field) {
+    value_.Empty();
+    if (field) value_.Append(field->value);
+    if (UpdateDynamicName()) RequestRedraw();
+}
+
+bool TBitmapObject::UpdateDynamicName() {
+    if (!IsDynamic()) return false;
+    KString255 name;
+    TAppendValueFormat(name, format_, value_);
+    const bool renamed = !name.Equals(file_);
+    file_ = name;
+    const bool changed = Reload(renamed);
+    ApplySize();
+    return changed;
+}
+
+bool TBitmapObject::SetFile(const KString& name) {
+    if (IsDynamic() || name.Equals(file_)) return false;
+    file_ = name;
+    Reload(true);
+    ApplySize();
+    Send(kMessageObject);
+    return true;
+}
+
+bool TBitmapObject::SetFormat(const KString& pattern) {
+    if (pattern.Equals(format_)) return false;
+    format_ = pattern;
+    UpdateDynamicName();
+    Send(kMessageObject);
+    return true;
+}
+
+bool TBitmapObject::SetDirectory(const KString& directory) {
+    if (directory.Equals(directory_)) return false;
+    directory_ = directory;
+    Reload(true);
+    Send(kMessageObject);
+    return true;
+}
+
+bool TBitmapObject::SetBlackTransparent(bool on) {
+    if (on == blackTransparent_) return false;
+    blackTransparent_ = on;
+    Send(kMessageObject);
+    return true;
+}
+
+bool TBitmapObject::SetSpeed(int32_t percent) {
+    if (percent == speed_) return false;
+    speed_ = percent;
+    Send(kMessageObject);
+    return true;
+}
+
+void TBitmapObject::DropFrames() {
+    current_ = nullptr;
+    frames_.reset();
+    naturalSize_ = KSize{};
+}
+
+bool TBitmapObject::Reload(bool force) {
+    const bool ownFolder = IsDynamic() && !directory_.IsEmpty();
+    KString path(255, KFile::kMaxPath);
+    KResolveDataName(ownFolder ? directory_ : TLayoutSettings::ApplicationFolder(), file_, path);
+    KBufferedFile file(path, 4096);
+    const KDateTime stamp = file.GetLastWriteTime();
+    if (!force && stamp == stamp_) {
+        const bool rescale = (flags_ & kStretch) && current_ &&
+                             (current_->Width() != width_ || current_->Height() != height_);
+        if (!rescale) return false;
+    }
+    stamp_ = stamp;
+    const bool shown = current_ != nullptr;
+    DropFrames();
+    try {
+        if (!IsRegularFile(file)) throw KXStream(kErrFileOpen, 0);
+        file.Open(KFile::kRead, false);
+        auto frames = std::make_unique<KBitmaps>(KBitmap::kImageFormat);
+        frames->ReadFrames(file);
+        if (frames->Count() == 0) return true;
+        naturalSize_ = KSize{frames->Frame(0)->Width(), frames->Frame(0)->Height()};
+        const bool resize = naturalSize_.width != width_ || naturalSize_.height != height_;
+        if ((flags_ & kStretch) && resize) {
+            // A size the scaler refuses keeps the picture as it is.
+            if (auto scaled = frames->ScaledFrames(width_, height_)) frames = std::move(scaled);
+        }
+        frames_ = std::move(frames);
+        current_ = frames_->Frame(0);
+        return true;
+    } catch (const KX&) {
+        DropFrames();
+        return shown;
+    }
+}
+
+void TBitmapObject::Write(KStream& stream) const {
+    TLayoutObject::Write(stream);
+    stream.PutInt32(kVersion);
+    file_.Write(stream);
+    format_.Write(stream);
+    value_.Write(stream);
+    stream.PutInt32(blackTransparent_ ? 1 : 0);
+    directory_.Write(stream);
+    stream.PutInt32(speed_);
+}
+
+void TBitmapObject::Read(KStream& stream) {
+    TLayoutObject::Read(stream);
+    const uint32_t version = stream.GetUInt32();
+    if (version < kFirstVersion || version > kVersion) throw KXPersistent(kErrFileVersion);
+    file_.Read(stream);
+    if (version >= 0x30009) {
+        format_.Read(stream);
+        value_.Read(stream);
+    }
+    if (version >= 0x3000A) blackTransparent_ = stream.GetInt32() != 0;
+    if (version >= 0x3000B) directory_.Read(stream);
+    if (version >= 0x3000C) speed_ = stream.GetInt32();
+    Reload(true);
+    ApplySize();
+}

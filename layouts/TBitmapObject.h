@@ -1,0 +1,80 @@
+#pragma once
+
+#include <memory>
+
+#include "KBitmaps.h"
+#include "KDateTime.h"
+#include "TLayoutObject.h"
+
+// An object that shows a picture file (Targa, JPEG, GIF): a fixed file, or,
+// when dynamic, the name its format makes of the last value received, in
+// its own directory or the application folder. The picture is read again
+// only when forced or when the file's last-write time changed; a picture
+// that cannot be read shows nothing and is not reported. Without stretch a
+// static object has its picture's size; with stretch the picture is scaled
+// to the object, keeping its aspect when asked.
+class TBitmapObject : public TLayoutObject {
+  public:
+    static constexpr uint32_t kVersion = 0x3000C;
+
+    TBitmapObject();
+    ~TBitmapObject() override;
+
+    const char* ClassName() const override { return "TBitmapObject"; }
+    void Notify(const KMessage& message) override;
+    void CopyFrom(const TLayoutObject& other) override;
+    bool GetLabel(KString& text) const override;
+    bool GetTypeInfo(KString& text) const override;
+    bool SetSize(int32_t width, int32_t height) override;
+    // While an interactive resize is on (for every bitmap object), scaling
+    // of pictures waits; turning it off scales this object's picture.
+    void SetTracking(bool on) override;
+    bool SetScaleMode(uint32_t bits) override;
+    bool CanScale() const override { return true; }
+    bool SetDynamic(bool on) override;
+    void SetValue(const TField* field) override;
+    void Write(KStream& stream) const override;
+    void Read(KStream& stream) override;
+
+    bool SetFile(const KString& name);
+    bool SetFormat(const KString& pattern);
+    bool SetDirectory(const KString& directory);
+    bool SetBlackTransparent(bool on);
+    bool SetSpeed(int32_t percent);
+
+    const KString& File() const { return file_; }
+    const KString& Format() const { return format_; }
+    const KString& Value() const { return value_; }
+    const KString& Directory() const { return directory_; }
+    bool BlackTransparent() const { return blackTransparent_; }
+    int32_t Speed() const { return speed_; }
+    // The frame shown, or null.
+    const KBitmap* CurrentFrame() const { return current_; }
+    KSize NaturalSize() const { return naturalSize_; }
+
+  protected:
+    TLayoutObject* NewOfClass() const override { return new TBitmapObject; }
+
+  private:
+    friend class TLayoutJson;
+
+    // Reads the picture again; true when what is shown may have changed.
+    bool Reload(bool force);
+    void DropFrames();
+    void ApplySize() { SetSize(width_, height_); }
+    // For a dynamic object: the file name from format and value, the picture
+    // reloaded (forced when the name changed) and the size applied; true
+    // when what is shown may have changed.
+    bool UpdateDynamicName();
+
+    KString255 file_;
+    KDateTime stamp_;
+    KString31 format_;
+    KString31 value_;
+    std::unique_ptr<KBitmaps> frames_;
+    KBitmap* current_ = nullptr;
+    KSize naturalSize_;
+    KString255 directory_;
+    bool blackTransparent_ = true;
+    int32_t speed_ = 100;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "KString.h"
+
+class KRegistry;
+
+// The settings the layout model uses: the texts of the object info line and
+// the generated layout name, bound once at start-up and read at each use
+// (unbound, the built-in defaults answer); and the application folder, where
+// pictures of relative names are found.
+class TLayoutSettings {
+  public:
+    enum Text : int {
+        kStatic,
+        kDynamic,
+        kTrigger,
+        kOverride,
+        kTextType,
+        kBitmapType,
+        kVideoDisplayType,
+        kDefaultName,
+        kTextCount
+    };
+
+    static void Bind(KRegistry* settings);
+    static const KString& Get(Text text);
+
+    static void SetApplicationFolder(const KString& folder);
+    // Lives as long as the program.
+    static const KString& ApplicationFolder();
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "KVideoDisplay.h"
+#include "TLayoutObject.h"
+
+// An object that hosts a video display: the commands carried in its field's
+// values draw into a picture of the object's size, turned a quarter left or
+// right when asked. The picture is made again when the size or rotation
+// changes, except while an interactive resize is on; a picture that cannot
+// be made leaves the object drawn empty.
+class TVideoDisplayObject : public TLayoutObject {
+  public:
+    static constexpr uint32_t kVersion = 0x30009;
+
+    // A dynamic object fed by the field "Video Display Data".
+    TVideoDisplayObject();
+
+    const char* ClassName() const override { return "TVideoDisplayObject"; }
+    void Notify(const KMessage& message) override;
+    void CopyFrom(const TLayoutObject& other) override;
+    bool GetTypeInfo(KString& text) const override;
+    bool SetSize(int32_t width, int32_t height) override;
+    void SetTracking(bool on) override;
+    void SetValue(const TField* field) override;
+    void Write(KStream& stream) const override;
+    void Read(KStream& stream) override;
+
+    bool SetRotate(int32_t rotate);
+    bool SetBlackTransparent(bool on);
+
+    int32_t Rotate() const { return rotate_; }
+    bool BlackTransparent() const { return blackTransparent_; }
+    const KVideoDisplay& Display() const { return display_; }
+
+  protected:
+    TLayoutObject* NewOfClass() const override { return new TVideoDisplayObject; }
+
+  private:
+    friend class TLayoutJson;
+
+    void SetUp() { display_.Setup(width_, height_, rotate_); }
+
+    int32_t rotate_ = 0;
+    bool blackTransparent_ = false;
+    KVideoDisplay display_;
+};
