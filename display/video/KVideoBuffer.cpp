@@ -67,11 +67,19 @@ void KVideoBuffer::CopyGlyph(const uint32_t* pixels, const K3DRect& rect, const 
     K3DRect r;
     if (!Clip(rect, clip, &r)) return;
     const int64_t rowLength = int64_t{rect.right} - rect.left + 1;
+    const int32_t n = r.right - r.left + 1;
     for (int32_t y = r.top; y <= r.bottom; ++y) {
         const uint32_t* source = pixels + (y - rect.top) * rowLength + (r.left - rect.left);
         uint32_t* p = At(r.left, y);
-        for (int32_t x = r.left; x <= r.right; ++x, ++source, p += stepX_) {
-            if (*source != kTransparentPixel) *p = *source;
+        if (stepX_ == 1) {
+            // Unturned rows are contiguous: written as a select, the keyed
+            // copy becomes a vector blend (a running clock's large digits).
+            for (int32_t i = 0; i < n; ++i)
+                p[i] = source[i] != kTransparentPixel ? source[i] : p[i];
+            continue;
+        }
+        for (int32_t i = 0; i < n; ++i, p += stepX_) {
+            if (source[i] != kTransparentPixel) *p = source[i];
         }
     }
 }
