@@ -125,8 +125,11 @@ void BM_GifSlurpAnchor(benchmark::State& state) {
     for (auto _ : state) {
         int error = 0;
         GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
-        if (!gif || DGifSlurp(gif) != GIF_OK || gif->ImageCount != kFrames)
+        if (!gif || DGifSlurp(gif) != GIF_OK || gif->ImageCount != kFrames) {
             state.SkipWithError("giflib failed");
+            if (gif) DGifCloseFile(gif, &error);
+            break;
+        }
         benchmark::DoNotOptimize(gif->SavedImages[kFrames - 1].RasterBits);
         DGifCloseFile(gif, &error);
     }

@@ -19,9 +19,9 @@ class KStreamMenu : public KList {
 
     // Puts a prototype in front of the ones registered before.
     void Register(std::unique_ptr<KStream> prototype);
-    // The channel for a port type (the port number of a specification):
+    // The channel for a port type (the port number of a port spec):
     // current when it serves the type; otherwise a new stream from the first
     // prototype that does, or a plain stream that never opens. The caller
-    // then opens it with the whole specification.
+    // then opens it with the whole port spec.
     std::unique_ptr<KStream> SelectChannel(int portType, std::unique_ptr<KStream> current) const;
 };

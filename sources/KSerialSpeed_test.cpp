@@ -16,7 +16,7 @@ namespace {
 
 // The rates of the port editor that are no standard termios rate reach the
 // line exactly, instead of a neighbour that would garble every byte.
-TEST(KSerialSpeed, PortsRunAtTheRateTheSpecificationAsks) {
+TEST(KSerialSpeed, PortsRunAtTheRateTheirPortSpecAsks) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(master, 0);
     ASSERT_EQ(grantpt(master), 0);

@@ -11,8 +11,7 @@ class KRegistry;
 int32_t ChannelBufferSize(KRegistry& settings);
 void BuildSourceChannels(KStreamMenu& menu, KRegistry& settings);
 void BuildDebugChannels(KStreamMenu& menu, KRegistry& settings);
-// The menu's channel for a port specification, chosen by its port number
-// as the specification's own parser reads it; the caller opens it with the
-// specification.
+// The menu's channel for a port spec, chosen by its port number as
+// TPortSpec::Parse reads it; the caller opens it with the port spec.
 std::unique_ptr<KStream> SelectPortChannel(const KStreamMenu& menu, const KString& spec,
                                            std::unique_ptr<KStream> current);

@@ -30,7 +30,7 @@ TEST(TChannelMenus, ChoiceByPortNumberKeepsAChannelThatServesIt) {
     channel = SelectPortChannel(menu, KTestText("0,9600,8,N,1.0"), std::move(channel));
     EXPECT_FALSE(channel->IsOpen());
     EXPECT_EQ(channel->OpenChannel(KTestText("0")), 0);
-    // The port number is read by the one specification parser: 0x1 is COM1
+    // The port number is read by the one port-spec parser: 0x1 is COM1
     // and 010 is COM8 for the channel choice as for the channel itself.
     channel = SelectPortChannel(menu, KTestText("0x1,9600,8,N,1.0"), nullptr);
     EXPECT_NE(dynamic_cast<KSerialPort*>(channel.get()), nullptr);

@@ -147,6 +147,30 @@ TEST_F(VideoDisplay, Receiving) {
     EXPECT_TRUE(display->TakeFlush());
 }
 
+// A command stream arrives in field values cut anywhere: cut at any point
+// into two values, it draws what it draws as one value.
+TEST_F(VideoDisplay, AStreamCutAnywhereDrawsAsWhole) {
+    const std::string stream =
+        Cmd("LayoutSetup", "4,2") + Cmd("LayoutBackColor", "Blue") + Cmd("TextSetup", "2,1,1,0") +
+        Cmd("FontFaceColor", "Yellow") + Cmd("TextDraw", "12") + Cmd("Blank", "1,1") +
+        Cmd("LayoutBackColor", "Red") + Cmd("ImageDraw", "none") + Cmd("LayoutFlush");
+    ASSERT_TRUE(display->Setup(64, 32, 0));
+    Send(stream);
+    ASSERT_TRUE(display->TakeFlush());
+    const std::vector<uint32_t> whole = Pixels(*display);
+    ASSERT_GT(Count(kBlue), 0u);
+    ASSERT_GT(Count(kRed), 0u);
+    ASSERT_GT(Count(0xFFFF00), 0u);  // the text's face
+    for (size_t cut = 1; cut < stream.size(); ++cut) {
+        std::unique_ptr<KVideoDisplay> parts = NewDisplay();
+        ASSERT_TRUE(parts->Setup(64, 32, 0));
+        Send(*parts, stream.substr(0, cut));
+        Send(*parts, stream.substr(cut));
+        EXPECT_TRUE(parts->TakeFlush()) << "cut at " << cut;
+        EXPECT_EQ(Pixels(*parts), whole) << "cut at " << cut;
+    }
+}
+
 TEST_F(VideoDisplay, GridCellsAndTheCursor) {
     ASSERT_TRUE(display->Setup(100, 10, 0));
     // 7 columns on 100 pixels: the first two are 15 pixels wide, the rest 14.
