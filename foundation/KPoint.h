@@ -23,4 +23,8 @@ struct KRect {
         return left <= other.right && other.left <= right && top <= other.bottom &&
                other.top <= bottom;
     }
+    bool IsEmpty() const { return right < left || bottom < top; }
+    int32_t Width() const { return right - left + 1; }
+    int32_t Height() const { return bottom - top + 1; }
+    bool operator==(const KRect&) const = default;
 };
