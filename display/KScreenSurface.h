@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+#include "KPoint.h"
+
+// The window the display engine draws into, seen from the engine: it is
+// moved to a desktop rectangle, kept above other windows or not, and
+// receives bands of 32-bit 0x00RRGGBB pixels (rows top-down, the rectangle's
+// width per row) at physical rectangles of its client area. Parts of a band
+// outside the client area are dropped. The pixel value 0xFF000000 shows as
+// black.
+class KScreenSurface {
+  public:
+    virtual ~KScreenSurface() = default;
+    // Moves and resizes the window to the inclusive desktop rectangle.
+    virtual void Move(const KRect& rect) = 0;
+    virtual void SetTopmost(bool on) = 0;
+    virtual KSize ClientSize() const = 0;
+    virtual void CopyBand(const KRect& physical, const uint32_t* pixels) = 0;
+    // Everything copied since the last call may be shown now.
+    virtual void Present() {}
+};

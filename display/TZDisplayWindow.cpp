@@ -1,0 +1,320 @@
+#include "TZDisplayWindow.h"
+
+#include <algorithm>
+
+#include "K3DFonts.h"
+#include "K3DTextBlock.h"
+#include "KBitmaps.h"
+#include "KClock.h"
+#include "KFrameBufferSurface.h"
+#include "KLog.h"
+#include "KMemoryStream.h"
+#include "KRegistry.h"
+#include "KScreenSurface.h"
+#include "KTargaReader.h"
+#include "TBitmapObject.h"
+#include "TLayout.h"
+#include "TTextObject.h"
+#include "TTrigger.h"
+#include "TVideoDisplayObject.h"
+
+namespace {
+
+const uint8_t kLogoTarga[] = {
+#include "TessaronLogo.inc"
+};
+
+int32_t ValueOr(const KRInt* setting, int32_t missing) {
+    return setting ? setting->value : missing;
+}
+
+KRInt* Bind(KRegistry& settings, const char16_t* name) {
+    KString path(63);
+    path.Append(KString(u"\\Display\\")).Append(KString(name));
+    return settings.FindInt(path);
+}
+
+// The product logo, built into the program so that it never depends on the
+// files of the application folder.
+void LoadLogo(KBitmap& logo) {
+    KMemoryStream stream(std::string(reinterpret_cast<const char*>(kLogoTarga), sizeof kLogoTarga));
+    KBitmaps frames;
+    KTargaReader::Read(stream, frames);
+    if (frames.Count() == 0) return;
+    logo.SetSize(frames.Width(), frames.Height());
+    logo.SetFormat(KBitmap::kImageFormat);
+    if (logo.Allocate()) logo.CopyFrom(*frames.Frame(0));
+}
+
+// Hands the glyphs of a text object to the canvas, each clipped to itself.
+class CanvasText : public K3DTextTarget {
+  public:
+    explicit CanvasText(KBandCanvas& canvas) : canvas_(canvas) {}
+    bool Glyph(const uint32_t* pixels, const K3DRect& r) override {
+        const KRect rect{r.left, r.top, r.right, r.bottom};
+        canvas_.CopyPixels(rect, pixels, 32, rect, kTransparentPixel);
+        return true;
+    }
+
+  private:
+    KBandCanvas& canvas_;
+};
+
+}  // namespace
+
+void TZDisplayWindow::AdjustAtStartUp(KRegistry& settings, KSize maxDisplay) {
+    KRInt* width = Bind(settings, u"Width");
+    KRInt* height = Bind(settings, u"Height");
+    if (ValueOr(Bind(settings, u"UseMax"), 0) != 0 && width && height) {
+        width->Set(maxDisplay.width);
+        height->Set(maxDisplay.height);
+    }
+    const int32_t autoRotate = ValueOr(Bind(settings, u"AutoRotate"), 0);
+    KRInt* rotate = Bind(settings, u"Rotate");
+    if (autoRotate != 0 && rotate)
+        rotate->Set(maxDisplay.width < maxDisplay.height ? autoRotate : 0);
+}
+
+TZDisplayWindow::TZDisplayWindow(KRegistry& settings, K3DFonts& fonts, KScreenSurface& surface,
+                                 const KClock& clock, std::vector<KRect> monitors, KLog* log,
+                                 KSize maxDisplay)
+    : settings_(settings),
+      fonts_(fonts),
+      surface_(surface),
+      clock_(clock),
+      monitors_(std::move(monitors)),
+      log_(log),
+      maxDisplay_{std::clamp(maxDisplay.width, 10, KFrameBufferSurface::kMaxSide),
+                  std::clamp(maxDisplay.height, 10, KFrameBufferSurface::kMaxSide)},
+      monitor_(Bind(settings, u"Monitor")),
+      left_(Bind(settings, u"Left")),
+      top_(Bind(settings, u"Top")),
+      width_(Bind(settings, u"Width")),
+      height_(Bind(settings, u"Height")),
+      alwaysOnTop_(Bind(settings, u"AlwaysOnTop")),
+      screens_(Bind(settings, u"Screens")),
+      rotate_(Bind(settings, u"Rotate")),
+      logoCorner_(Bind(settings, u"LogoCorner")),
+      optimize_(Bind(settings, u"Optimize")),
+      canvas_(ValueOr(Bind(settings, u"CacheSize"), 0)),
+      background_(kColorBlue) {
+    if (monitors_.empty()) monitors_.push_back({0, 0, 639, 479});
+    LoadLogo(logo_);
+    placement_ = monitors_[0];
+    surface_.Move(placement_);
+    Place();
+}
+
+void TZDisplayWindow::Place() {
+    if (!monitor_ || !left_ || !top_ || !width_ || !height_ || !alwaysOnTop_) return;
+    const int32_t index = monitor_->value;
+    KRect rect;
+    bool topmost;
+    if (index >= 0) {
+        rect = monitors_[static_cast<size_t>(index) < monitors_.size() ? index : 0];
+        topmost = false;
+        coversMain_ = rect == monitors_[0];
+    } else {
+        // Sides of at least one pixel: a window of no size cannot be shown.
+        const int64_t width = std::clamp(width_->value, 1, maxDisplay_.width);
+        const int64_t height = std::clamp(height_->value, 1, maxDisplay_.height);
+        rect.left = std::clamp<int64_t>(left_->value, INT32_MIN, INT32_MAX - width + 1);
+        rect.top = std::clamp<int64_t>(top_->value, INT32_MIN, INT32_MAX - height + 1);
+        rect.right = static_cast<int32_t>(rect.left + width - 1);
+        rect.bottom = static_cast<int32_t>(rect.top + height - 1);
+        topmost = alwaysOnTop_->value != 0;
+        coversMain_ = false;
+    }
+    rect.right = std::min<int64_t>(rect.right, int64_t{rect.left} + maxDisplay_.width - 1);
+    rect.bottom = std::min<int64_t>(rect.bottom, int64_t{rect.top} + maxDisplay_.height - 1);
+    if (!(rect == placement_)) {
+        placement_ = rect;
+        surface_.Move(rect);
+    }
+    if (topmost != topmost_) {
+        topmost_ = topmost;
+        surface_.SetTopmost(topmost);
+    }
+}
+
+int32_t TZDisplayWindow::Rotation() const {
+    const int32_t rotate = ValueOr(rotate_, 0);
+    return rotate >= 0 && rotate <= 2 ? rotate : 0;
+}
+
+KRect TZDisplayWindow::LogicalArea() const {
+    const KSize client = surface_.ClientSize();
+    if (Rotation() == 0) return {0, 0, client.width - 1, client.height - 1};
+    return {0, 0, client.height - 1, client.width - 1};
+}
+
+int32_t TZDisplayWindow::ScreenCount() const {
+    return std::max(ValueOr(screens_, 1), 1);
+}
+
+int32_t TZDisplayWindow::ScreenWidth(int32_t i) const {
+    const int32_t count = ScreenCount();
+    const int32_t width = LogicalArea().Width();
+    if (i == -1) i = count - 1;
+    if (i < 0 || i >= count) return 0;
+    return width / count + (i >= count - width % count ? 1 : 0);
+}
+
+KRect TZDisplayWindow::LayoutArea() const {
+    const KRect logical = LogicalArea();
+    return {0, 0, ScreenWidth(-1) - 1, logical.bottom};
+}
+
+KSize TZDisplayWindow::LayoutSize() const {
+    const KRect area = LayoutArea();
+    return {area.Width(), area.Height()};
+}
+
+KRect TZDisplayWindow::ToPhysical(const KRect& r) const {
+    const KSize client = surface_.ClientSize();
+    const int32_t x1 = client.width - 1, y1 = client.height - 1;
+    switch (Rotation()) {
+        case 1: return {r.top, y1 - r.right, r.bottom, y1 - r.left};
+        case 2: return {x1 - r.bottom, r.left, x1 - r.top, r.right};
+        default: return r;
+    }
+}
+
+KRect TZDisplayWindow::LogoRectangle() const {
+    const KRect area = LayoutArea();
+    const int32_t corner = ValueOr(logoCorner_, 2);
+    const int32_t margin = area.Width() / 25;
+    KRect logo;
+    logo.left = corner & 1 ? area.right - margin - (kLogoWidth - 1) : area.left + margin;
+    logo.top = corner & 2 ? area.bottom - margin - (kLogoHeight - 1) : area.top + margin;
+    logo.right = logo.left + kLogoWidth - 1;
+    logo.bottom = logo.top + kLogoHeight - 1;
+    return logo;
+}
+
+bool TZDisplayWindow::ShowsLogo() const {
+    return ValueOr(monitor_, 0) != -1 || ValueOr(height_, 480) > 249;
+}
+
+void TZDisplayWindow::DrawArea(const KRect& rect, int32_t screen) {
+    if (canvas_.Bytes() == 0) return;
+    const KRect area = LayoutArea();
+    const KRect clipped{std::max(rect.left, area.left), std::max(rect.top, area.top),
+                        std::min(rect.right, area.right), std::min(rect.bottom, area.bottom)};
+    if (clipped.IsEmpty()) return;
+    screenFilter_ = screen;
+    DrawLayout(clipped);
+    surface_.Present();
+    if (listener_) listener_->AreaDrawn(clipped);
+}
+
+void TZDisplayWindow::DrawLayout(KRect rect) {
+    const int32_t rotation = Rotation();
+    const uint32_t background = fonts_.Colors().Pixel(background_);
+    const bool logo = ShowsLogo() && logo_.Row(0);
+    const KRect logoRect = LogoRectangle();
+    while (!rect.IsEmpty()) {
+        const int64_t rows = std::min<int64_t>(canvas_.RowsFor(rect.Width()), rect.Height());
+        if (rows < 1) {
+            if (log_) log_->Write(KString(u"TZDisplayWindow::DrawLayout: rows <= 0"), u'E');
+            return;
+        }
+        const KRect band{rect.left, rect.top, rect.right, rect.top + static_cast<int32_t>(rows) - 1};
+        canvas_.Begin(band, rotation);
+        canvas_.Fill(background);
+        if (current_) current_->DrawRect(band);
+        if (logo) canvas_.CopyPixels(logoRect, logo_.Row(0), logo_.DepthCode(), logoRect, -1);
+        CopyBandToScreens();
+        canvas_.End();
+        rect.top = band.bottom + 1;
+    }
+}
+
+void TZDisplayWindow::CopyBandToScreens() {
+    const KRect logical = LogicalArea();
+    KRect band = canvas_.Band();
+    const int32_t count = ScreenCount();
+    for (int32_t i = 0; i < count; ++i) {
+        if (screenFilter_ == -1 || screenFilter_ == i)
+            surface_.CopyBand(ToPhysical(band), canvas_.Pixels());
+        if (i == count - 1) break;
+        const int32_t step = ScreenWidth(i);
+        band.left += step, band.right += step;
+        if (band.left > logical.right) {
+            band.left -= logical.Width(), band.right -= logical.Width();
+        }
+    }
+}
+
+void TZDisplayWindow::DrawObject(TLayoutObject& object) {
+    if (!object.IsVisible()) return;
+    const int64_t key = 0;
+    if (auto* text = dynamic_cast<TTextObject*>(&object)) {
+        DrawText(*text);
+    } else if (auto* bitmap = dynamic_cast<TBitmapObject*>(&object)) {
+        if (const KBitmap* frame = bitmap->CurrentFrame())
+            canvas_.DrawImageCentred(object.Rect(), *frame, bitmap->BlackTransparent() ? key : -1);
+    } else if (auto* video = dynamic_cast<TVideoDisplayObject*>(&object)) {
+        if (video->Display().HasBuffer())
+            canvas_.DrawImageCentred(object.Rect(), video->Display().Buffer(),
+                                     video->BlackTransparent() ? key : -1);
+    }
+}
+
+void TZDisplayWindow::DrawText(TTextObject& object) {
+    text_.Empty();
+    object.GetDrawnText(text_);
+    if (text_.IsEmpty()) return;
+    const KRect r = object.Rect();
+    CanvasText target(canvas_);
+    K3DTextBlock(fonts_, object.Font())
+        .Draw({r.left, r.top, r.right, r.bottom}, text_, object.Justification(), object.Lines(),
+              target);
+}
+
+void TZDisplayWindow::FullRedraw() {
+    redrawPending_ = false;
+    DrawArea(LayoutArea(), -1);
+}
+
+void TZDisplayWindow::Paint(const KRect& rect) {
+    if (!rect.IsEmpty()) FullRedraw();
+}
+
+void TZDisplayWindow::ObjectChanged(TLayoutObject& object) {
+    if (!current_ || object.Layout() != current_) return;
+    if (redrawPending_) {
+        FullRedraw();
+    } else {
+        DrawArea(object.Rect(), -1);
+    }
+}
+
+void TZDisplayWindow::ShowLayout(TLayout* layout, int32_t delay) {
+    if (layout == current_) return;
+    current_ = layout;
+    if (layout) background_ = layout->State().background;
+    if (listener_) listener_->CurrentChanged(layout);
+    if (delay < 0) {
+        FullRedraw();
+    } else {
+        redrawPending_ = true;
+        redrawDue_ = clock_.Ms() + delay;
+    }
+}
+
+void TZDisplayWindow::Tick() {
+    if (redrawPending_ && clock_.Ms() - redrawDue_ >= 0) FullRedraw();
+}
+
+bool TZDisplayWindow::NoDelay() const {
+    return ValueOr(optimize_, 0) & 1;
+}
+
+void TZDisplayWindow::KeyTrigger(const KString& name) {
+    if (!current_ || name.IsEmpty()) return;
+    TTrigger trigger;
+    trigger.name = name;
+    trigger.action = TTrigger::kToggle;
+    current_->Trigger(trigger, clock_.Ms());
+}
