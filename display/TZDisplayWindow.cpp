@@ -15,7 +15,6 @@
 #include "TBitmapObject.h"
 #include "TLayout.h"
 #include "TTextObject.h"
-#include "TTrigger.h"
 #include "TVideoDisplayObject.h"
 
 namespace {
@@ -309,12 +308,4 @@ void TZDisplayWindow::Tick() {
 
 bool TZDisplayWindow::NoDelay() const {
     return ValueOr(optimize_, 0) & 1;
-}
-
-void TZDisplayWindow::KeyTrigger(const KString& name) {
-    if (!current_ || name.IsEmpty()) return;
-    TTrigger trigger;
-    trigger.name = name;
-    trigger.action = TTrigger::kToggle;
-    current_->Trigger(trigger, clock_.Ms());
 }

@@ -83,8 +83,6 @@ class TZDisplayWindow : public TLayoutDisplay, public TLayoutScreen {
     void Tick();
     // "No delay": the program's loop should not pause after this pass.
     bool NoDelay() const;
-    // Fires the toggle trigger of this name on the current layout.
-    void KeyTrigger(const KString& name);
 
     TLayout* CurrentLayout() const override { return current_; }
     void ShowLayout(TLayout* layout, int32_t delay) override;

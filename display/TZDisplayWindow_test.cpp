@@ -15,6 +15,7 @@
 #include "TLayout.h"
 #include "TLayoutJson.h"
 #include "TTextObject.h"
+#include "TTrigger.h"
 
 namespace {
 
@@ -243,7 +244,9 @@ TEST_F(DisplayWindow, TextIsDrawnAndHiddenObjectsAreNot) {
             }
         }
     }
-    w.KeyTrigger(KTestText("f1"));  // shows the second text
+    TTrigger f1;
+    f1.name = KTestText("f1");
+    layout->Trigger(f1, 0);  // shows the second text
     EXPECT_GT(CountPixels(kRed), red + 500);
 }
 

@@ -117,18 +117,6 @@ bool SetColors(const TextOptions& o, K3DFontInfo& info, KColor* bg, FILE* err) {
 // The largest canvas side: two 4K screens side by side.
 constexpr int32_t kMaxCanvas = 8192;
 
-bool ParseRect(const std::string& text, int32_t* width, int32_t* height) {
-    char tail;
-    return std::sscanf(text.c_str(), "%dx%d%c", width, height, &tail) == 2 && *width > 0 &&
-           *height > 0 && *width <= kMaxCanvas && *height <= kMaxCanvas;
-}
-
-KLog* NewToolLog(const TSettings& settings) {
-    KString path;
-    KAppendUtf8(path, settings.Home() + "/tessaron.log");
-    return new KLog(path);
-}
-
 }  // namespace
 
 int RunTextVerb(int argc, char** argv, FILE* out, FILE* err) {
@@ -139,7 +127,7 @@ int RunTextVerb(int argc, char** argv, FILE* out, FILE* err) {
 
     TSettings settings;
     if (!StartToolSettings(o.home.empty() ? nullptr : o.home.c_str(), settings, err)) return 1;
-    std::unique_ptr<KLog> log(NewToolLog(settings));
+    std::unique_ptr<KLog> log = OpenToolLog(settings);
     K3DFonts fonts(settings.Registry(), settings.Home(), log.get());
     KString faceName;
     KAppendUtf8(faceName, o.font);
@@ -164,7 +152,7 @@ int RunTextVerb(int argc, char** argv, FILE* out, FILE* err) {
     KAppendUtf8(text, o.text);
 
     int32_t width = 0, height = 0;
-    if (!o.rect.empty() && !ParseRect(o.rect, &width, &height)) {
+    if (!o.rect.empty() && !ParseSizeOption(o.rect, kMaxCanvas, &width, &height)) {
         std::fprintf(err, "tessaron-cli text: bad rectangle %s\n", o.rect.c_str());
         return 1;
     }

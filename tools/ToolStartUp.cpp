@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "KSerialPort.h"
+#include "KUtf8.h"
 #include "TProgramHome.h"
 
 namespace {
@@ -31,6 +32,12 @@ bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err) {
         std::fprintf(err, "tessaron-cli: cannot read %s; it will not be changed\n",
                      settings.ConfigPath().c_str());
     return true;
+}
+
+std::unique_ptr<KLog> OpenToolLog(const TSettings& settings) {
+    KString path;
+    KAppendUtf8(path, settings.Home() + "/tessaron.log");
+    return std::make_unique<KLog>(path);
 }
 
 bool MakeOutputFolder(const std::string& folder, const char* verb, FILE* err) {

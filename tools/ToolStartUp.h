@@ -1,14 +1,18 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
+#include "KLog.h"
 #include "TSettings.h"
 
 // The settings part of start-up for a tool, as the program does it: the home
 // (homeOption, else as the platform rules say) and its settings. Problems go
 // to err; false when there is no usable home.
 bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err);
+// The log of the home, "tessaron.log".
+std::unique_ptr<KLog> OpenToolLog(const TSettings& settings);
 // Makes the folder a verb writes its files to, with its parents; false,
 // with a message naming the verb, when it cannot be made.
 bool MakeOutputFolder(const std::string& folder, const char* verb, FILE* err);

@@ -20,3 +20,9 @@ int ParseVerbOptions(CLI::App& verb, int argc, char** argv, FILE* out, FILE* err
         return 2;
     }
 }
+
+bool ParseSizeOption(const std::string& text, int32_t maxSide, int32_t* width, int32_t* height) {
+    char tail;
+    return std::sscanf(text.c_str(), "%dx%d%c", width, height, &tail) == 2 && *width > 0 &&
+           *height > 0 && *width <= maxSide && *height <= maxSide;
+}

@@ -21,9 +21,9 @@ struct VideoOptions {
     bool split = false;
 };
 
+// Sizes the display refuses still reach it, so that its answer shows.
 bool ParseSize(const std::string& text, int32_t* width, int32_t* height) {
-    char tail;
-    return std::sscanf(text.c_str(), "%dx%d%c", width, height, &tail) == 2;
+    return ParseSizeOption(text, INT32_MAX, width, height);
 }
 
 void AddOptions(CLI::App& app, VideoOptions& o) {
@@ -88,10 +88,8 @@ int RunVideoVerb(int argc, char** argv, FILE* out, FILE* err) {
     if (!StartToolSettings(o.home.empty() ? nullptr : o.home.c_str(), settings, err)) return 1;
     KString home;
     KAppendUtf8(home, settings.Home());
-    KString logPath(home);
-    logPath.Append(KString(u"/tessaron.log"));
-    KLog log(logPath);
-    K3DFonts fonts(settings.Registry(), settings.Home(), &log);
+    std::unique_ptr<KLog> log = OpenToolLog(settings);
+    K3DFonts fonts(settings.Registry(), settings.Home(), log.get());
     KVideoDisplay display(&fonts, home);
     int32_t width = 0, height = 0;
     ParseSize(o.size, &width, &height);

@@ -10,6 +10,7 @@
 #include "LayoutVerb.h"
 #include "MonitorVerb.h"
 #include "ProcessVerb.h"
+#include "RenderVerb.h"
 #include "SettingsVerb.h"
 #include "TextVerb.h"
 #include "ToolStartUp.h"
@@ -53,6 +54,10 @@ constexpr Verb kVerbs[] = {
     {"layout", RunLayoutVerb,
      "layout [--home DIR] show FILE | convert IN OUT | new OUT\n"
      "                                            layout files as JSON, and back"},
+    {"render", RunRenderVerb,
+     "render [--home DIR] [--size WxH] [--capture FILE [--rate N]] [--at MS]\n"
+     "      [--every MS --frames DIR] [--key K]... [--out FILE.png] LAYOUT...\n"
+     "                                            show layouts on a virtual clock"},
     {"video", RunVideoVerb,
      "video [--home DIR] --size WxH [--rotate 0|1|2] [--split] --out FILE.png [FILE]\n"
      "                                            draw a video display command stream"},

@@ -1,9 +1,10 @@
 #pragma once
 
-// A channel in a test: bytes that arrive in chunks. Reads take from what has
-// arrived and raise "nothing waiting" (as a socket does) when a read asks for
-// more, until the next chunk arrives; after the last byte has arrived and
-// been read, they raise the end of the data as a file does.
+// A channel whose bytes arrive in chunks: a recorded capture replayed by the
+// headless renderer on its clock, and the channels of the tests. Reads take
+// from what has arrived and raise "nothing waiting" (as a socket does) when a
+// read asks for more, until the next chunk arrives; after the last byte has
+// arrived and been read, they raise the end of the data as a file does.
 
 #include <algorithm>
 #include <cstring>
@@ -19,12 +20,14 @@ class KChunkedStream : public KStream {
 
     explicit KChunkedStream(std::string bytes) : bytes_(std::move(bytes)) {}
 
-    // The next n bytes arrive; false when none were left to arrive.
+    // The next n bytes arrive (at least one); false when none were left to arrive.
     bool Arrive(size_t n) {
         if (arrived_ == bytes_.size()) return false;
         arrived_ = std::min(bytes_.size(), arrived_ + std::max<size_t>(n, 1));
         return true;
     }
+    // Everything up to byte n has arrived.
+    void ArriveUpTo(size_t n) { arrived_ = std::max(arrived_, std::min(n, bytes_.size())); }
     bool IsOpen() override { return true; }
     bool HasInput() override { return next_ < arrived_; }
     void Read(void* buffer, int32_t n) override {

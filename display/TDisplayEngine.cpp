@@ -1,0 +1,59 @@
+#include "TDisplayEngine.h"
+
+#include "TSources.h"
+#include "TTrigger.h"
+
+TDisplayEngine::TDisplayEngine(KRegistry& settings, K3DFonts& fonts, KScreenSurface& surface,
+                               const KClock& clock, std::vector<KRect> monitors, KLog* log)
+    : settings_(settings),
+      window_(settings, fonts, surface, clock, std::move(monitors), log),
+      layouts_(settings, window_, &window_, clock),
+      remote_(settings, layouts_, window_) {}
+
+TDisplayEngine::~TDisplayEngine() {
+    sources_.reset();
+    window_.ShowLayout(nullptr, -1);
+}
+
+void TDisplayEngine::StartSources(const std::string& folder) {
+    sources_ = std::make_unique<TSources>(settings_, folder, this, this);
+}
+
+bool TDisplayEngine::Request(const KString& command) {
+    if (!request_.IsEmpty()) return false;
+    request_.Assign(command);
+    return true;
+}
+
+void TDisplayEngine::RunRequest() {
+    KString name(15), path(63, KString::kMaxLimit);
+    if (request_.Field(name, 0, u',', 0) && name.Equals(KString(u"OpenLayout")) &&
+        request_.Field(path, 1) && !path.IsEmpty())
+        layouts_.OpenLayout(path);
+    request_.Empty();
+}
+
+bool TDisplayEngine::Pass() {
+    if (!request_.IsEmpty()) RunRequest();
+    window_.Tick();
+    const bool received = sources_ && sources_->Poll();
+    layouts_.TickCurrent();
+    return received;
+}
+
+void TDisplayEngine::KeyPress(int32_t functionKey, KChar character, uint32_t modifiers) {
+    TTrigger trigger;
+    trigger.action = TTrigger::kToggle;
+    if (KeyTriggerName(functionKey, character, modifiers, trigger.name))
+        layouts_.FireTrigger(window_.CurrentLayout(), trigger);
+}
+
+void TDisplayEngine::DeliverPacket(TFields& definition) {
+    if (listener_) listener_->PacketDelivered(definition);
+    layouts_.DeliverPacket(definition);
+}
+
+void TDisplayEngine::ExecuteRemote(const TReceiver& source, const KString& line) {
+    if (listener_) listener_->RemoteLine(line);
+    remote_.ExecuteRemote(source, line);
+}
