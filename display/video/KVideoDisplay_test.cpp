@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -375,6 +376,31 @@ TEST_F(VideoDisplay, OptimizedClockRedrawsOnlyWhatChanged) {
     ASSERT_TRUE(fresh->Setup(320, 64, 0));
     Send(*fresh, pass("10:02.9", "Off"));
     EXPECT_EQ(Pixels(*display), Pixels(*fresh));
+}
+
+TEST_F(VideoDisplay, GlyphRunsDrawWhatTheKeyedCopyDraws) {
+    // Cached glyph cells are copied by their runs of ink, others pixel by
+    // pixel past the key: the same picture in every orientation, over a
+    // picture with a transparent text back, and clipped at the edges.
+    const std::string stream =
+        Cmd("LayoutSetup", "6,2") + Cmd("LayoutBackColor", "Red") + Cmd("ImageSetup", "6,2,0,0") +
+        Cmd("ImageDraw", "none") + Cmd("LayoutBackColor", "B") + Cmd("FontBorderColor", "Blue") +
+        Cmd("TextDraw", "Heat 12") + Cmd("TextSetup", "8,1,3,1") + Cmd("TextDraw", "1:02.34") +
+        Cmd("TextSetup", "3,1,-1,1") + Cmd("TextJustify", "Left") + Cmd("TextDraw", "W8");
+    for (int32_t rotation : {0, 1, 2}) {
+        fonts->Cache().SetBudget(K3DFonts::kCacheBytes);
+        auto runs = NewDisplay();
+        ASSERT_TRUE(runs->Setup(rotation ? 60 : 150, rotation ? 150 : 60, rotation));
+        Send(*runs, stream);
+        fonts->Cache().SetBudget(0);
+        auto keyed = NewDisplay();
+        ASSERT_TRUE(keyed->Setup(rotation ? 60 : 150, rotation ? 150 : 60, rotation));
+        Send(*keyed, stream);
+        EXPECT_EQ(Pixels(*runs), Pixels(*keyed)) << rotation;
+        const std::vector<uint32_t> all = Pixels(*keyed);
+        EXPECT_GT(std::count(all.begin(), all.end(), kRed), 0) << rotation;
+        EXPECT_GT(std::count(all.begin(), all.end(), kBlue), 0) << rotation;
+    }
 }
 
 class VideoImages : public VideoDisplay {
