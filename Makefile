@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 DEPS := setup/install-deps
 
-.PHONY: run build test bench fuzz deps clean
+.PHONY: run build test snapshots bench fuzz deps clean
 
 deps:
 	@$(DEPS)
@@ -20,6 +20,13 @@ test: deps
 	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARON_SANITIZE=ON
 	cmake --build build-test -j $(JOBS)
 	cd build-test && ctest --output-on-failure -j $(JOBS)
+
+# Rewrites every snapshot reference (testing/snapshots/*.png) from what the
+# snapshot tests draw now; review the pictures before committing them.
+snapshots: deps
+	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARON_SANITIZE=ON
+	cmake --build build-test -j $(JOBS)
+	cd build-test && TESSARON_UPDATE_SNAPSHOTS=1 ctest --output-on-failure -j $(JOBS) -R Snapshot
 
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSARON_BENCH=ON

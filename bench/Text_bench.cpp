@@ -28,10 +28,10 @@ struct Setup {
 
 // The display copies each glyph; the sink touches every pixel the same way.
 struct Sink {
-    static bool Take(const uint32_t* pixels, const K3DRect& rect, void* user) {
+    static bool Take(const K3DGlyph& glyph, const K3DRect& rect, void* user) {
         auto* sink = static_cast<Sink*>(user);
         const int32_t n = (rect.right - rect.left + 1) * (rect.bottom - rect.top + 1);
-        for (int32_t i = 0; i < n; ++i) sink->sum += pixels[i];
+        for (int32_t i = 0; i < n; ++i) sink->sum += glyph.pixels[i];
         ++sink->glyphs;
         return true;
     }

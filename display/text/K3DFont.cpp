@@ -144,10 +144,10 @@ bool K3DFont::Draw(const KString& text, K3DFontInfo& info, K3DGlyphSink sink, vo
                    K3DFontOptimize* optimize) {
     if ((optimize && optimize->hit) || text.IsEmpty()) return true;
     if (!UseFullString(text, info)) return DrawCharacters(text, info, sink, user, optimize);
-    const uint32_t* pixels;
+    K3DGlyph glyph;
     KPoint extent;
-    if (!StringGlyph(text, info, &pixels, &extent)) return false;
-    sink(pixels, K3DRect{0, 0, extent.x - 1, extent.y - 1}, user);
+    if (!StringGlyph(text, info, &glyph, &extent)) return false;
+    sink(glyph, K3DRect{0, 0, extent.x - 1, extent.y - 1}, user);
     return true;
 }
 
@@ -164,13 +164,13 @@ bool K3DFont::DrawCharacters(const KString& text, K3DFontInfo& info, K3DGlyphSin
             x += cells[i].width;
             continue;
         }
-        const uint32_t* pixels;
+        K3DGlyph glyph;
         KPoint extent;
         int32_t width = 0;
-        if (CharGlyph(c, info, &pixels, &extent)) {
+        if (CharGlyph(c, info, &glyph, &extent)) {
             any = true;
             width = extent.x;
-            if (!sink(pixels, K3DRect{x, 0, x + width - 1, extent.y - 1}, user)) {
+            if (!sink(glyph, K3DRect{x, 0, x + width - 1, extent.y - 1}, user)) {
                 if (cells) optimize->InvalidateCells();
                 return any;
             }

@@ -15,14 +15,30 @@ struct K3DRect {
     int32_t left, top, right, bottom;
 };
 
-// Receives each drawn glyph: 32-bit pixels, rows top-down, row length the
-// rectangle's width. The pixels are shared scratch space, valid until the
-// next glyph is produced. Returning false stops the drawing.
-using K3DGlyphSink = bool (*)(const uint32_t* pixels, const K3DRect& rect, void* user);
+// Columns first..last of a glyph row, none of them kTransparentPixel.
+struct K3DInkRun {
+    int32_t first, last;
+};
+
+// A glyph cell: 32-bit pixels, rows top-down, row length the cell's width.
+// When the runs are known (runs not null), row y's pixels other than
+// kTransparentPixel are exactly runs[rowStart[y]] up to, not including,
+// runs[rowStart[y + 1]], left to right: a copy moves them as plain blocks
+// and never looks at a transparent pixel.
+struct K3DGlyph {
+    const uint32_t* pixels = nullptr;
+    const int32_t* rowStart = nullptr;
+    const K3DInkRun* runs = nullptr;
+};
+
+// Receives each drawn glyph; the rectangle's width is the row length. The
+// pixels may be shared scratch space, valid until the next glyph is
+// produced. Returning false stops the drawing.
+using K3DGlyphSink = bool (*)(const K3DGlyph& glyph, const K3DRect& rect, void* user);
 
 // A font of the font list, found by its face name. Fitting, drawing and
 // measuring are the same for every font; the glyphs and the size rules are
-// the font's own. A glyph request with null pixels asks for the extent only.
+// the font's own. A glyph request with a null glyph asks for the extent only.
 class K3DFont : public KListItem {
   public:
     explicit K3DFont(const KString& name) : name_(name) {}
@@ -38,10 +54,8 @@ class K3DFont : public KListItem {
     // info's character width; its width in *width. Only system fonts squeeze.
     virtual bool Squeeze(const KString&, K3DFontInfo&, int32_t, int32_t*) { return false; }
     virtual bool UseFullString(const KString& text, const K3DFontInfo& info) const;
-    virtual bool CharGlyph(KChar, K3DFontInfo&, const uint32_t**, KPoint*) { return false; }
-    virtual bool StringGlyph(const KString&, K3DFontInfo&, const uint32_t**, KPoint*) {
-        return false;
-    }
+    virtual bool CharGlyph(KChar, K3DFontInfo&, K3DGlyph*, KPoint*) { return false; }
+    virtual bool StringGlyph(const KString&, K3DFontInfo&, K3DGlyph*, KPoint*) { return false; }
 
     // Cuts text to the longest prefix that fits *maxWidth and puts its width
     // there; an optimize record lets an unchanged slot skip the work.

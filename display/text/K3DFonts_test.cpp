@@ -26,12 +26,12 @@ class SystemFont : public ::testing::Test {
     K3DSystemFont& Font() { return *static_cast<K3DSystemFont*>(fonts->Find(info.FaceName())); }
     // The pixels of one glyph cell.
     Drawn::Glyph Glyph(KChar c) {
-        const uint32_t* pixels = nullptr;
+        K3DGlyph glyph;
         KPoint extent;
         K3DFontInfo copy(info);
-        EXPECT_TRUE(Font().CharGlyph(c, copy, &pixels, &extent));
+        EXPECT_TRUE(Font().CharGlyph(c, copy, &glyph, &extent));
         return {{0, 0, extent.x - 1, extent.y - 1},
-                std::vector<uint32_t>(pixels, pixels + extent.x * extent.y)};
+                std::vector<uint32_t>(glyph.pixels, glyph.pixels + extent.x * extent.y)};
     }
     // The lowest row holding a pixel of this value, -1 when none.
     static int32_t LowestRow(const Drawn::Glyph& g, uint32_t value) {
@@ -243,6 +243,49 @@ TEST_F(SystemFont, CachedCellsEqualFreshOnes) {
     const std::vector<Drawn::Glyph> sharpCached = drawAll();
     for (size_t i = 0; i < sharp.size(); ++i) EXPECT_EQ(sharp[i].pixels, sharpCached[i].pixels);
     EXPECT_NE(sharp[0].pixels, fresh[0].pixels);
+}
+
+TEST_F(SystemFont, CachedCellsListTheirInkRunsExactly) {
+    // A transparent back leaves holes in the rows; a border and a shadow
+    // add runs of other colours.
+    info.SetSize(60);
+    info.back = kColorBackground;
+    for (const char* text : {"0", "W", "AV fi"}) {
+        K3DFontInfo copy(info);
+        copy.textHandling = text[1] ? 2 : 0;
+        K3DGlyph glyph;
+        KPoint extent;
+        const KString chars = KTestText(text);
+        ASSERT_TRUE(text[1] ? Font().StringGlyph(chars, copy, &glyph, &extent)
+                            : Font().CharGlyph(chars.CharAt(0), copy, &glyph, &extent));
+        ASSERT_NE(glyph.runs, nullptr) << text;
+        size_t holes = 0;
+        for (int32_t y = 0; y < extent.y; ++y) {
+            const uint32_t* row = glyph.pixels + y * extent.x;
+            std::vector<bool> ink(extent.x, false);
+            int32_t after = 0;  // a run starts past the end of the one before
+            for (int32_t i = glyph.rowStart[y]; i < glyph.rowStart[y + 1]; ++i) {
+                const K3DInkRun& run = glyph.runs[i];
+                ASSERT_LE(after, run.first) << text << " row " << y;
+                ASSERT_LE(run.first, run.last);
+                ASSERT_LT(run.last, extent.x);
+                for (int32_t x = run.first; x <= run.last; ++x) ink[x] = true;
+                after = run.last + 2;  // touching runs would be one
+            }
+            for (int32_t x = 0; x < extent.x; ++x) {
+                ASSERT_EQ(ink[x], row[x] != kTransparentPixel) << text << " " << x << "," << y;
+                holes += x > 0 && ink[x - 1] && !ink[x];
+            }
+        }
+        EXPECT_GT(holes, 0u) << text;
+    }
+    // A cell the cache does not keep comes without runs.
+    fonts->Cache().SetBudget(0);
+    K3DGlyph glyph;
+    KPoint extent;
+    K3DFontInfo copy(info);
+    ASSERT_TRUE(Font().CharGlyph(u'0', copy, &glyph, &extent));
+    EXPECT_EQ(glyph.runs, nullptr);
 }
 
 TEST_F(SystemFont, TheCacheStaysWithinItsBudget) {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "KColorTable.h"
+
 namespace {
 
 // FNV-1a over the bytes of a value.
@@ -15,6 +17,27 @@ void Mix(uint64_t& h, const void* data, size_t n) {
 template <typename T>
 void MixValue(uint64_t& h, T v) {
     Mix(h, &v, sizeof v);
+}
+
+// The runs of ink of every row, as K3DGlyph has them; with null outputs
+// only counted.
+size_t FindRuns(const uint32_t* pixels, KPoint extent, int32_t* rowStart, K3DInkRun* runs) {
+    size_t n = 0;
+    for (int32_t y = 0; y < extent.y; ++y, pixels += extent.x) {
+        if (rowStart) rowStart[y] = static_cast<int32_t>(n);
+        for (int32_t x = 0; x < extent.x;) {
+            if (pixels[x] == kTransparentPixel) {
+                ++x;
+                continue;
+            }
+            const int32_t first = x;
+            while (x < extent.x && pixels[x] != kTransparentPixel) ++x;
+            if (runs) runs[n] = K3DInkRun{first, x - 1};
+            ++n;
+        }
+    }
+    if (rowStart) rowStart[extent.y] = static_cast<int32_t>(n);
+    return n;
 }
 
 }  // namespace
@@ -66,32 +89,41 @@ const K3DGlyphCache::Cell* K3DGlyphCache::Find(const K3DGlyphKey& key) {
     return nullptr;
 }
 
-void K3DGlyphCache::Store(const K3DGlyphKey& key, const uint32_t* pixels, KPoint extent,
-                          int32_t charWidth) {
-    const size_t count = static_cast<size_t>(extent.x) * static_cast<size_t>(extent.y);
-    const size_t bytes = count * sizeof(uint32_t) + static_cast<size_t>(key.length) * 2 + 128;
-    if (bytes > budget_) return;
+const K3DGlyphCache::Cell* K3DGlyphCache::Store(const K3DGlyphKey& key, const uint32_t* pixels,
+                                                KPoint extent, int32_t charWidth) {
+    const size_t rows = static_cast<size_t>(extent.y);
+    const size_t count = static_cast<size_t>(extent.x) * rows;
+    const size_t runs = FindRuns(pixels, extent, nullptr, nullptr);
+    const size_t bytes = count * sizeof(uint32_t) + (rows + 1) * sizeof(int32_t) +
+                         runs * sizeof(K3DInkRun) + static_cast<size_t>(key.length) * 2 + 128;
+    if (bytes > budget_ || runs > INT32_MAX) return nullptr;
     EvictTo(budget_ - bytes);
     try {
         Entry entry{Hash(key),
                     key,
                     std::u16string(key.text, static_cast<size_t>(key.length)),
                     std::unique_ptr<uint32_t[]>(new uint32_t[count]),
+                    std::unique_ptr<int32_t[]>(new int32_t[rows + 1]),
+                    std::unique_ptr<K3DInkRun[]>(new K3DInkRun[runs]),
                     bytes,
                     {}};
         std::copy(pixels, pixels + count, entry.pixels.get());
+        FindRuns(pixels, extent, entry.rowStart.get(), entry.runs.get());
         order_.push_front(std::move(entry));
         Entry& stored = order_.front();
         stored.key.text = stored.text.data();
-        stored.cell = Cell{stored.pixels.get(), extent, charWidth};
+        stored.cell =
+            Cell{stored.pixels.get(), stored.rowStart.get(), stored.runs.get(), extent, charWidth};
         try {
             index_.emplace(stored.hash, order_.begin());
         } catch (const std::bad_alloc&) {
             order_.pop_front();
-            return;
+            return nullptr;
         }
         bytes_ += bytes;
+        return &stored.cell;
     } catch (const std::bad_alloc&) {
+        return nullptr;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "K3DFont.h"
 #include "KPoint.h"
 #include "KString.h"
 
@@ -27,13 +28,17 @@ struct K3DGlyphKey {
 };
 
 // Finished glyph cells, most recently used first, bounded by the bytes of
-// their pixels. A lookup allocates nothing; storing may evict the oldest
-// cells, and a cell larger than the whole budget is not kept. Allocation
-// failures while storing only mean the cell is not kept.
+// their pixels and ink runs. Storing finds each row's runs of ink once, so
+// every later copy of the cell moves plain blocks of pixels. A lookup
+// allocates nothing; storing may evict the oldest cells, and a cell larger
+// than the whole budget is not kept. Allocation failures while storing only
+// mean the cell is not kept.
 class K3DGlyphCache {
   public:
     struct Cell {
         const uint32_t* pixels;
+        const int32_t* rowStart;  // the ink runs as K3DGlyph has them
+        const K3DInkRun* runs;
         KPoint extent;
         int32_t charWidth;  // the info's character width after the cell was made
     };
@@ -46,7 +51,9 @@ class K3DGlyphCache {
 
     // The cell stored under key, or null.
     const Cell* Find(const K3DGlyphKey& key);
-    void Store(const K3DGlyphKey& key, const uint32_t* pixels, KPoint extent, int32_t charWidth);
+    // The stored copy, or null when the cell is not kept.
+    const Cell* Store(const K3DGlyphKey& key, const uint32_t* pixels, KPoint extent,
+                      int32_t charWidth);
 
   private:
     struct Entry {
@@ -54,6 +61,8 @@ class K3DGlyphCache {
         K3DGlyphKey key;  // text points into `text`
         std::u16string text;
         std::unique_ptr<uint32_t[]> pixels;
+        std::unique_ptr<int32_t[]> rowStart;
+        std::unique_ptr<K3DInkRun[]> runs;
         size_t bytes;
         Cell cell;
     };

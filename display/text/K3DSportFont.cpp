@@ -52,14 +52,14 @@ void K3DSportFont::LoadFile(const std::string& path) {
     sizes_.Add(size.release());
 }
 
-bool K3DSportFont::CharGlyph(KChar c, K3DFontInfo& info, const uint32_t** pixels, KPoint* extent) {
+bool K3DSportFont::CharGlyph(KChar c, K3DFontInfo& info, K3DGlyph* glyph, KPoint* extent) {
     const auto* size = static_cast<const K3DSportSize*>(sizes_.At(info.Size()));
-    const K3DSportGlyph* glyph = size && c < 256 ? size->Glyph(c) : nullptr;
-    if (!glyph) return false;
-    *extent = KPoint{glyph->Width(), glyph->Height()};
-    if (!pixels) return true;
+    const K3DSportGlyph* stored = size && c < 256 ? size->Glyph(c) : nullptr;
+    if (!stored) return false;
+    *extent = KPoint{stored->Width(), stored->Height()};
+    if (!glyph) return true;
     K3DFonts* fonts = Fonts();
-    const size_t count = static_cast<size_t>(glyph->Width()) * glyph->Height();
+    const size_t count = static_cast<size_t>(stored->Width()) * stored->Height();
     if (!fonts || !fonts->Pixels().Ensure(count)) return false;
     const KColorTable& colors = fonts->Colors();
     uint32_t palette[9];
@@ -69,8 +69,8 @@ bool K3DSportFont::CharGlyph(KChar c, K3DFontInfo& info, const uint32_t** pixels
     palette[7] = colors.Pixel(info.border);
     palette[8] = colors.Pixel(info.shadow);
     uint32_t* out = fonts->Pixels().Data();
-    const uint8_t* codes = glyph->Codes();
+    const uint8_t* codes = stored->Codes();
     for (size_t i = 0; i < count; ++i) out[i] = palette[codes[i]];
-    *pixels = out;
+    *glyph = K3DGlyph{out};
     return true;
 }

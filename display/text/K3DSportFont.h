@@ -26,7 +26,7 @@ class K3DSportFont : public K3DFont {
     int32_t SizeCount() const override { return sizes_.Count(); }
     int32_t SizeAt(int32_t index) const override;
     bool UseFullString(const KString&, const K3DFontInfo&) const override { return false; }
-    bool CharGlyph(KChar c, K3DFontInfo& info, const uint32_t** pixels, KPoint* extent) override;
+    bool CharGlyph(KChar c, K3DFontInfo& info, K3DGlyph* glyph, KPoint* extent) override;
 
   private:
     void LoadFile(const std::string& path);

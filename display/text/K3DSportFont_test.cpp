@@ -150,17 +150,17 @@ TEST_F(SportFont, CodesTakeTheInfosColours) {
     info.shadow = kColorBackground;
     info.back = kColorGreen;
     info.SetWidthPercent(50);  // no effect on a bitmap font
-    const uint32_t* pixels;
+    K3DGlyph glyph;
     KPoint extent;
-    ASSERT_TRUE(Internal(*fonts).CharGlyph(u'A', info, &pixels, &extent));
+    ASSERT_TRUE(Internal(*fonts).CharGlyph(u'A', info, &glyph, &extent));
     EXPECT_EQ(extent.x, 10);
     EXPECT_EQ(extent.y, 1);
-    const std::vector<uint32_t> row(pixels, pixels + 10);
+    const std::vector<uint32_t> row(glyph.pixels, glyph.pixels + 10);
     EXPECT_EQ(row,
               (std::vector<uint32_t>{0x00FF00, 0x50A0F0, 0x468CD2, 0x3C78B4, 0x326496, 0x285078,
                                      0x1E3C5A, 0xFF0000, kTransparentPixel, 0x00FF00}));
-    EXPECT_FALSE(Internal(*fonts).CharGlyph(u'C', info, &pixels, &extent));
-    EXPECT_FALSE(Internal(*fonts).CharGlyph(u'A' + 256, info, &pixels, &extent));
+    EXPECT_FALSE(Internal(*fonts).CharGlyph(u'C', info, &glyph, &extent));
+    EXPECT_FALSE(Internal(*fonts).CharGlyph(u'A' + 256, info, &glyph, &extent));
     info.SetSize(10);  // no such size: the size stays 9
     EXPECT_EQ(info.Size(), 9);
 }

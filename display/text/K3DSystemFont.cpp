@@ -142,7 +142,7 @@ bool K3DSystemFont::Glyphs(const KChar* text, int32_t n, K3DFontInfo& info, cons
 }
 
 bool K3DSystemFont::CachedGlyphs(const KChar* text, int32_t n, bool fullString, K3DFontInfo& info,
-                                 const uint32_t** pixels, KPoint* extent) {
+                                 K3DGlyph* glyph, KPoint* extent) {
     K3DFonts* fonts = Fonts();
     if (!fonts) return false;
     n = std::min(n, kMaxText);
@@ -169,22 +169,27 @@ bool K3DSystemFont::CachedGlyphs(const KChar* text, int32_t n, bool fullString, 
     if (const K3DGlyphCache::Cell* cell = fonts->Cache().Find(key)) {
         info.SetCharWidth(cell->charWidth);
         *extent = cell->extent;
-        if (pixels) *pixels = cell->pixels;
+        if (glyph) *glyph = K3DGlyph{cell->pixels, cell->rowStart, cell->runs};
         return true;
     }
-    const Request request{pixels, nullptr, !fullString, nullptr};
+    const uint32_t* pixels = nullptr;
+    const Request request{glyph ? &pixels : nullptr, nullptr, !fullString, nullptr};
     if (!Glyphs(text, n, info, request, extent)) return false;
-    if (pixels) fonts->Cache().Store(key, *pixels, *extent, info.CharWidth());
+    if (!glyph) return true;
+    // The stored copy comes with its ink runs; a cell the cache does not
+    // keep is handed out from the scratch buffer.
+    const K3DGlyphCache::Cell* cell = fonts->Cache().Store(key, pixels, *extent, info.CharWidth());
+    *glyph = cell ? K3DGlyph{cell->pixels, cell->rowStart, cell->runs} : K3DGlyph{pixels};
     return true;
 }
 
-bool K3DSystemFont::CharGlyph(KChar c, K3DFontInfo& info, const uint32_t** pixels, KPoint* extent) {
-    return CachedGlyphs(&c, 1, false, info, pixels, extent);
+bool K3DSystemFont::CharGlyph(KChar c, K3DFontInfo& info, K3DGlyph* glyph, KPoint* extent) {
+    return CachedGlyphs(&c, 1, false, info, glyph, extent);
 }
 
-bool K3DSystemFont::StringGlyph(const KString& text, K3DFontInfo& info, const uint32_t** pixels,
+bool K3DSystemFont::StringGlyph(const KString& text, K3DFontInfo& info, K3DGlyph* glyph,
                                 KPoint* extent) {
-    return CachedGlyphs(text.Chars(), text.Length(), true, info, pixels, extent);
+    return CachedGlyphs(text.Chars(), text.Length(), true, info, glyph, extent);
 }
 
 bool K3DSystemFont::CharCodes(KChar c, K3DFontInfo& info, const uint32_t** codes, KPoint* extent) {

@@ -23,8 +23,8 @@ class K3DSystemFont : public K3DFont {
     explicit K3DSystemFont(const KString& family) : K3DFont(family) {}
 
     bool Squeeze(const KString& text, K3DFontInfo& info, int32_t maxWidth, int32_t* width) override;
-    bool CharGlyph(KChar c, K3DFontInfo& info, const uint32_t** pixels, KPoint* extent) override;
-    bool StringGlyph(const KString& text, K3DFontInfo& info, const uint32_t** pixels,
+    bool CharGlyph(KChar c, K3DFontInfo& info, K3DGlyph* glyph, KPoint* extent) override;
+    bool StringGlyph(const KString& text, K3DFontInfo& info, K3DGlyph* glyph,
                      KPoint* extent) override;
     // The cell of one character as bitmap-font codes: back 0, face ramp 1-6
     // by coverage, border 7, shadow 8. Not cached.
@@ -42,7 +42,7 @@ class K3DSystemFont : public K3DFont {
                 KPoint* extent);
     // Through the glyph cache: a stored cell, else one made and stored.
     bool CachedGlyphs(const KChar* text, int32_t n, bool fullString, K3DFontInfo& info,
-                      const uint32_t** pixels, KPoint* extent);
+                      K3DGlyph* glyph, KPoint* extent);
     bool Fail(const char* message);
     K3DTypeface* Typeface();
     // Step 6: the info's character width from its width percent.

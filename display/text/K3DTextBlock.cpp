@@ -9,11 +9,11 @@ struct Placed {
     int32_t left, top;
 };
 
-bool PlaceGlyph(const uint32_t* pixels, const K3DRect& rect, void* user) {
+bool PlaceGlyph(const K3DGlyph& glyph, const K3DRect& rect, void* user) {
     const auto* placed = static_cast<const Placed*>(user);
     const K3DRect moved{rect.left + placed->left, rect.top + placed->top, rect.right + placed->left,
                         rect.bottom + placed->top};
-    return placed->target->Glyph(pixels, moved);
+    return placed->target->Glyph(glyph.pixels, moved);
 }
 
 int32_t Offset(int32_t justification, int32_t room, int32_t width) {

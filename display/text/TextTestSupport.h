@@ -42,11 +42,11 @@ struct Drawn {
         K3DRect rect;
         std::vector<uint32_t> pixels;
     };
-    static bool Keep(const uint32_t* pixels, const K3DRect& rect, void* user) {
+    static bool Keep(const K3DGlyph& glyph, const K3DRect& rect, void* user) {
         auto* drawn = static_cast<Drawn*>(user);
         const size_t n =
             static_cast<size_t>(rect.right - rect.left + 1) * (rect.bottom - rect.top + 1);
-        drawn->glyphs.push_back({rect, std::vector<uint32_t>(pixels, pixels + n)});
+        drawn->glyphs.push_back({rect, std::vector<uint32_t>(glyph.pixels, glyph.pixels + n)});
         return drawn->glyphs.size() < drawn->limit;
     }
     std::vector<Glyph> glyphs;

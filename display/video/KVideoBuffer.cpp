@@ -1,6 +1,7 @@
 #include "KVideoBuffer.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "KColorTable.h"
 
@@ -63,24 +64,47 @@ void KVideoBuffer::Fill(const K3DRect& rect, uint32_t pixel) {
     }
 }
 
-void KVideoBuffer::CopyGlyph(const uint32_t* pixels, const K3DRect& rect, const K3DRect& clip) {
+void KVideoBuffer::CopyGlyph(const K3DGlyph& glyph, const K3DRect& rect, const K3DRect& clip) {
     K3DRect r;
     if (!Clip(rect, clip, &r)) return;
     const int64_t rowLength = int64_t{rect.right} - rect.left + 1;
-    const int32_t n = r.right - r.left + 1;
     for (int32_t y = r.top; y <= r.bottom; ++y) {
-        const uint32_t* source = pixels + (y - rect.top) * rowLength + (r.left - rect.left);
-        uint32_t* p = At(r.left, y);
-        if (stepX_ == 1) {
-            // Unturned rows are contiguous: written as a select, the keyed
-            // copy becomes a vector blend (a running clock's large digits).
-            for (int32_t i = 0; i < n; ++i)
-                p[i] = source[i] != kTransparentPixel ? source[i] : p[i];
+        // Relative to the glyph's row, rect.left being column 0.
+        const uint32_t* row = glyph.pixels + (y - rect.top) * rowLength - rect.left;
+        if (!glyph.runs) {
+            CopyKeyed(row + r.left, r.left, r.right, y);
             continue;
         }
-        for (int32_t i = 0; i < n; ++i, p += stepX_) {
-            if (source[i] != kTransparentPixel) *p = source[i];
+        const int32_t* start = glyph.rowStart + (y - rect.top);
+        for (const K3DInkRun* run = glyph.runs + start[0]; run != glyph.runs + start[1]; ++run) {
+            const int32_t left = std::max(r.left, rect.left + run->first);
+            const int32_t right = std::min(r.right, rect.left + run->last);
+            if (left <= right) CopyRun(row + left, left, right, y);
         }
+    }
+}
+
+void KVideoBuffer::CopyRun(const uint32_t* source, int32_t left, int32_t right, int32_t y) {
+    const int32_t n = right - left + 1;
+    uint32_t* p = At(left, y);
+    if (stepX_ == 1) {
+        std::memcpy(p, source, size_t(n) * sizeof(uint32_t));
+        return;
+    }
+    for (int32_t i = 0; i < n; ++i, p += stepX_) *p = source[i];
+}
+
+void KVideoBuffer::CopyKeyed(const uint32_t* source, int32_t left, int32_t right, int32_t y) {
+    const int32_t n = right - left + 1;
+    uint32_t* p = At(left, y);
+    if (stepX_ == 1) {
+        // Unturned rows are contiguous: written as a select, the keyed copy
+        // becomes a vector blend.
+        for (int32_t i = 0; i < n; ++i) p[i] = source[i] != kTransparentPixel ? source[i] : p[i];
+        return;
+    }
+    for (int32_t i = 0; i < n; ++i, p += stepX_) {
+        if (source[i] != kTransparentPixel) *p = source[i];
     }
 }
 

@@ -34,9 +34,10 @@ class KVideoBuffer {
 
     // Fills rect with one pixel value; kTransparentPixel fills nothing.
     void Fill(const K3DRect& rect, uint32_t pixel);
-    // Copies 32-bit pixels covering rect (rows of rect's width, top-down),
-    // leaving out kTransparentPixel, clipped to clip.
-    void CopyGlyph(const uint32_t* pixels, const K3DRect& rect, const K3DRect& clip);
+    // Copies a glyph's pixels covering rect (rows of rect's width, top-down),
+    // leaving out kTransparentPixel, clipped to clip. A glyph with ink runs
+    // is copied run by run, without a test per pixel.
+    void CopyGlyph(const K3DGlyph& glyph, const K3DRect& rect, const K3DRect& clip);
     // Draws a 24- or 32-bit image scaled (nearest pixel) to target, clipped
     // to clip; only the visible pixels are visited, so a huge target costs no
     // more than the picture.
@@ -45,6 +46,10 @@ class KVideoBuffer {
   private:
     // rect ∩ clip ∩ picture; false when empty.
     bool Clip(const K3DRect& rect, const K3DRect& clip, K3DRect* out) const;
+    // Copies logical columns left..right of row y from source: all of them,
+    // or keyed, leaving out kTransparentPixel.
+    void CopyRun(const uint32_t* source, int32_t left, int32_t right, int32_t y);
+    void CopyKeyed(const uint32_t* source, int32_t left, int32_t right, int32_t y);
     // The physical pixel of logical (x, y) and how far one step right or down moves.
     uint32_t* At(int32_t x, int32_t y) const { return origin_ + x * stepX_ + y * stepY_; }
 

@@ -95,11 +95,11 @@ struct GlyphPlacement {
 // Copies a glyph; a glyph that starts past the picture's right edge ends
 // the text, so a long text in a range that runs far off the picture costs
 // no more than what shows.
-bool PlaceGlyph(const uint32_t* pixels, const K3DRect& rect, void* user) {
+bool PlaceGlyph(const K3DGlyph& glyph, const K3DRect& rect, void* user) {
     auto* placement = static_cast<GlyphPlacement*>(user);
     const K3DRect moved{rect.left + placement->left, rect.top + placement->top,
                         rect.right + placement->left, rect.bottom + placement->top};
-    placement->buffer->CopyGlyph(pixels, moved, placement->clip);
+    placement->buffer->CopyGlyph(glyph, moved, placement->clip);
     return moved.left < placement->buffer->Width();
 }
 

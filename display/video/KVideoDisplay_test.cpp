@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ImagesTestSupport.h"
 #include "K3DFonts.h"
+#include "SnapshotTestSupport.h"
 #include "TextTestSupport.h"
 
 namespace {
@@ -375,6 +377,79 @@ TEST_F(VideoDisplay, OptimizedClockRedrawsOnlyWhatChanged) {
     ASSERT_TRUE(fresh->Setup(320, 64, 0));
     Send(*fresh, pass("10:02.9", "Off"));
     EXPECT_EQ(Pixels(*display), Pixels(*fresh));
+}
+
+TEST_F(VideoDisplay, GlyphRunsDrawWhatTheKeyedCopyDraws) {
+    // Cached glyph cells are copied by their runs of ink, others pixel by
+    // pixel past the key: the same picture in every orientation, over a
+    // picture with a transparent text back, and clipped at the edges.
+    const std::string stream =
+        Cmd("LayoutSetup", "6,2") + Cmd("LayoutBackColor", "Red") + Cmd("ImageSetup", "6,2,0,0") +
+        Cmd("ImageDraw", "none") + Cmd("LayoutBackColor", "B") + Cmd("FontBorderColor", "Blue") +
+        Cmd("TextDraw", "Heat 12") + Cmd("TextSetup", "8,1,3,1") + Cmd("TextDraw", "1:02.34") +
+        Cmd("TextSetup", "3,1,-1,1") + Cmd("TextJustify", "Left") + Cmd("TextDraw", "W8");
+    for (int32_t rotation : {0, 1, 2}) {
+        fonts->Cache().SetBudget(K3DFonts::kCacheBytes);
+        auto runs = NewDisplay();
+        ASSERT_TRUE(runs->Setup(rotation ? 60 : 150, rotation ? 150 : 60, rotation));
+        Send(*runs, stream);
+        fonts->Cache().SetBudget(0);
+        auto keyed = NewDisplay();
+        ASSERT_TRUE(keyed->Setup(rotation ? 60 : 150, rotation ? 150 : 60, rotation));
+        Send(*keyed, stream);
+        EXPECT_EQ(Pixels(*runs), Pixels(*keyed)) << rotation;
+        const std::vector<uint32_t> all = Pixels(*keyed);
+        EXPECT_GT(std::count(all.begin(), all.end(), kRed), 0) << rotation;
+        EXPECT_GT(std::count(all.begin(), all.end(), kBlue), 0) << rotation;
+    }
+}
+
+// One pass of a heat's results board as a timing system sends it every
+// 100 ms: 20 × 4 cells in the shipped bitmap font, the heat, the logo and
+// the running clock on the left, a lane a row on the right (number, name,
+// and the time once the lane has finished). With optimize slots on, a pass
+// that changes only the clock's last digit redraws that digit alone.
+std::string BoardPass(const std::string& clock, int finished) {
+    const char* const names[] = {"Meyer", "Okafor", "Lindqvist", "Tan"};
+    const char* const times[] = {"52.31", "51.87", "53.02", "52.64"};
+    std::string pass = Cmd("LayoutSetup", "20,4") + Cmd("LayoutBackColor", "0,0,80") +
+                       Cmd("FontName") + Cmd("TextOptimize", "On");
+    pass +=
+        Cmd("TextSetup", "6,1,0,0") + Cmd("FontFaceColor", "Yellow") + Cmd("TextDraw", "Heat 3");
+    pass += Cmd("ImageSetup", "6,2,0,1") + Cmd("ImageMargins", "4,4,4,4") +
+            Cmd("ImageDraw", "Logo.tga");
+    pass += Cmd("TextSetup", "6,1,0,3") + Cmd("FontFaceColor", "Yellow") +
+            Cmd("TextJustify", "Right") + Cmd("TextDraw", clock);
+    for (int lane = 0; lane < 4; ++lane) {
+        const std::string row = std::to_string(lane);
+        pass += Cmd("TextSetup", "2,1,6," + row) + Cmd("FontFaceColor", "Cyan") +
+                Cmd("TextJustify", "Center") + Cmd("TextDraw", std::to_string(lane + 1));
+        pass += Cmd("TextSetup", "7,1,8," + row) + Cmd("TextDraw", names[lane]);
+        pass += Cmd("TextSetup", "5,1,15," + row) + Cmd("TextJustify", "Right") +
+                Cmd("TextDraw", lane < finished ? times[lane] : "");
+    }
+    return pass;
+}
+
+TEST_F(VideoDisplay, ResultsBoardSnapshot) {
+    display.reset();  // the fixture's display and fonts give way to the shipped ones
+    fonts = std::make_unique<K3DFonts>(settings.registry, TESSARON_ASSETS, nullptr);
+    for (int32_t rotation : {0, 1}) {
+        KVideoDisplay board(fonts.get(), KTestText(TESSARON_ASSETS));
+        ASSERT_TRUE(board.Setup(rotation ? 200 : 640, rotation ? 640 : 200, rotation));
+        // 1:01.5 to 1:02.3, the lanes finishing one by one from 1:01.8.
+        for (int tenth = 15; tenth <= 23; ++tenth) {
+            const std::string clock =
+                "1:0" + std::to_string(tenth / 10) + "." + std::to_string(tenth % 10);
+            Send(board, BoardPass(clock, std::clamp(tenth - 17, 0, 3)));
+        }
+        const KBitmap& shown = board.Buffer();
+        std::vector<uint32_t> pixels;
+        for (int32_t y = 0; y < shown.Height(); ++y)
+            for (int32_t x = 0; x < shown.Width(); ++x) pixels.push_back(shown.GetPixel(x, y));
+        EXPECT_TRUE(MatchesSnapshot(rotation ? "video-results-board-left" : "video-results-board",
+                                    shown.Width(), shown.Height(), pixels));
+    }
 }
 
 class VideoImages : public VideoDisplay {
