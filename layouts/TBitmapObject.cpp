@@ -251,7 +251,7 @@ bool TBitmapObject::Reload(bool force) {
             if (auto scaled = frames->ScaledFrames(width_, height_)) frames = std::move(scaled);
         }
         frames_ = std::move(frames);
-        current_ = frames_->Frame(0);
+        RewindAnimation();
         return true;
     } catch (const KX&) {
         DropFrames();
