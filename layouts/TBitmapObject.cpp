@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "KBufferedFile.h"
 #include "KDataName.h"
@@ -133,6 +134,48 @@ bool TBitmapObject::UpdateDynamicName() {
     return changed;
 }
 
+void TBitmapObject::Tick(int64_t now) {
+    TLayoutObject::Tick(now);
+    if (Animate(now)) RequestRedraw();
+}
+
+void TBitmapObject::RewindAnimation() {
+    nextFrameTime_ = 0;
+    loopsDone_ = 0;
+    if (frames_) current_ = speed_ < 0 ? frames_->Last() : frames_->Frame(0);
+}
+
+bool TBitmapObject::Animate(int64_t now) {
+    if (!IsVisible() || !frames_ || frames_->Count() < 2 || !current_) {
+        const KBitmap* shown = current_;
+        RewindAnimation();
+        return current_ != shown;
+    }
+    const int32_t loops = frames_->LoopCount();
+    if (loops > 0 && loopsDone_ >= loops) return false;
+    if (nextFrameTime_ == 0) {
+        // In 64 bits: a frame's delay and the speed come from files and dialogs.
+        const int64_t speed = speed_ == 0 ? 1 : std::abs(int64_t{speed_});
+        int64_t delay = int64_t{current_->Delay()} * 100 / speed;
+        delay = std::max({delay, int64_t{TLayoutSettings::MinAnimDelay()}, int64_t{10}});
+        nextFrameTime_ = now + delay;
+        if (nextFrameTime_ == 0) nextFrameTime_ = 1;
+        return false;
+    }
+    if (now - nextFrameTime_ < 0) return false;
+    nextFrameTime_ = 0;
+    const KBitmap* shown = current_;
+    KListItem* step = speed_ < 0 ? current_->Prev() : current_->Next();
+    if (step) {
+        current_ = static_cast<KBitmap*>(step);
+    } else {
+        ++loopsDone_;
+        if (loops <= 0 || loopsDone_ < loops)
+            current_ = speed_ < 0 ? frames_->Last() : frames_->Frame(0);
+    }
+    return current_ != shown;
+}
+
 bool TBitmapObject::SetFile(const KString& name) {
     if (IsDynamic() || name.Equals(file_)) return false;
     file_ = name;
@@ -168,12 +211,15 @@ bool TBitmapObject::SetBlackTransparent(bool on) {
 bool TBitmapObject::SetSpeed(int32_t percent) {
     if (percent == speed_) return false;
     speed_ = percent;
+    nextFrameTime_ = 0;
     Send(kMessageObject);
     return true;
 }
 
 void TBitmapObject::DropFrames() {
     current_ = nullptr;
+    nextFrameTime_ = 0;
+    loopsDone_ = 0;
     frames_.reset();
     naturalSize_ = KSize{};
 }
@@ -205,7 +251,7 @@ bool TBitmapObject::Reload(bool force) {
             if (auto scaled = frames->ScaledFrames(width_, height_)) frames = std::move(scaled);
         }
         frames_ = std::move(frames);
-        current_ = frames_->Frame(0);
+        RewindAnimation();
         return true;
     } catch (const KX&) {
         DropFrames();

@@ -13,6 +13,11 @@
 // that cannot be read shows nothing and is not reported. Without stretch a
 // static object has its picture's size; with stretch the picture is scaled
 // to the object, keeping its aspect when asked.
+//
+// A picture of several frames is an animation that steps on the tick while
+// the object is visible: each frame stays for its delay scaled by 100 /
+// |speed| (never below Display\MinAnimDelay nor 10 ms), backwards for a
+// negative speed, and a loop count above 0 stops it on the last frame shown.
 class TBitmapObject : public TLayoutObject {
   public:
     static constexpr uint32_t kVersion = 0x3000C;
@@ -32,6 +37,8 @@ class TBitmapObject : public TLayoutObject {
     bool SetScaleMode(uint32_t bits) override;
     bool CanScale() const override { return true; }
     bool SetDynamic(bool on) override;
+    // Trigger expiry, then the animation's next step when it is due.
+    void Tick(int64_t now) override;
     void SetValue(const TField* field) override;
     void Write(KStream& stream) const override;
     void Read(KStream& stream) override;
@@ -58,6 +65,10 @@ class TBitmapObject : public TLayoutObject {
   private:
     friend class TLayoutJson;
 
+    // Shows the first frame of the playing direction, unscheduled.
+    void RewindAnimation();
+    // One animation step at tick count now; true when the frame changed.
+    bool Animate(int64_t now);
     // Reads the picture again; true when what is shown may have changed.
     bool Reload(bool force);
     void DropFrames();
@@ -77,4 +88,6 @@ class TBitmapObject : public TLayoutObject {
     KString255 directory_;
     bool blackTransparent_ = true;
     int32_t speed_ = 100;
+    int64_t nextFrameTime_ = 0;  // tick count of the next step, 0 = none
+    int32_t loopsDone_ = 0;
 };

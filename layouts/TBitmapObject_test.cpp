@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "KRValues.h"
+#include "KRegistry.h"
 #include "KTestSupport.h"
 #include "LayoutTestSupport.h"
 #include "TFields.h"
 #include "TLayout.h"
 #include "TLayoutDisplay.h"
 #include "TLayoutSettings.h"
+#include "TTrigger.h"
 
 namespace {
 
@@ -131,6 +134,61 @@ TEST_F(TBitmapObjectTest, SwappingStatesFreesAndReloadsPictures) {
     EXPECT_EQ(bitmap.CurrentFrame(), nullptr);
     EXPECT_NE(copy->CurrentFrame(), nullptr);
     EXPECT_EQ(copy->Id(), bitmap.Id());
+}
+
+// Three frames shown 50, 60 and 70 ms (delays 5, 6, 7), played twice.
+std::string TwiceAnimated() {
+    GifBuilder gif(2, 2, {0, 0xFF0000, 0x00FF00, 0x0000FF});
+    gif.Loop(2);
+    for (int frame = 1; frame <= 3; ++frame)
+        gif.Control(0, 4 + frame).Image(0, 0, 2, 2, std::vector<uint8_t>(4, uint8_t(frame)));
+    return gif.Bytes();
+}
+
+TEST_F(TBitmapObjectTest, AnAnimationStepsOnTheTickAndStopsAfterItsLoops) {
+    folder.Put("anim.gif", TwiceAnimated());
+    TBitmapObject& bitmap = NewBitmap();
+    bitmap.SetFile(KTestText("anim.gif"));
+    // The delay of the frame shown after ticks at these times.
+    auto Shown = [&](std::initializer_list<int64_t> times) {
+        for (int64_t t : times) bitmap.Tick(t);
+        return bitmap.CurrentFrame()->Delay();
+    };
+    ASSERT_NE(bitmap.CurrentFrame(), nullptr);
+    display.redraws = 0;
+    // A step is scheduled by the tick after the frame appeared.
+    EXPECT_EQ(Shown({1000, 1049}), 50);
+    EXPECT_EQ(Shown({1050}), 60);
+    EXPECT_EQ(Shown({1051, 1110}), 60);
+    EXPECT_EQ(Shown({1111}), 70);
+    EXPECT_EQ(Shown({1112, 1182}), 50);  // second pass
+    EXPECT_EQ(Shown({1183, 1233, 1234, 1294}), 70);
+    EXPECT_EQ(Shown({1295, 1365, 5000, 9000}), 70);  // two passes: rests on the last
+    EXPECT_EQ(display.redraws, 5);
+
+    // Twice the speed is 25 ms, raised to the minimum of 30.
+    bitmap.SetSpeed(200);
+    bitmap.SetTrigger(KTestText("F1"));  // hidden: back to the start
+    EXPECT_EQ(Shown({9001}), 50);
+    TTrigger show;
+    show.name = KTestText("f1");
+    bitmap.Trigger(show, 9002);
+    EXPECT_EQ(Shown({10000, 10029}), 50);
+    EXPECT_EQ(Shown({10030}), 60);
+
+    // Backwards starts from the last frame; a minimum below 10 acts as 10.
+    KRegistry settings;
+    settings.ApplyLine(KTestText("\\Display\\"));
+    settings.ApplyLine(KTestText("\\Display\\:Group="));
+    settings.ApplyLine(KTestText("\\Display\\MinAnimDelay:Int=5"));
+    TLayoutSettings::Bind(&settings);
+    bitmap.SetSpeed(-1000);
+    bitmap.SetTrigger(KString());
+    bitmap.SetFile(KTestText("ANIM.GIF"));
+    EXPECT_EQ(Shown({20000, 20009}), 70);
+    EXPECT_EQ(Shown({20010}), 60);
+    EXPECT_EQ(Shown({20011, 20021}), 50);
+    TLayoutSettings::Bind(nullptr);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ constexpr Entry kEntries[TLayoutSettings::kTextCount] = {
 };
 
 KRString* bound[TLayoutSettings::kTextCount] = {};
+KRInt* minAnimDelay = nullptr;
 
 KString& Folder() {
     static KString folder(255, KFile::kMaxPath);
@@ -34,6 +35,7 @@ KString& Folder() {
 void TLayoutSettings::Bind(KRegistry* settings) {
     for (int i = 0; i < kTextCount; ++i)
         bound[i] = settings ? settings->FindString(kEntries[i].path) : nullptr;
+    minAnimDelay = settings ? settings->FindInt(KString(u"\\Display\\MinAnimDelay")) : nullptr;
 }
 
 const KString& TLayoutSettings::Get(Text text) {
@@ -42,6 +44,10 @@ const KString& TLayoutSettings::Get(Text text) {
         kEntries[4].fallback, kEntries[5].fallback, kEntries[6].fallback, kEntries[7].fallback,
     };
     return bound[text] ? bound[text]->value : fallbacks[text];
+}
+
+int32_t TLayoutSettings::MinAnimDelay() {
+    return minAnimDelay ? minAnimDelay->value : 30;
 }
 
 void TLayoutSettings::SetApplicationFolder(const KString& folder) {

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <cstdint>
+
 #include "KString.h"
 
 class KRegistry;
 
-// The settings the layout model uses: the texts of the object info line and
-// the generated layout name, bound once at start-up and read at each use
-// (unbound, the built-in defaults answer); and the application folder, where
-// pictures of relative names are found.
+// The settings the layout model uses: the texts of the object info line, the
+// generated layout name and the shortest delay between animation frames,
+// bound once at start-up and read at each use (unbound, the built-in
+// defaults answer); and the application folder, where pictures of relative
+// names are found.
 class TLayoutSettings {
   public:
     enum Text : int {
@@ -24,6 +27,8 @@ class TLayoutSettings {
 
     static void Bind(KRegistry* settings);
     static const KString& Get(Text text);
+    // Display\MinAnimDelay in milliseconds, 30 when unbound.
+    static int32_t MinAnimDelay();
 
     static void SetApplicationFolder(const KString& folder);
     // Lives as long as the program.

@@ -1,0 +1,146 @@
+#include "TOpenLayouts.h"
+
+#include "KClock.h"
+#include "KFile.h"
+#include "KRValues.h"
+#include "KRegistry.h"
+#include "TLayout.h"
+#include "TLayoutScreen.h"
+#include "TTrigger.h"
+
+namespace {
+
+constexpr const char16_t* kOpenGroup = u"\\Layout\\Open\\";
+
+// The memorised path named by a window number, or null.
+const KRString* MemorisedPath(const KRGroup& group, int32_t number) {
+    KString15 name;
+    name.AppendInt(number);
+    for (KListItem* p = group.children.Head(); p; p = p->Next()) {
+        const auto* value = dynamic_cast<const KRString*>(p);
+        if (value && value->name.Equals(name)) return value;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TOpenLayouts::TOpenLayouts(KRegistry& settings, TLayoutScreen& screen, TLayoutDisplay* display,
+                           const KClock& clock)
+    : settings_(settings), screen_(screen), display_(display), clock_(clock) {}
+
+TOpenLayouts::~TOpenLayouts() = default;
+
+int32_t TOpenLayouts::OpenLayout(const KString& path) {
+    if (TLayout* open = FindByPath(path)) {
+        if (observer_) observer_->BringToFront(*open);
+        return 0;
+    }
+    if (Count() >= kMaxWindows) {
+        Alert(kErrTooManyWindows, path);
+        return kErrTooManyWindows;
+    }
+    auto layout = std::make_unique<TLayout>();
+    if (const int32_t code = layout->Load(path, true)) {
+        Alert(code, path);
+        return code;
+    }
+    const int32_t resizeBit = restoring_ ? 1 : 2;
+    if (Setting(u"\\Layout\\AutoResize") & resizeBit) layout->AutoResize(screen_.LayoutSize());
+    layout->ClearModified();
+    layout->SetDisplay(display_);
+    layouts_.push_back(std::move(layout));
+    if (observer_) observer_->LayoutOpened(*layouts_.back());
+    return 0;
+}
+
+bool TOpenLayouts::Close(TLayout* layout) {
+    for (auto it = layouts_.begin(); it != layouts_.end(); ++it) {
+        if (it->get() != layout) continue;
+        if (observer_) observer_->LayoutClosing(*layout);
+        // The screen lets go of the layout before it is destroyed.
+        if (screen_.CurrentLayout() == layout) screen_.ShowLayout(nullptr, -1);
+        layouts_.erase(it);
+        return true;
+    }
+    return false;
+}
+
+void TOpenLayouts::DeliverPacket(TFields& definition) {
+    for (const auto& layout : layouts_) layout->OnPacket(definition);
+}
+
+void TOpenLayouts::FireTrigger(TLayout* layout, const TTrigger& trigger) {
+    if (layout) layout->Trigger(trigger, clock_.Ms());
+}
+
+void TOpenLayouts::TickCurrent() {
+    if (TLayout* current = screen_.CurrentLayout()) current->TickObjects(clock_.Ms());
+}
+
+bool TOpenLayouts::ShowWindowCommand(int32_t command) {
+    if (command < kFirstWindowCommand || command >= kFirstWindowCommand + kMaxWindows) return false;
+    TLayout* layout = Window(command - kFirstWindowCommand + 1);
+    if (!layout) return false;
+    screen_.ShowLayout(layout, -1);
+    return true;
+}
+
+void TOpenLayouts::MemorizeLayouts() {
+    KRGroup* group = settings_.FindGroup(KString(kOpenGroup));
+    if (!group) return;
+    group->children.Clear();
+    for (int32_t i = 0; i < Count(); ++i) {
+        auto* value = new KRString;
+        value->name.AppendInt(i + 1);
+        value->value.Assign(layouts_[i]->Path());
+        group->AddChild(value);
+    }
+}
+
+void TOpenLayouts::RestoreLayouts() {
+    if (!(Setting(u"\\Layout\\RestoreOpen") & 1)) return;
+    const KRGroup* group = settings_.FindGroup(KString(kOpenGroup));
+    if (!group) return;
+    restoring_ = true;
+    for (int32_t number = 1; number <= kMaxWindows; ++number) {
+        const KRString* path = MemorisedPath(*group, number);
+        if (!path || OpenLayout(path->value) != 0) break;
+    }
+    restoring_ = false;
+}
+
+TLayout* TOpenLayouts::Window(int32_t number) const {
+    if (number < 1 || number > Count()) return nullptr;
+    return layouts_[number - 1].get();
+}
+
+TLayout* TOpenLayouts::FindByTitle(const KString& title) const {
+    KString255 candidate;
+    for (const auto& layout : layouts_) {
+        candidate.Empty();
+        AppendTitle(*layout, candidate);
+        if (candidate.EqualsIgnoreCase(title)) return layout.get();
+    }
+    return nullptr;
+}
+
+void TOpenLayouts::AppendTitle(const TLayout& layout, KString& out) {
+    KFile(layout.Path()).GetName(out, false);
+}
+
+TLayout* TOpenLayouts::FindByPath(const KString& path) const {
+    for (const auto& layout : layouts_) {
+        if (layout->Path().EqualsIgnoreCase(path)) return layout.get();
+    }
+    return nullptr;
+}
+
+void TOpenLayouts::Alert(int32_t code, const KString& path) {
+    if (observer_) observer_->LayoutAlert(code, path);
+}
+
+int32_t TOpenLayouts::Setting(const char16_t* path) const {
+    const KRInt* value = settings_.FindInt(KString(path));
+    return value ? value->value : 0;
+}

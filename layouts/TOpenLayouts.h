@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "KString.h"
+#include "TReceiverSinks.h"
+
+class KClock;
+class KRegistry;
+class TLayout;
+class TLayoutDisplay;
+class TLayoutScreen;
+struct TTrigger;
+
+// What the desktop's layout windows hear of the open layouts: a layout was
+// opened (make its window), is closing (drop its window; the layout is
+// destroyed after the call), is to come to the front (a second open of its
+// file), and a layout file that could not be opened (the alert for the code,
+// naming the file).
+class TOpenLayoutsObserver {
+  public:
+    virtual ~TOpenLayoutsObserver() = default;
+    virtual void LayoutOpened(TLayout& layout) = 0;
+    virtual void LayoutClosing(TLayout& layout) = 0;
+    virtual void BringToFront(TLayout& layout) = 0;
+    virtual void LayoutAlert(int32_t code, const KString& path) = 0;
+};
+
+// The open layouts in window order: window 1 is the first opened still open,
+// and a window's title is its file name without extension. Every open layout
+// receives the packets of the sources, shown or not; the screen says which
+// one is current, and only that one ticks and takes triggers. The list owns
+// its layouts and attaches each to the display given. Tick counts come from
+// the clock given, so that a virtual clock drives everything in tests and
+// in the headless renderer. Without an observer nothing is told or alerted.
+//
+// At most kMaxWindows layouts are open: opening another one is refused with
+// the general error 1000, alerted like a load error.
+class TOpenLayouts : public TPacketSink {
+  public:
+    static constexpr int32_t kMaxWindows = 100;
+    // The display window's layout menu: command kFirstWindowCommand shows window 1.
+    static constexpr int32_t kFirstWindowCommand = 10035;
+    static constexpr int32_t kErrTooManyWindows = 1000;
+
+    TOpenLayouts(KRegistry& settings, TLayoutScreen& screen, TLayoutDisplay* display,
+                 const KClock& clock);
+    ~TOpenLayouts() override;
+
+    void SetObserver(TOpenLayoutsObserver* observer) { observer_ = observer; }
+
+    // Opens a layout file as the last window; 0 or the error code. A file
+    // already open (path compared ignoring case) only comes to the front. A
+    // file that fails to load is alerted and not opened. Layout\AutoResize
+    // fits the layout to the screen's layout size: bit 0 while the layouts
+    // are being restored at start-up, bit 1 otherwise. Opening does not make
+    // the layout current: activating its window does.
+    int32_t OpenLayout(const KString& path);
+    // Destroys an open layout; when it was current the screen shows none.
+    // False when the layout is not open here.
+    bool Close(TLayout* layout);
+
+    // Offers a packet to every open layout in window order.
+    void DeliverPacket(TFields& definition) override;
+    // Offers a trigger to the objects of a layout (null: nothing) at the
+    // clock's time.
+    void FireTrigger(TLayout* layout, const TTrigger& trigger);
+    // The current layout's objects tick at the clock's time.
+    void TickCurrent();
+    // A command of the display window's layout menu: shows its window's
+    // layout at once; false when the command names no open window.
+    bool ShowWindowCommand(int32_t command);
+
+    // Replaces the values of Layout\Open\ by the paths of the open layouts,
+    // named 1, 2, ... in window order.
+    void MemorizeLayouts();
+    // When Layout\RestoreOpen has bit 0: opens the values 1, 2, ... of
+    // Layout\Open\ in order, stopping at the first missing one, the first
+    // that fails to open, or after kMaxWindows.
+    void RestoreLayouts();
+
+    int32_t Count() const { return static_cast<int32_t>(layouts_.size()); }
+    // The layout of window number (1..Count()), or null.
+    TLayout* Window(int32_t number) const;
+    // The first layout whose title equals this one, ignoring case, or null.
+    TLayout* FindByTitle(const KString& title) const;
+    // Appends the window title of a layout: its file name without extension.
+    static void AppendTitle(const TLayout& layout, KString& out);
+
+  private:
+    TLayout* FindByPath(const KString& path) const;
+    void Alert(int32_t code, const KString& path);
+    int32_t Setting(const char16_t* path) const;
+
+    KRegistry& settings_;
+    TLayoutScreen& screen_;
+    TLayoutDisplay* display_;
+    const KClock& clock_;
+    TOpenLayoutsObserver* observer_ = nullptr;
+    std::vector<std::unique_ptr<TLayout>> layouts_;
+    bool restoring_ = false;
+};
