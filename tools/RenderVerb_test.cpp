@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "CliTestSupport.h"
+#include "ImagesTestSupport.h"
+#include "KTestSupport.h"
+#include "SnapshotTestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Packet(const std::string& body) {
+    return "\x02" + body + "\r\x03";
+}
+
+std::string Padded(std::string text, size_t width) {
+    text.resize(width, ' ');
+    return text;
+}
+
+// A heat of the demo meet: its header, eight lanes and the clock.
+std::string Heat() {
+    const char* names[] = {"Anna Berg",    "Chloe Martin", "Ida Lund",    "Maria Rossi",
+                           "Emma Novak",   "Sofia Cruz",   "Lea Fischer", "Mia Jensen"};
+    const char* teams[] = {"SWE", "FRA", "NOR", "ITA", "CZE", "ESP", "GER", "DEN"};
+    const char* places[] = {" 5", " 2", " 7", " 1", " 3", " 4", " 8", " 6"};
+    const char* times[] = {"54.87", "53.90", "55.31", "53.12", "54.02", "54.65", "56.03", "55.10"};
+    std::string bytes = Packet("H10203Women 100m Freestyle");
+    for (int lane = 0; lane < 8; ++lane)
+        bytes += Packet("L" + std::to_string(lane + 1) + places[lane] + Padded(names[lane], 20) +
+                        Padded(teams[lane], 4) + times[lane]);
+    return bytes + Packet("C  1:02.3");
+}
+
+class RenderVerb : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
+        const fs::path bin = std::getenv("TESSARON_BIN");
+        for (const auto& entry : fs::directory_iterator(bin)) {
+            const std::string name = entry.path().filename().string();
+            if (name.ends_with(".fnt") || name == "Results.rss" || name == "Logo.tga")
+                fs::copy_file(entry.path(), folder.Path(name));
+        }
+        folder.Put("tessaron.cfg",
+                   "Registry Version: 1.00\n\\Sources\\1\\:=\n\\Sources\\1\\Name:String=Pool\n"
+                   "\\Sources\\1\\Script:String=Results.rss\n"
+                   "\\Sources\\1\\SerialPort:String=0\n\\Sources\\1\\CharMode:Int=0\n" +
+                       config);
+    }
+    Result Render(std::vector<std::string> args, const std::string& capture = "") {
+        args.insert(args.begin(), {"render", "--home", folder.Path(), "--out", Png()});
+        if (!capture.empty()) {
+            args.push_back("--capture");
+            args.push_back(folder.Put("capture", capture));
+        }
+        return Cli(args);
+    }
+    std::string Png() const { return folder.Path("out.png"); }
+    static std::string Demo(const std::string& name) {
+        return std::string(std::getenv("TESSARON_BIN")) + "/layouts/" + name + ".tly";
+    }
+    // The picture written, compared with its reference.
+    ::testing::AssertionResult Snapshot(const std::string& name) const {
+        const TestPicture png = ReadPng(Png());
+        return MatchesSnapshot(name, png.width, png.height, png.pixels);
+    }
+
+    KTestFolder folder;
+    std::string config;
+};
+
+TEST_F(RenderVerb, DemoLayoutsFillLaneByLaneSnapshot) {
+    const Result r = Render({"--size", "640x480", Demo("Results"), Demo("Start List")}, Heat());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("{\"t\":0,\"current\":\"Results\"}"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"Name 8\":\"Mia Jensen\""), std::string::npos) << r.out;
+    EXPECT_TRUE(Snapshot("render-results"));
+}
+
+TEST_F(RenderVerb, RemoteCommandsSwitchLayoutsAndFireTriggers) {
+    // window=2 waits LayoutDrawDelay (2000 ms) for data; the bare line feed
+    // repeats the command; a trigger without a name does nothing.
+    const std::string capture = "command=layoutdraw;window=2\n\nCommand=Trigger;Action=Off;\n" +
+                                Heat();
+    const Result r = Render({"--at", "2100", Demo("Results"), Demo("Start List")}, capture);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> expected = {
+        "{\"t\":0,\"remote\":\"command=layoutdraw;window=2\"}",
+        "{\"t\":0,\"current\":\"Start List\"}",
+        "{\"t\":0,\"remote\":\"command=layoutdraw;window=2\"}",
+        "{\"t\":0,\"remote\":\"Command=Trigger;Action=Off;\"}"};
+    size_t at = 0;
+    for (const std::string& line : expected) {
+        at = r.out.find(line + "\n", at);
+        ASSERT_NE(at, std::string::npos) << line << " in\n" << r.out;
+    }
+    // The first value for the waiting layout draws it whole at once.
+    EXPECT_NE(r.out.find("{\"t\":0,\"draw\":[0,0,1919,1079]}", at), std::string::npos) << r.out;
+}
+
+TEST_F(RenderVerb, KeysTriggersAndTheRunningClockShowOnTheBoard) {
+    // Shift+F1 is not F1: the "OFFICIAL" banner stays hidden; F1 shows it.
+    const Result plain = Render({"--size", "640x480", "--key", "S+F1", Demo("Results")}, Heat());
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    const TestPicture before = ReadPng(Png());
+    const Result keyed = Render({"--size", "640x480", "--key", "F1", Demo("Results")}, Heat());
+    ASSERT_EQ(keyed.status, 0) << keyed.err;
+    const TestPicture after = ReadPng(Png());
+    ASSERT_EQ(before.pixels.size(), after.pixels.size());
+    int changed = 0;
+    for (size_t i = 0; i < after.pixels.size(); ++i) {
+        if (before.pixels[i] == after.pixels[i]) continue;
+        ++changed;
+        const int x = static_cast<int>(i % 640), y = static_cast<int>(i / 640);
+        ASSERT_TRUE(x >= 170 && x < 470 && y >= 440) << x << "," << y;
+    }
+    EXPECT_GT(changed, 1000);
+}
+
+TEST_F(RenderVerb, FramesFollowTheCaptureOnTheVirtualClock) {
+    // Ten clock packets a second, one every 100 ms at 120 bytes per second.
+    std::string capture;
+    for (int i = 0; i < 5; ++i) capture += Packet("C  0:0" + std::to_string(i) + ".0");
+    const Result r = Render({"--rate", "120", "--at", "400", "--every", "200", "--frames",
+                             folder.Path("frames"), Demo("Results")},
+                            capture);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("{\"t\":100,\"packet\":"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("{\"t\":400,\"packet\":"), std::string::npos) << r.out;
+    for (const char* frame : {"frame-0000.png", "frame-0001.png", "frame-0002.png"})
+        EXPECT_TRUE(fs::exists(folder.Path("frames/" + std::string(frame)))) << frame;
+    EXPECT_FALSE(fs::exists(folder.Path("frames/frame-0003.png")));
+    EXPECT_NE(ReadPng(folder.Path("frames/frame-0001.png")).pixels,
+              ReadPng(folder.Path("frames/frame-0002.png")).pixels);
+}
+
+TEST_F(RenderVerb, BrokenObjectsLeaveTheRestAndBadLayoutsAreRefused) {
+    // A picture that is not there, a video display far too wide, a font that
+    // is not installed: the text beside them is still drawn.
+    folder.Put("broken.json", R"({"background": "Black", "objects": [
+        {"class": "TBitmapObject", "flags": 0, "file": "missing.tga"},
+        {"class": "TVideoDisplayObject", "x": 0, "y": 0, "width": 20000, "height": 100},
+        {"class": "TTextObject", "x": 10, "y": 200, "flags": 0, "text": "Ghost",
+         "font": {"name": "No Such Font", "size": 40}},
+        {"class": "TTextObject", "x": 10, "y": 300, "width": 300, "flags": 0, "text": "Still here",
+         "font": {"name": "DejaVu Sans", "size": 50, "face": "White"}}]})");
+    const Result convert = Cli({"layout", "--home", folder.Path(), "convert",
+                                folder.Path("broken.json"), folder.Path("broken.tly")});
+    ASSERT_EQ(convert.status, 0) << convert.err;
+    const Result r = Render({"--size", "640x480", folder.Path("broken.tly")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const TestPicture png = ReadPng(Png());
+    int white = 0;
+    for (size_t i = 300 * 640; i < 350 * 640; ++i) white += png.pixels[i] == 0xFFFFFF;
+    EXPECT_GT(white, 500);
+
+    folder.Put("bad.tly", "not a layout");
+    const Result bad = Render({folder.Path("bad.tly")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out.rfind("{\"error\":", 0), 0u) << bad.out;
+    EXPECT_NE(bad.out.find("\"layout\":\"" + folder.Path("bad.tly") + "\"}"), std::string::npos);
+}
+
+}  // namespace
