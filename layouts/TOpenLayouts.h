@@ -37,7 +37,9 @@ class TOpenLayoutsObserver {
 // in the headless renderer. Without an observer nothing is told or alerted.
 //
 // At most kMaxWindows layouts are open: opening another one is refused with
-// the general error 1000, alerted like a load error.
+// the general error 1000, alerted like a load error. Destroying the list
+// destroys its layouts without a word to the screen, which by then must show
+// none of them (or be gone itself).
 class TOpenLayouts : public TPacketSink {
   public:
     static constexpr int32_t kMaxWindows = 100;
