@@ -40,10 +40,11 @@ struct Board {
         ApplyDefaultSettings(settings);
         settings.ApplyLine(Text("Layout\\AutoResize:Int=3"));
         fonts = std::make_unique<K3DFonts>(settings, TESSARON_BIN, nullptr);
-        engine = std::make_unique<TDisplayEngine>(settings, *fonts, surface, clock,
+        engine = std::make_unique<TDisplayEngine>(settings, TESSARON_BIN, *fonts, surface, clock,
                                                   std::vector<KRect>{{0, 0, 1919, 1079}}, nullptr);
         for (const char* name : {"Results", "Start List"})
-            engine->Layouts().OpenLayout(Text(std::string(TESSARON_BIN "/layouts/") + name + ".tly"));
+            engine->Layouts().OpenLayout(
+                Text(std::string(TESSARON_BIN "/layouts/") + name + ".tly"));
         engine->Window().ShowLayout(engine->Layouts().Window(1), -1);
     }
 
@@ -83,8 +84,10 @@ std::string ClockPackets(int count) {
     std::string bytes;
     for (int i = 0; i < count; ++i) {
         char packet[32];
-        std::snprintf(packet, sizeof packet, "\x02" "C%3d:%02d.%d\r\x03", 1 + i / 600,
-                      i / 10 % 60, i % 10);
+        std::snprintf(packet, sizeof packet,
+                      "\x02"
+                      "C%3d:%02d.%d\r\x03",
+                      1 + i / 600, i / 10 % 60, i % 10);
         bytes += packet;
     }
     return bytes;

@@ -78,10 +78,17 @@ void KBandCanvas::CopyPixels(const KRect& rect, const void* pixels, int32_t dept
     const int64_t width = static_cast<int64_t>(rect.right) - rect.left + 1;
     int64_t stride;
     switch (depth) {
-        case 32: stride = width * 4; break;
-        case 24: stride = (width * 3 + 3) / 4 * 4; break;
-        case -24: stride = width * 3; break;
-        default: return;
+        case 32:
+            stride = width * 4;
+            break;
+        case 24:
+            stride = (width * 3 + 3) / 4 * 4;
+            break;
+        case -24:
+            stride = width * 3;
+            break;
+        default:
+            return;
     }
     const int32_t left = std::max({rect.left, clip.left, band_.left});
     const int32_t top = std::max({rect.top, clip.top, band_.top});
@@ -92,9 +99,15 @@ void KBandCanvas::CopyPixels(const KRect& rect, const void* pixels, int32_t dept
     const int64_t w = band_.Width(), h = band_.Height();
     Target to;
     switch (rotation_) {
-        case 1: to = {&pixels_[(band_.right - left) * h + (top - band_.top)], -h, 1}; break;
-        case 2: to = {&pixels_[(left - band_.left) * h + (band_.bottom - top)], h, -1}; break;
-        default: to = {&pixels_[(top - band_.top) * w + (left - band_.left)], 1, w}; break;
+        case 1:
+            to = {&pixels_[(band_.right - left) * h + (top - band_.top)], -h, 1};
+            break;
+        case 2:
+            to = {&pixels_[(left - band_.left) * h + (band_.bottom - top)], h, -1};
+            break;
+        default:
+            to = {&pixels_[(top - band_.top) * w + (left - band_.left)], 1, w};
+            break;
     }
     const int64_t bytesPerPixel = depth == 32 ? 4 : 3;
     const uint8_t* src = static_cast<const uint8_t*>(pixels) +

@@ -35,7 +35,7 @@ TEST(KBandCanvas, CacheSizeIsClampedWhenAllocated) {
 TEST(KBandCanvas, EveryDepthLandsAtTheSameLogicalPlaceInEveryRotation) {
     // A 3 x 2 source at (11, 21) in a band (10, 20)-(14, 23): pixels 1..6.
     const uint32_t p32[] = {1, 2, 3, 4, 5, 6};
-    const uint8_t padded[] = {1, 0, 0, 2, 0, 0, 3, 0, 0, 0, 0, 0,   // 9 bytes + 3 padding
+    const uint8_t padded[] = {1, 0, 0, 2, 0, 0, 3, 0, 0, 0, 0, 0,  // 9 bytes + 3 padding
                               4, 0, 0, 5, 0, 0, 6, 0, 0, 0, 0, 0};
     const uint8_t packed[] = {1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0, 5, 0, 0, 6, 0, 0};
     const std::vector<uint32_t> expected = {9, 9, 9, 9, 9,  //
@@ -86,16 +86,16 @@ TEST(KBandCanvas, PicturesAreCentredAndCroppedEvenly) {
     canvas.DrawImageCentred({1, 1, 2, 2}, image, -1);
     // Object 3 x 1 at (3, 0): offsets (-0, -1), so column 0..2 of row 1.
     canvas.DrawImageCentred({3, 0, 5, 0}, image, -1);
-    EXPECT_EQ(Logical(canvas, 0), (std::vector<uint32_t>{0, 0, 0, 11, 12, 13,  //
-                                                         0, 12, 13, 0, 0, 0,   //
-                                                         0, 22, 23, 0, 0, 0,   //
-                                                         0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Logical(canvas, 0), (std::vector<uint32_t>{0, 0,  0,  11, 12, 13,  //
+                                                         0, 12, 13, 0,  0,  0,   //
+                                                         0, 22, 23, 0,  0,  0,   //
+                                                         0, 0,  0,  0,  0,  0}));
     // An object spanning every coordinate has its centre at (-0.5, -0.5).
     canvas.Fill(0);
     canvas.DrawImageCentred({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, image, -1);
     EXPECT_EQ(Logical(canvas, 0), (std::vector<uint32_t>{23, 24, 0, 0, 0, 0,  //
                                                          33, 34, 0, 0, 0, 0,  //
-                                                         0, 0, 0, 0, 0, 0,    //
-                                                         0, 0, 0, 0, 0, 0}));
+                                                         0,  0,  0, 0, 0, 0,  //
+                                                         0,  0,  0, 0, 0, 0}));
     canvas.End();
 }

@@ -25,9 +25,7 @@ class KFrameBufferSurface : public KScreenSurface {
     bool WritePng(const std::string& path) const;
 
   private:
-    size_t Index(int32_t x, int32_t y) const {
-        return static_cast<size_t>(y) * size_.width + x;
-    }
+    size_t Index(int32_t x, int32_t y) const { return static_cast<size_t>(y) * size_.width + x; }
 
     KRect placement_;
     KSize size_;

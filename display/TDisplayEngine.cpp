@@ -1,22 +1,34 @@
 #include "TDisplayEngine.h"
 
+#include "KUtf8.h"
+#include "TLayoutSettings.h"
 #include "TSources.h"
 #include "TTrigger.h"
 
-TDisplayEngine::TDisplayEngine(KRegistry& settings, K3DFonts& fonts, KScreenSurface& surface,
-                               const KClock& clock, std::vector<KRect> monitors, KLog* log)
+TDisplayEngine::TDisplayEngine(KRegistry& settings, const std::string& home, K3DFonts& fonts,
+                               KScreenSurface& surface, const KClock& clock,
+                               std::vector<KRect> monitors, KLog* log)
     : settings_(settings),
+      home_(home),
       window_(settings, fonts, surface, clock, std::move(monitors), log),
       layouts_(settings, window_, &window_, clock),
-      remote_(settings, layouts_, window_) {}
+      remote_(settings, layouts_, window_) {
+    TLayoutSettings::Bind(&settings);
+    KString folder(255, KString::kMaxLimit);
+    KAppendUtf8(folder, home);
+    TLayoutSettings::SetApplicationFolder(folder);
+}
 
 TDisplayEngine::~TDisplayEngine() {
     sources_.reset();
-    window_.ShowLayout(nullptr, -1);
+    // The layouts go before the window: it must not hold one of them.
+    window_.SetListener(nullptr);
+    window_.ShowLayout(nullptr, 0);
+    TLayoutSettings::Bind(nullptr);
 }
 
-void TDisplayEngine::StartSources(const std::string& folder) {
-    sources_ = std::make_unique<TSources>(settings_, folder, this, this);
+void TDisplayEngine::StartSources() {
+    sources_ = std::make_unique<TSources>(settings_, home_, this, this);
 }
 
 bool TDisplayEngine::Request(const KString& command) {

@@ -30,12 +30,15 @@ class TDisplayEngine : public TPacketSink, public TRemoteHandler {
     // The largest open request kept.
     static constexpr int32_t kMaxRequest = 511;
 
-    TDisplayEngine(KRegistry& settings, K3DFonts& fonts, KScreenSurface& surface,
-                   const KClock& clock, std::vector<KRect> monitors, KLog* log);
+    // home: the application folder, where scripts and pictures of relative
+    // names are found. The layout model reads its settings from settings.
+    TDisplayEngine(KRegistry& settings, const std::string& home, K3DFonts& fonts,
+                   KScreenSurface& surface, const KClock& clock, std::vector<KRect> monitors,
+                   KLog* log);
     ~TDisplayEngine() override;
 
-    // Creates the sources of the settings, their scripts found in folder.
-    void StartSources(const std::string& folder);
+    // Creates the sources of the settings.
+    void StartSources();
     // Takes a request from another program ("OpenLayout,path"); false while
     // an earlier one waits.
     bool Request(const KString& command);
@@ -59,6 +62,7 @@ class TDisplayEngine : public TPacketSink, public TRemoteHandler {
     void RunRequest();
 
     KRegistry& settings_;
+    std::string home_;
     TZDisplayWindow window_;
     TOpenLayouts layouts_;
     TRemoteCommands remote_;

@@ -173,9 +173,12 @@ KRect TZDisplayWindow::ToPhysical(const KRect& r) const {
     const KSize client = surface_.ClientSize();
     const int32_t x1 = client.width - 1, y1 = client.height - 1;
     switch (Rotation()) {
-        case 1: return {r.top, y1 - r.right, r.bottom, y1 - r.left};
-        case 2: return {x1 - r.bottom, r.left, x1 - r.top, r.right};
-        default: return r;
+        case 1:
+            return {r.top, y1 - r.right, r.bottom, y1 - r.left};
+        case 2:
+            return {x1 - r.bottom, r.left, x1 - r.top, r.right};
+        default:
+            return r;
     }
 }
 
@@ -218,7 +221,8 @@ void TZDisplayWindow::DrawLayout(KRect rect) {
             if (log_) log_->Write(KString(u"TZDisplayWindow::DrawLayout: rows <= 0"), u'E');
             return;
         }
-        const KRect band{rect.left, rect.top, rect.right, rect.top + static_cast<int32_t>(rows) - 1};
+        const KRect band{rect.left, rect.top, rect.right,
+                         rect.top + static_cast<int32_t>(rows) - 1};
         canvas_.Begin(band, rotation);
         canvas_.Fill(background);
         if (current_) current_->DrawRect(band);

@@ -51,8 +51,9 @@ class DisplayWindow : public ::testing::Test {
         for (int i = 0; i < 100; ++i) targa += std::string("\x00\x00\xff", 3);
         const std::string path = folder.Put("red.tga", targa);
         return Layout(R"({"background": "Black", "objects": [{"class": "TBitmapObject",
-            "flags": 0, "file": ")" + path + "\", \"x\": " + std::to_string(x) +
-                      ", \"y\": " + std::to_string(y) + "}]}");
+            "flags": 0, "file": ")" +
+                      path + "\", \"x\": " + std::to_string(x) + ", \"y\": " + std::to_string(y) +
+                      "}]}");
     }
     std::unique_ptr<TLayout> Layout(const std::string& json) {
         auto layout = std::make_unique<TLayout>();

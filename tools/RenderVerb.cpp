@@ -40,8 +40,10 @@ struct Key {
 bool ParseKey(const std::string& text, Key* key) {
     std::string rest = text;
     for (bool more = true; more && rest.size() > 2 && rest[1] == '+';) {
-        const uint32_t bit = rest[0] == 'S' ? kKeyShift : rest[0] == 'C' ? kKeyCtrl
-                             : rest[0] == 'A' ? kKeyAlt : 0;
+        const uint32_t bit = rest[0] == 'S'   ? kKeyShift
+                             : rest[0] == 'C' ? kKeyCtrl
+                             : rest[0] == 'A' ? kKeyAlt
+                                              : 0;
         more = bit != 0;
         if (more) key->modifiers |= bit, rest.erase(0, 2);
     }
@@ -76,13 +78,13 @@ void AddOptions(CLI::App& app, RenderOptions& o) {
         ->check(CLI::Range(int64_t{1}, int64_t{1} << 40));
     app.add_option("--frames", o.frames, "folder of the frames");
     app.add_option("--key", o.keys, "a key pressed at the start: F1, C+F5, a")
+        ->allow_extra_args(false)
         ->check([](const std::string& text) {
             Key key;
             return ParseKey(text, &key) ? "" : "not a key: " + text;
         });
     app.add_option("--out", o.out, "PNG file of the window after the last pass");
-    app.add_option("LAYOUT", o.layouts, "layout files, opened as windows 1, 2, ...")
-        ->required();
+    app.add_option("LAYOUT", o.layouts, "layout files, opened as windows 1, 2, ...")->required();
 }
 
 // Writes one JSON line per event of the engine, stamped with the clock.
@@ -142,13 +144,15 @@ std::vector<KRect> Monitors(const RenderOptions& o, KRegistry& settings) {
 }
 
 // The capture takes the place of the first source's channel, keeping the
-// channel's character settings.
+// channel's character settings; like every channel it leaves line ends as
+// they come.
 KChunkedStream* AttachCapture(TDisplayEngine& engine, std::string bytes) {
     TSources* sources = engine.Sources();
     auto* source = sources ? static_cast<TSource*>(sources->List().Head()) : nullptr;
     if (!source) return nullptr;
     auto capture = std::make_unique<KChunkedStream>(std::move(bytes));
     if (source->channel) source->channel->CopySettings(capture.get());
+    capture->SetReadLineEnd(0);
     KChunkedStream* raw = capture.get();
     source->channel = std::move(capture);
     return raw;
@@ -212,11 +216,11 @@ int RunRenderVerb(int argc, char** argv, FILE* out, FILE* err) {
     KVirtualClock clock;
     KFrameBufferSurface surface;
     EventPrinter printer(clock, out);
-    TDisplayEngine engine(registry, fonts, surface, clock, monitors, log.get());
+    TDisplayEngine engine(registry, settings.Home(), fonts, surface, clock, monitors, log.get());
     engine.Window().SetListener(&printer);
     engine.SetListener(&printer);
     DisconnectSources(registry);
-    engine.StartSources(settings.Home());
+    engine.StartSources();
     KChunkedStream* channel = o.capture.empty() ? nullptr : AttachCapture(engine, capture);
 
     for (const std::string& file : o.layouts) {
