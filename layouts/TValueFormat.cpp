@@ -60,7 +60,7 @@ void AppendPadded(KString& out, const KString& text, const Conversion& c) {
 }  // namespace
 
 void TAppendValueFormat(KString& out, const KString& format, const KString& value) {
-    const KString empty(0);
+    const KString empty(u"");
     bool valueUsed = false;
     const int32_t n = format.Length();
     for (int32_t i = 0; i < n;) {

@@ -62,6 +62,8 @@ class K3DFonts : public KList {
     K3DScratch<uint8_t>& Coverage() { return coverage_; }
     K3DScratch<uint32_t>& Pixels() { return pixels_; }
     K3DGlyphCache& Cache() { return cache_; }
+    // The line a text block fits and draws; one block draws at a time.
+    KString& TextLine() { return textLine_; }
     void LogError(const char* message);
 
   private:
@@ -69,6 +71,7 @@ class K3DFonts : public KList {
     void InsertFamily(const KString& name);
 
     KLog* log_;
+    KString textLine_{63, KString::kMaxLimit};
     KColorTable colors_;
     KRInt* drawText_;
     KRInt* enable_;

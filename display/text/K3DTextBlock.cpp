@@ -1,5 +1,7 @@
 #include "K3DTextBlock.h"
 
+#include <algorithm>
+
 #include "K3DFonts.h"
 
 namespace {
@@ -15,6 +17,8 @@ bool PlaceGlyph(const K3DGlyph& glyph, const K3DRect& rect, void* user) {
                         rect.bottom + placed->top};
     return placed->target->Glyph(glyph.pixels, moved);
 }
+
+constexpr int64_t kFarOff = int64_t{1} << 30;
 
 int32_t Offset(int32_t justification, int32_t room, int32_t width) {
     int32_t offset = 0;
@@ -46,18 +50,26 @@ void K3DTextBlock::Draw(const K3DRect& rect, const KString& text, int32_t justif
                         int32_t lines, K3DTextTarget& target) {
     if (lines <= 0) return;
     const int32_t size = info_.Size();
-    int32_t gap = rect.bottom + 1 - rect.top - lines * size;
+    // Rectangles of any size, anywhere, are met in hostile layouts: the
+    // arithmetic is wide, and places far off any display are pulled in to
+    // where glyph offsets cannot overflow them.
+    int64_t gap = int64_t{rect.bottom} + 1 - rect.top - int64_t{lines} * size;
     if (lines > 2) gap /= lines - 1;
-    const int32_t room = rect.right - rect.left + 1;
-    KString line(63, KString::kMaxLimit);
-    int32_t y = rect.top, from = 0;
+    const auto place = [](int64_t v) {
+        return static_cast<int32_t>(std::clamp<int64_t>(v, -kFarOff, kFarOff));
+    };
+    const int32_t room = place(int64_t{rect.right} - rect.left + 1);
+    KString& line = fonts_.TextLine();
+    int64_t y = rect.top;
+    int32_t from = 0;
     for (int32_t i = 0; i < lines && from < text.Length(); ++i) {
         const KString rest(text.Chars() + from, text.Length() - from);
         K3DFontInfo info(info_);
         int32_t width;
         const int32_t used = FitLine(rest, room, i == lines - 1, line, info, &width);
         if (used == 0) return;
-        Placed placed{&target, rect.left + Offset(justification, room, width), y};
+        Placed placed{&target, place(rect.left + int64_t{Offset(justification, room, width)}),
+                      place(y)};
         target.Line(line, placed.left, placed.top, width);
         fonts_.Draw(line, info, PlaceGlyph, &placed, nullptr);
         y += size + gap;
