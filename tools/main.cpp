@@ -9,6 +9,7 @@
 #include "ImageVerb.h"
 #include "LayoutVerb.h"
 #include "MonitorVerb.h"
+#include "OpenVerb.h"
 #include "ProcessVerb.h"
 #include "RenderVerb.h"
 #include "SettingsVerb.h"
@@ -25,6 +26,8 @@ struct Verb {
 };
 
 constexpr Verb kVerbs[] = {
+    {"open", RunOpenVerb,
+     "open PATH                                    ask the running program to open a layout"},
     {"process", RunProcessVerb, "process [--process TEXT] VALUE...   try a field process text"},
     {"frame", RunFrameVerb,
      "frame [--charmode 0|1|2] [--source NAME] [--buffer N] [--trace] [--quiet] [--stats] SCRIPT "

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The local request channel between copies of the program: the first copy
+// serves a Unix-domain socket (mode 0600) from its idle pass; another program
+// connects, writes one request (UTF-8, no terminator), shuts down its
+// sending side and reads "ACK\n" or "BUSY\n"; the server then closes the
+// connection. Nothing here waits: connections are read as their bytes come,
+// and one that stays silent is dropped.
+class KRequestServer {
+  public:
+    // The longest request kept, in bytes; the rest is read and dropped.
+    static constexpr size_t kMaxRequest = 511;
+    // Connections served at once; more wait in the listen queue.
+    static constexpr size_t kMaxClients = 8;
+    // A connection that has not finished its request by then is dropped.
+    static constexpr int64_t kClientTimeoutMs = 2000;
+
+    // Takes a complete request; false answers BUSY.
+    using Handler = std::function<bool(const std::string& request)>;
+
+    KRequestServer() = default;
+    ~KRequestServer();
+    KRequestServer(const KRequestServer&) = delete;
+    KRequestServer& operator=(const KRequestServer&) = delete;
+
+    // Listens at path, replacing a socket no running server answers; false
+    // when a server already answers there or the socket cannot be made.
+    bool Open(const std::string& path);
+    // Accepts and reads what is waiting, answering each complete request;
+    // nowMs is a monotonic time in milliseconds.
+    void Poll(const Handler& handler, int64_t nowMs);
+    // The listening descriptor, for waiting on it; -1 when not open.
+    int Descriptor() const { return listener_; }
+
+  private:
+    struct Client {
+        int fd;
+        int64_t since;
+        std::string request;
+    };
+    // Reads what the client sent; true when it is finished with (answered or
+    // dropped).
+    bool Serve(Client& client, const Handler& handler, int64_t nowMs);
+
+    int listener_ = -1;
+    std::string path_;
+    std::vector<Client> clients_;
+};
+
+// The socket of the user's running copy: $XDG_RUNTIME_DIR/tessaron.sock, or
+// /tmp/tessaron-<uid>.sock without XDG_RUNTIME_DIR.
+std::string RequestSocketPath();
+
+enum class KRequestReply { kAck, kBusy, kNoServer };
+// Sends one request to the server at path and waits for its answer (at most
+// timeoutMs).
+KRequestReply SendRequest(const std::string& path, const std::string& request,
+                          int timeoutMs = 5000);

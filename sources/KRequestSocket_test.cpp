@@ -1,0 +1,98 @@
+#include "KRequestSocket.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "KTestSupport.h"
+
+namespace {
+
+int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+const sockaddr_un& Address(const std::string& path) {
+    static sockaddr_un address;
+    address = {};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    return address;
+}
+
+class RequestSocket : public ::testing::Test {
+  protected:
+    // Serves until the client has its answer.
+    KRequestReply Exchange(const std::string& request, const KRequestServer::Handler& handler) {
+        auto reply = std::async(std::launch::async, [&] { return SendRequest(path, request); });
+        while (reply.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+            server.Poll(handler, NowMs());
+        return reply.get();
+    }
+
+    KTestFolder folder;
+    std::string path = folder.Path("tessaron.sock");
+    KRequestServer server;
+};
+
+TEST_F(RequestSocket, RequestsAreAnsweredAckOrBusy) {
+    ASSERT_TRUE(server.Open(path));
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    std::vector<std::string> taken;
+    const auto takeOne = [&](const std::string& request) {
+        if (!taken.empty()) return false;  // one waits already
+        taken.push_back(request);
+        return true;
+    };
+    EXPECT_EQ(Exchange("OpenLayout,\"/tmp/a b.tly\"", takeOne), KRequestReply::kAck);
+    EXPECT_EQ(Exchange("OpenLayout,\"/tmp/c.tly\"", takeOne), KRequestReply::kBusy);
+    EXPECT_EQ(taken, std::vector<std::string>{"OpenLayout,\"/tmp/a b.tly\""});
+
+    // A huge request is read whole and kept to its first 511 bytes.
+    taken.clear();
+    EXPECT_EQ(Exchange(std::string(1 << 20, 'x'), takeOne), KRequestReply::kAck);
+    EXPECT_EQ(taken.at(0), std::string(KRequestServer::kMaxRequest, 'x'));
+}
+
+TEST_F(RequestSocket, ASilentClientIsDroppedWithoutHoldingOthers) {
+    ASSERT_TRUE(server.Open(path));
+    const int silent = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(
+        connect(silent, reinterpret_cast<const sockaddr*>(&Address(path)), sizeof(sockaddr_un)), 0);
+    const auto accept = [](const std::string&) { return true; };
+    server.Poll(accept, NowMs());
+    EXPECT_EQ(Exchange("OpenLayout,x", accept), KRequestReply::kAck);
+    // Past its time the silent one is closed: its read sees the end.
+    server.Poll(accept, NowMs() + KRequestServer::kClientTimeoutMs + 1);
+    char c;
+    EXPECT_EQ(recv(silent, &c, 1, MSG_DONTWAIT), 0);
+    close(silent);
+}
+
+TEST_F(RequestSocket, OneServerPerSocketAndStaleSocketsAreReplaced) {
+    EXPECT_EQ(SendRequest(path, "x"), KRequestReply::kNoServer);
+    ASSERT_TRUE(server.Open(path));
+    KRequestServer second;
+    EXPECT_FALSE(second.Open(path));  // the first one answers there
+    // A socket file nobody serves, as a copy that crashed leaves it.
+    const std::string stale = folder.Path("stale.sock");
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&Address(stale)), sizeof(sockaddr_un)), 0);
+    close(fd);
+    KRequestServer replacement;
+    EXPECT_TRUE(replacement.Open(stale));
+}
+
+}  // namespace
