@@ -6,6 +6,9 @@
 #include <string>
 
 #include "ImagesTestSupport.h"
+#include "KTestSupport.h"
+#include "TLayout.h"
+#include "TLayoutJson.h"
 
 struct LayoutBytes {
     std::string bytes;
@@ -49,4 +52,14 @@ struct LayoutBytes {
 // A 24-bit uncompressed Targa of this size, every pixel grey.
 inline std::string GreyTarga(int width, int height) {
     return TargaHeader(2, width, height, 24, 0) + std::string(size_t(width) * height * 3, '\x80');
+}
+
+// Writes a layout file from its JSON form into the folder; its path.
+inline std::string WriteLayoutFile(const KTestFolder& folder, const std::string& name,
+                                   const std::string& json) {
+    TLayout layout;
+    TLayoutJson::FromJson(TLayoutJson::Json::parse(json), layout);
+    const std::string path = folder.Put(name, "");
+    layout.Load(KTestText(path), false);
+    return layout.Save(TLayout::kSave) == 0 ? path : "";
 }

@@ -17,6 +17,7 @@
 #include "KRegistry.h"
 #include "KTestSupport.h"
 #include "KX.h"
+#include "LayoutTestSupport.h"
 #include "TDefaultSettings.h"
 #include "TField.h"
 #include "TFields.h"
@@ -67,11 +68,8 @@ class OpenLayoutsTest : public ::testing::Test {
 
     // Writes a layout file from its JSON form; its path.
     std::string Write(const std::string& name, const std::string& json) {
-        TLayout layout;
-        TLayoutJson::FromJson(TLayoutJson::Json::parse(json), layout);
-        const std::string path = folder.Put(name, "");
-        layout.Load(KTestText(path), false);
-        EXPECT_EQ(layout.Save(TLayout::kSave), 0);
+        const std::string path = WriteLayoutFile(folder, name, json);
+        EXPECT_FALSE(path.empty());
         return path;
     }
     int32_t Open(const std::string& path) { return layouts.OpenLayout(KTestText(path)); }
