@@ -46,11 +46,16 @@ class RenderVerb : public ::testing::Test {
             if (name.ends_with(".fnt") || name == "Results.rss" || name == "Logo.tga")
                 fs::copy_file(entry.path(), folder.Path(name));
         }
+        Configure("");
+    }
+    // The home's configuration: a source framing with the results script,
+    // then more lines.
+    void Configure(const std::string& lines) {
         folder.Put("tessaron.cfg",
                    "Registry Version: 1.00\n\\Sources\\1\\:=\n\\Sources\\1\\Name:String=Pool\n"
                    "\\Sources\\1\\Script:String=Results.rss\n"
                    "\\Sources\\1\\SerialPort:String=0\n\\Sources\\1\\CharMode:Int=0\n" +
-                       config);
+                       lines);
     }
     Result Render(std::vector<std::string> args, const std::string& capture = "") {
         args.insert(args.begin(), {"render", "--home", folder.Path(), "--out", Png()});
@@ -71,7 +76,6 @@ class RenderVerb : public ::testing::Test {
     }
 
     KTestFolder folder;
-    std::string config;
 };
 
 TEST_F(RenderVerb, DemoLayoutsFillLaneByLaneSnapshot) {
@@ -81,6 +85,18 @@ TEST_F(RenderVerb, DemoLayoutsFillLaneByLaneSnapshot) {
     EXPECT_NE(r.out.find("{\"name\":\"Name 8\",\"value\":\"Mia Jensen\""), std::string::npos)
         << r.out;
     EXPECT_TRUE(Snapshot("render-results"));
+
+    ASSERT_EQ(Render({"--size", "640x480", Demo("Start List")}, Heat()).status, 0);
+    EXPECT_TRUE(Snapshot("render-start-list"));
+}
+
+TEST_F(RenderVerb, TurnedAndSplitBoardsSnapshot) {
+    // Two screens side by side on a board mounted on its left side, the
+    // logo in the lower right corner of each.
+    Configure("\\Display\\Rotate:Int=1\n\\Display\\Screens:Int=2\n"
+              "\\Display\\LogoCorner:Int=3\n\\Layout\\AutoResize:Int=3\n");
+    ASSERT_EQ(Render({"--size", "400x1200", Demo("Results")}, Heat()).status, 0);
+    EXPECT_TRUE(Snapshot("render-results-left-two-screens"));
 }
 
 TEST_F(RenderVerb, RemoteCommandsSwitchLayoutsAndFireTriggers) {
