@@ -46,6 +46,10 @@ class KStream {
     // Whether a read can take a byte now. Channels answer it without raising,
     // so that asking an idle channel costs no exception.
     virtual bool HasInput() { return true; }
+    // A descriptor that becomes readable when input may be waiting (a
+    // connection, a listening socket, a device), so that a loop can sleep
+    // until then; -1 when there is none to wait on.
+    virtual int WaitDescriptor() const { return -1; }
     void WaitReady();
     virtual void DiscardOutput() {}
     virtual int32_t WriteText(const KString& text);

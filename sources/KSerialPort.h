@@ -76,6 +76,7 @@ class KSerialPort : public KStream {
 
     bool AttachPort(int32_t number);
     int32_t PortNumber() const { return info_ ? info_->number : 0; }
+    int WaitDescriptor() const override { return info_ ? info_->fd : -1; }
     bool Configure(int32_t baud, int32_t dataBits, KChar parity, int32_t stopTenths);
     bool SetRefresh(int32_t period, int priority);
 

@@ -76,6 +76,8 @@ class KTCPSocket : public KSocket {
     // Accepts a waiting client, notices a finished or broken connection and
     // reconnects; true when connected.
     bool IsOpen() override;
+    // The connection, or the listening socket while no client is there.
+    int WaitDescriptor() const override { return state_ == kConnected ? fd_ : listen_; }
     void Write(const void* buffer, int32_t n) override;
     void CloseSocket() override;
     void Close() override;
@@ -120,6 +122,7 @@ class KUDPSocket : public KSocket {
     KStream* CopySettings(KStream* target) const override;
     int OpenChannel(const KString& spec) override;
     bool IsOpen() override { return send_ && fd_ >= 0 && destination_ != 0 && port_ != 0; }
+    int WaitDescriptor() const override { return ReceiveSize() > 0 ? fd_ : -1; }
     void Write(const void* buffer, int32_t n) override;
     void Flush() override;
     void DiscardOutput() override { sendFill_ = 0; }

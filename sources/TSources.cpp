@@ -256,6 +256,14 @@ bool TSources::Poll() {
     return received;
 }
 
+void TSources::WaitDescriptors(std::vector<int>& out) const {
+    for (const KListItem* p = sources_.Head(); p; p = p->Next()) {
+        const TSource* source = static_cast<const TSource*>(p);
+        const int fd = source->channel ? source->channel->WaitDescriptor() : -1;
+        if (fd >= 0) out.push_back(fd);
+    }
+}
+
 void TSources::DeliverPacket(TFields& definition) {
     if (packets_) packets_->DeliverPacket(definition);
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "KList.h"
 #include "KRegistry.h"
@@ -69,6 +70,8 @@ class TSources : public TPacketSink {
     // One pass over the sources and the debug port; true when a source
     // received characters (more may be waiting).
     bool Poll();
+    // Adds the descriptors of the running sources' channels to wait on.
+    void WaitDescriptors(std::vector<int>& out) const;
     // "Not Loaded", "Not Running", "Not Connected" or "Running".
     const KString& SourceStatus(const KRGroup& group);
 

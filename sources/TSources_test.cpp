@@ -300,3 +300,33 @@ TEST_F(SourcesTest, NoClientNoTraceAndLongEventsStartNewLines) {
 }
 
 }  // namespace
+
+TEST_F(SourcesTest, ALoopCanSleepUntilASourceHasInput) {
+    const uint16_t port = KFreePort();
+    Source(1, "Timer", "Video Display.rss", ListenSpec(port));
+    Source(2, "Idle", "Video Display.rss", "0");
+    TSources sources(settings, folder.Path(), &packets, &packets);
+    const auto readable = [&](int timeoutMs) {
+        std::vector<int> fds;
+        sources.WaitDescriptors(fds);
+        std::vector<pollfd> wait;
+        for (int fd : fds) wait.push_back({fd, POLLIN, 0});
+        return fds.size() == 1 && poll(wait.data(), wait.size(), timeoutMs) == 1;
+    };
+    EXPECT_FALSE(readable(0));
+    // A client knocking wakes the listening socket; its bytes wake the
+    // connection that takes its place.
+    const int timer = Connect(port);
+    EXPECT_TRUE(readable(2000));
+    ASSERT_TRUE(PollUntil(sources, [&] { return Status(sources, 1) == "Running"; }));
+    EXPECT_FALSE(readable(0));
+    ASSERT_EQ(write(timer,
+                    "\x02"
+                    "AB\r\x03",
+                    5),
+              5);
+    EXPECT_TRUE(readable(2000));
+    ASSERT_TRUE(PollUntil(sources, [&] { return packets.seen.size() == 1; }));
+    EXPECT_FALSE(readable(0));
+    close(timer);
+}
