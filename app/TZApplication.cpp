@@ -1,0 +1,193 @@
+#include "TZApplication.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <filesystem>
+#include <string_view>
+
+#include "KSerialPort.h"
+#include "KUtf8.h"
+#include "KZMonitors.h"
+#include "TProgramHome.h"
+#include "TSources.h"
+#include "TZMainWindow.h"
+
+namespace {
+
+KString Text(const std::string& utf8) {
+    KString text(63, KString::kMaxLimit);
+    KAppendUtf8(text, utf8);
+    return text;
+}
+
+bool CtrlAndShiftHeld() {
+    const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
+    return (held & Qt::ControlModifier) && (held & Qt::ShiftModifier);
+}
+
+}  // namespace
+
+TZApplication::TZApplication(int argc, char** argv) : arguments_(argv, argv + argc) {}
+
+TZApplication::~TZApplication() {
+    qApp->removeEventFilter(this);
+}
+
+const char* TZApplication::FindArgument(const char* option) const {
+    const std::string_view wanted(option);
+    for (size_t i = 1; i < arguments_.size(); ++i) {
+        if (std::string_view(arguments_[i]).starts_with(wanted)) return arguments_[i].c_str();
+    }
+    return nullptr;
+}
+
+std::vector<std::string> TZApplication::LayoutArguments() const {
+    std::vector<std::string> files;
+    for (size_t i = 1; i < arguments_.size(); ++i) {
+        const std::string& a = arguments_[i];
+        if (a == "--home") {
+            ++i;  // its folder follows
+        } else if (!a.starts_with("-")) {
+            files.push_back(std::filesystem::absolute(a).string());
+        }
+    }
+    return files;
+}
+
+int TZApplication::SendToRunningCopy(const std::vector<std::string>& files) const {
+    int code = 0;
+    for (const std::string& file : files) {
+        switch (SendRequest(RequestSocketPath(), "OpenLayout,\"" + file + "\"")) {
+            case KRequestReply::kAck: break;
+            case KRequestReply::kBusy: code = 2; break;
+            case KRequestReply::kNoServer: return -1;
+        }
+    }
+    return code;
+}
+
+int TZApplication::Run() {
+    copies_ = std::make_unique<KCopyCounter>(KCopyCounter::DefaultFolder());
+    const std::vector<std::string> files = LayoutArguments();
+    if (copies_->Number() > 1 && !files.empty()) {
+        // Another copy runs: it opens them; this one saves nothing.
+        if (const int code = SendToRunningCopy(files); code >= 0) return code;
+    }
+    if (!StartUp()) return 0;
+    loop_ = std::make_unique<TZEventLoop>(*this, !FindArgument("-plainpause"));
+    const int code = loop_->Run();
+    Shutdown();
+    return code;
+}
+
+bool TZApplication::StartUp() {
+    KRegistry& settings = settings_.Registry();
+    // Alerts are shown before the settings are read with the defaults only.
+    alerts_ = std::make_unique<KZAlerts>(settings);
+    const bool first = copies_->Number() == 1;
+    const bool serving = first && requests_.Open(RequestSocketPath());
+    const char* home = nullptr;
+    for (size_t i = 1; i + 1 < arguments_.size(); ++i)
+        if (arguments_[i] == "--home") home = arguments_[i + 1].c_str();
+    ReadProfileName(&profile_);
+    if (settings_.Start(ResolveProgramHome(home)) != 0) alerts_->ShowError(6001);
+    if (first && !serving) alerts_->ShowError(1002);
+    lock_ = std::make_unique<TZUserLock>(settings.StringOf(KString(u"\\General\\Unlock")));
+    if (!first) {
+        KString title(63, KString::kMaxLimit);
+        title.Append(settings.StringOf(KString(u"\\Strings\\Alerts\\CopyTitle")));
+        title.Append(KString(u" ")).AppendInt(copies_->Number());
+        // Unless confirmed, this copy ends here and saves nothing.
+        if (!alerts_->Ask(title, settings.StringOf(KString(u"\\Strings\\Alerts\\CopyText"))))
+            return false;
+    }
+    log_ = std::make_unique<KLog>(Text(settings_.Home() + "/tessaron.log"));
+    KLog::SetProgramLog(log_.get());
+    TZDisplayWindow::AdjustAtStartUp(settings);
+    KSerialPorts::Program().Enumerate(settings, FindArgument("-noserialport") != nullptr);
+    TSources::Prepare(settings, settings_.ConfigLoaded());
+    fonts_ = std::make_unique<K3DFonts>(settings, settings_.Home(), log_.get());
+    surface_ = std::make_unique<KZDisplaySurface>(this);
+    engine_ = std::make_unique<TDisplayEngine>(settings, settings_.Home(), *fonts_, *surface_,
+                                               clock_, KZMonitors(), log_.get());
+    surface_->SetCoversMainMonitor(engine_->Window().CoversMainMonitor());
+    engine_->StartSources();
+    surface_->show();
+    mainWindow_ = std::make_unique<TZMainWindow>(*this);
+    alerts_->SetParent(mainWindow_.get());
+    mainWindow_->RestorePlacement();
+    mainWindow_->show();
+    qApp->installEventFilter(this);
+    engine_->Layouts().RestoreLayouts();
+    OpenArguments();
+    return true;
+}
+
+void TZApplication::OpenArguments() {
+    for (const std::string& file : LayoutArguments()) engine_->Layouts().OpenLayout(Text(file));
+}
+
+void TZApplication::Exit() {
+    if (lock_->IsLocked()) return;
+    const KRInt* restore = Settings().FindInt(KString(u"\\Layout\\RestoreOpen"));
+    if (restore && (restore->value & 2)) engine_->Layouts().MemorizeLayouts();
+    if (!mainWindow_->AgreeToExit()) return;
+    loop_->Quit(0);
+}
+
+void TZApplication::Shutdown() {
+    qApp->removeEventFilter(this);
+    mainWindow_->StorePlacement();
+    mainWindow_.reset();
+    engine_.reset();  // stops the sources
+    surface_.reset();
+    fonts_.reset();
+    if (CtrlAndShiftHeld()) settings_.ExportLanguage();
+    if (settings_.Save() != 0) alerts_->ShowError(6002);
+    KLog::SetProgramLog(nullptr);
+}
+
+bool TZApplication::IdlePass(int32_t) {
+    requests_.Poll([this](const std::string& request) { return engine_->Request(Text(request)); },
+                   clock_.Ms());
+    return engine_->Pass();
+}
+
+bool TZApplication::NoDelay() {
+    return engine_->Window().NoDelay();
+}
+
+void TZApplication::WaitDescriptors(std::vector<int>& out) {
+    if (TSources* sources = engine_->Sources()) sources->WaitDescriptors(out);
+    if (requests_.Descriptor() >= 0) out.push_back(requests_.Descriptor());
+}
+
+void TZApplication::LoopFailed() {
+    alerts_->ShowError(1001);
+}
+
+void TZApplication::RedrawNeeded() {
+    if (engine_) engine_->Window().FullRedraw();
+}
+
+void TZApplication::KeyPressed(int32_t functionKey, KChar character, uint32_t modifiers) {
+    if (engine_) engine_->KeyPress(functionKey, character, modifiers);
+}
+
+void TZApplication::MenuRequested(const QPoint& desktop) {
+    if (mainWindow_) mainWindow_->ShowLayoutMenu(desktop);
+}
+
+bool TZApplication::eventFilter(QObject* watched, QEvent* event) {
+    // While locked, what is typed goes to the lock and nowhere else.
+    if (!lock_ || !lock_->IsLocked()) return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        for (QChar c : text) {
+            if (lock_->Type(c.unicode())) QApplication::beep();
+        }
+        return true;
+    }
+    return event->type() == QEvent::KeyRelease || event->type() == QEvent::ShortcutOverride;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "K3DFonts.h"
+#include "KClock.h"
+#include "KCopyCounter.h"
+#include "KLog.h"
+#include "KRequestSocket.h"
+#include "KZAlerts.h"
+#include "KZDisplaySurface.h"
+#include "KZScreenEvents.h"
+#include "TDisplayEngine.h"
+#include "TSettings.h"
+#include "TZEventLoop.h"
+#include "TZUserLock.h"
+
+class TZMainWindow;
+
+// The program: start-up in its order, the loop, and shutdown in its order.
+// It owns the settings, the fonts, the display window and its engine, the
+// main window, the request socket of the first copy and the user lock.
+class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
+  public:
+    // argv after the toolkit took its own arguments; a QApplication exists.
+    TZApplication(int argc, char** argv);
+    ~TZApplication() override;
+
+    // Runs the program; the exit code.
+    int Run();
+    // The user's exit: memorise, ask about modified layouts, end the loop.
+    void Exit();
+
+    KRegistry& Settings() { return settings_.Registry(); }
+    KZAlerts& Alerts() { return *alerts_; }
+    TZUserLock& Lock() { return *lock_; }
+    TDisplayEngine& Engine() { return *engine_; }
+    const std::string& ProfileName() const { return profile_; }
+
+    bool IdlePass(int32_t count) override;
+    bool NoDelay() override;
+    void WaitDescriptors(std::vector<int>& out) override;
+    void LoopFailed() override;
+
+    void RedrawNeeded() override;
+    void KeyPressed(int32_t functionKey, KChar character, uint32_t modifiers) override;
+    void MenuRequested(const QPoint& desktop) override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // The first argument after the program that begins with option.
+    const char* FindArgument(const char* option) const;
+    // The layout files named on the command line.
+    std::vector<std::string> LayoutArguments() const;
+    // Hands the layout files to the running copy; the exit code, or -1 when
+    // no copy answers.
+    int SendToRunningCopy(const std::vector<std::string>& files) const;
+    bool StartUp();
+    void OpenArguments();
+    void Shutdown();
+
+    std::vector<std::string> arguments_;
+    std::unique_ptr<KCopyCounter> copies_;
+    KMonotonicClock clock_;
+    TSettings settings_;
+    std::string profile_;
+    std::unique_ptr<KZAlerts> alerts_;
+    std::unique_ptr<TZUserLock> lock_;
+    std::unique_ptr<KLog> log_;
+    std::unique_ptr<K3DFonts> fonts_;
+    std::unique_ptr<KZDisplaySurface> surface_;
+    std::unique_ptr<TDisplayEngine> engine_;
+    std::unique_ptr<TZMainWindow> mainWindow_;
+    KRequestServer requests_;
+    std::unique_ptr<TZEventLoop> loop_;
+};

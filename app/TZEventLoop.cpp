@@ -1,0 +1,60 @@
+#include "TZEventLoop.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QThread>
+#include <exception>
+
+TZEventLoop::TZEventLoop(TZIdleWork& work, bool wakeOnInput)
+    : work_(work), wakeOnInput_(wakeOnInput) {
+    pause_.setSingleShot(true);
+    pause_.setTimerType(Qt::PreciseTimer);
+}
+
+TZEventLoop::~TZEventLoop() = default;
+
+int TZEventLoop::Run() {
+    running_ = true;
+    int32_t idle = 0;
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    while (running_) {
+        bool more = false;
+        try {
+            if (dispatcher->processEvents(QEventLoop::AllEvents)) idle = 0;
+            if (!running_) break;
+            more = work_.IdlePass(idle);
+            if (idle < INT32_MAX) ++idle;
+        } catch (const std::exception&) {
+            work_.LoopFailed();
+        }
+        if (!more && running_) Pause();
+    }
+    return code_;
+}
+
+void TZEventLoop::Quit(int code) {
+    code_ = code;
+    running_ = false;
+}
+
+void TZEventLoop::Pause() {
+    if (work_.NoDelay()) return;
+    if (!wakeOnInput_) {
+        QThread::usleep(1000);
+        return;
+    }
+    WatchDescriptors();
+    pause_.start(1);
+    QAbstractEventDispatcher::instance()->processEvents(QEventLoop::WaitForMoreEvents);
+    pause_.stop();
+}
+
+void TZEventLoop::WatchDescriptors() {
+    wanted_.clear();
+    work_.WaitDescriptors(wanted_);
+    if (wanted_ == watched_) return;
+    notifiers_.clear();
+    for (int fd : wanted_)
+        notifiers_.push_back(std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read));
+    watched_ = wanted_;
+}

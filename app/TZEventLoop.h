@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QSocketNotifier>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The work the program does between window events.
+class TZIdleWork {
+  public:
+    virtual ~TZIdleWork() = default;
+    // One idle pass (count: passes since the last event, saturating); true
+    // when more work waits, so that no pause follows.
+    virtual bool IdlePass(int32_t count) = 0;
+    // Whether the pause after a pass is skipped ("No delay").
+    virtual bool NoDelay() = 0;
+    // The descriptors whose input ends a pause early.
+    virtual void WaitDescriptors(std::vector<int>& out) = 0;
+    // Something escaped a dispatch or an idle pass; the loop goes on.
+    virtual void LoopFailed() = 0;
+};
+
+// The program's loop over Qt's dispatch: the events waiting are dispatched
+// first; then one idle pass; then, unless more work waits, a pause of 1 ms
+// (none with "No delay"). With wake on input the pause ends as soon as a
+// window event arrives or a source's channel has input, so a packet never
+// waits out the pause; the plain pause sleeps the whole millisecond.
+class TZEventLoop {
+  public:
+    TZEventLoop(TZIdleWork& work, bool wakeOnInput);
+    ~TZEventLoop();
+
+    // Runs until Quit; returns its code.
+    int Run();
+    void Quit(int code);
+    bool IsRunning() const { return running_; }
+
+  private:
+    void Pause();
+    // Keeps one notifier per descriptor to wait on.
+    void WatchDescriptors();
+
+    TZIdleWork& work_;
+    bool wakeOnInput_;
+    bool running_ = false;
+    int code_ = 0;
+    QTimer pause_;
+    std::vector<int> wanted_;
+    std::vector<int> watched_;
+    std::vector<std::unique_ptr<QSocketNotifier>> notifiers_;
+};

@@ -1,0 +1,212 @@
+#include "TZMainWindow.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+
+#include "KRValues.h"
+#include "KZAlerts.h"
+#include "KZMenuAction.h"
+#include "KZMenuText.h"
+#include "KZText.h"
+#include "TDisplayEngine.h"
+#include "TZApplication.h"
+
+namespace {
+
+KRInt* Placement(KRegistry& settings, const char16_t* name) {
+    KString path(63);
+    path.Append(KString(u"\\General\\MainWindow\\")).Append(KString(name));
+    return settings.FindInt(path);
+}
+
+}  // namespace
+
+TZMainWindow::TZMainWindow(TZApplication& app) : app_(app), area_(new QMdiArea(this)) {
+    setCentralWidget(area_);
+    QString title = "Tessaron";
+    if (!app.ProfileName().empty())
+        title += " <" + QString::fromStdString(app.ProfileName()) + ">";
+    setWindowTitle(title);
+    BuildMenus();
+    connect(area_, &QMdiArea::subWindowActivated, this,
+            [this](QMdiSubWindow* window) { Activated(window); });
+    app.Engine().Layouts().SetObserver(this);
+}
+
+TZMainWindow::~TZMainWindow() {
+    app_.Engine().Layouts().SetObserver(nullptr);
+}
+
+void TZMainWindow::BuildMenus() {
+    KRegistry& settings = Settings();
+    const auto text = [&](const char16_t* path) { return settings.StringOf(KString(path)); };
+    const auto title = [&](const char16_t* path) {
+        KZMenuText caption(settings, text(path));
+        return KZQString(caption.Caption());
+    };
+    fileMenu_ = menuBar()->addMenu(title(u"\\Strings\\MenuBar\\File\\Title"));
+    connect(KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\File\\Exit"), fileMenu_),
+            &QAction::triggered, this, [this] { close(); });
+    if (app_.Lock().GetState() != TZUserLock::kNone) {
+        QAction* lock =
+            KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\File\\Lock"), fileMenu_);
+        connect(lock, &QAction::triggered, this, [this] { app_.Lock().Lock(); });
+    }
+    windowMenu_ = menuBar()->addMenu(title(u"\\Strings\\MenuBar\\Window\\Title"));
+    connect(windowMenu_, &QMenu::aboutToShow, this, [this] { FillWindowMenu(); });
+    helpMenu_ = menuBar()->addMenu(title(u"\\Strings\\MenuBar\\Help\\Title"));
+    connect(KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\Help\\About"), helpMenu_),
+            &QAction::triggered, this, [this] { ShowAbout(); });
+    // While the program is locked its menus do nothing.
+    for (QMenu* menu : {fileMenu_, windowMenu_, helpMenu_}) {
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+            for (QAction* action : menu->actions()) action->setEnabled(!IsLocked());
+        });
+    }
+}
+
+void TZMainWindow::FillWindowMenu() {
+    windowMenu_->clear();
+    KRegistry& settings = Settings();
+    connect(KZNewMenuAction(settings, settings.StringOf(KString(u"\\Strings\\MenuBar\\Window\\Cascade")),
+                            windowMenu_),
+            &QAction::triggered, area_, &QMdiArea::cascadeSubWindows);
+    windowMenu_->addSeparator();
+    int number = 1;
+    for (QMdiSubWindow* window : LayoutWindows()) {
+        QAction* item = windowMenu_->addAction(QString("&%1 %2").arg(number++).arg(window->windowTitle()));
+        item->setCheckable(true);
+        item->setChecked(window == area_->activeSubWindow());
+        connect(item, &QAction::triggered, this, [this, window] { area_->setActiveSubWindow(window); });
+    }
+}
+
+QList<QMdiSubWindow*> TZMainWindow::LayoutWindows() const {
+    QList<QMdiSubWindow*> ordered;
+    TOpenLayouts& layouts = app_.Engine().Layouts();
+    for (int32_t n = 1; n <= layouts.Count(); ++n) {
+        const auto found = windows_.find(layouts.Window(n));
+        if (found != windows_.end()) ordered.push_back(found->second);
+    }
+    return ordered;
+}
+
+void TZMainWindow::ShowLayoutMenu(const QPoint& desktop) {
+    QMenu menu;
+    TOpenLayouts& layouts = app_.Engine().Layouts();
+    for (int32_t n = 1; n <= layouts.Count(); ++n) {
+        KString title(63, KString::kMaxLimit);
+        TOpenLayouts::AppendTitle(*layouts.Window(n), title);
+        QAction* item = menu.addAction(QString("&%1 %2").arg(n).arg(KZQString(title)));
+        item->setData(TOpenLayouts::kFirstWindowCommand + n - 1);
+        item->setEnabled(!IsLocked());
+    }
+    if (QAction* chosen = menu.exec(desktop)) layouts.ShowWindowCommand(chosen->data().toInt());
+}
+
+void TZMainWindow::Activated(QMdiSubWindow* window) {
+    auto* frame = dynamic_cast<TZLayoutMDI*>(window);
+    if (!frame || !frame->Layout() || IsLocked()) return;
+    app_.Engine().Window().ShowLayout(frame->Layout(), -1);
+}
+
+void TZMainWindow::LayoutOpened(TLayout& layout) {
+    auto* frame = new TZLayoutMDI(layout, *this, app_.Engine().Window().LayoutSize());
+    windows_[&layout] = frame;
+    area_->addSubWindow(frame);
+    frame->show();
+    area_->setActiveSubWindow(frame);
+}
+
+void TZMainWindow::LayoutClosing(TLayout& layout) {
+    const auto found = windows_.find(&layout);
+    if (found == windows_.end()) return;
+    TZLayoutMDI* frame = found->second;
+    windows_.erase(found);
+    frame->Detach();
+    frame->close();
+}
+
+void TZMainWindow::BringToFront(TLayout& layout) {
+    const auto found = windows_.find(&layout);
+    if (found != windows_.end()) area_->setActiveSubWindow(found->second);
+}
+
+void TZMainWindow::LayoutAlert(int32_t code, const KString&) {
+    Alerts().ShowError(code);
+}
+
+KRegistry& TZMainWindow::Settings() {
+    return app_.Settings();
+}
+
+KZAlerts& TZMainWindow::Alerts() {
+    return app_.Alerts();
+}
+
+bool TZMainWindow::IsLocked() const {
+    return app_.Lock().IsLocked();
+}
+
+void TZMainWindow::CloseLayout(TLayout& layout) {
+    app_.Engine().Layouts().Close(&layout);
+}
+
+bool TZMainWindow::AgreeToExit() {
+    for (QMdiSubWindow* window : LayoutWindows()) {
+        if (!static_cast<TZLayoutMDI*>(window)->AgreeToClose(true)) return false;
+    }
+    return true;
+}
+
+void TZMainWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();  // the application decides, and ends its loop
+    app_.Exit();
+}
+
+void TZMainWindow::RestorePlacement() {
+    KRegistry& settings = Settings();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    resize(std::max(600, screen.width() * 3 / 4), std::max(320, screen.height() * 3 / 5));
+    move(10, 10);
+    const KRInt* left = Placement(settings, u"Left");
+    const KRInt* top = Placement(settings, u"Top");
+    const KRInt* width = Placement(settings, u"Width");
+    const KRInt* height = Placement(settings, u"Height");
+    const KRInt* maximized = Placement(settings, u"Maximized");
+    if (left && top && width && height && width->value >= 0 && height->value >= 0) {
+        setGeometry(left->value, top->value, width->value, height->value);
+        if (maximized && maximized->value != 0) setWindowState(Qt::WindowMaximized);
+    } else {
+        setWindowState(Qt::WindowMaximized);
+    }
+}
+
+void TZMainWindow::StorePlacement() {
+    KRegistry& settings = Settings();
+    const bool isMaximized = windowState() & Qt::WindowMaximized;
+    if (!isMaximized) {
+        const QRect r = geometry();
+        const std::pair<const char16_t*, int> values[] = {
+            {u"Left", r.left()}, {u"Top", r.top()}, {u"Width", r.width()}, {u"Height", r.height()}};
+        for (const auto& [name, value] : values) {
+            if (KRInt* setting = Placement(settings, name)) setting->Set(value);
+        }
+    }
+    if (KRInt* setting = Placement(settings, u"Maximized")) setting->Set(isMaximized ? 1 : 0);
+}
+
+void TZMainWindow::ShowAbout() {
+    KRegistry& settings = Settings();
+    const QString text = KZQString(settings.StringOf(KString(u"\\Strings\\About\\Version"))) +
+                         " 6.31\n" +
+                         KZQString(settings.StringOf(KString(u"\\Strings\\About\\Released"))) +
+                         " Dec 20 2023";
+    app_.Alerts().ShowMessage(settings.StringOf(KString(u"\\Strings\\About\\Title")),
+                              KString(reinterpret_cast<const char16_t*>(text.utf16()),
+                                      static_cast<int32_t>(text.size())));
+}

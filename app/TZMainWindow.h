@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QMdiArea>
+#include <map>
+
+#include "TOpenLayouts.h"
+#include "TZLayoutMDI.h"
+
+class QMenu;
+class TZApplication;
+
+// The main window: the layout windows in its document area and the menus
+// File (Exit, Lock), Window (Cascade and the layout windows, numbered) and
+// Help (About). Activating a layout window shows its layout on the display
+// at once, unless the program is locked. It mirrors the open layouts: a
+// layout opened gets a window, a layout closed loses it.
+class TZMainWindow : public QMainWindow, public TOpenLayoutsObserver, public TZLayoutHost {
+  public:
+    explicit TZMainWindow(TZApplication& app);
+    ~TZMainWindow() override;
+
+    // Size and place from \General\MainWindow\ (Width or Height below 0:
+    // maximized), and back.
+    void RestorePlacement();
+    void StorePlacement();
+    // Asks every modified layout whether to save before the program exits;
+    // false when one refuses.
+    bool AgreeToExit();
+    // The layout windows in Window-menu order.
+    QList<QMdiSubWindow*> LayoutWindows() const;
+    // The layout menu of the display window: the open layouts, numbered.
+    void ShowLayoutMenu(const QPoint& desktop);
+
+    void LayoutOpened(TLayout& layout) override;
+    void LayoutClosing(TLayout& layout) override;
+    void BringToFront(TLayout& layout) override;
+    void LayoutAlert(int32_t code, const KString& path) override;
+
+    KRegistry& Settings() override;
+    KZAlerts& Alerts() override;
+    bool IsLocked() const override;
+    void CloseLayout(TLayout& layout) override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildMenus();
+    void FillWindowMenu();
+    void Activated(QMdiSubWindow* window);
+    void ShowAbout();
+
+    TZApplication& app_;
+    QMdiArea* area_;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    std::map<TLayout*, TZLayoutMDI*> windows_;
+};
