@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "KMovePixels.h"
 #include "KPngWriter.h"
 
 void KFrameBufferSurface::Move(const KRect& rect) {
@@ -25,6 +26,10 @@ void KFrameBufferSurface::CopyBand(const KRect& physical, const uint32_t* pixels
         const uint32_t* from = pixels + (y - physical.top) * bandWidth + (left - physical.left);
         std::memcpy(&pixels_[Index(left, y)], from, sizeof(uint32_t) * (right - left + 1));
     }
+}
+
+bool KFrameBufferSurface::CopyRegion(const KRect& physical, int32_t dx, int32_t dy) {
+    return KMovePixels(pixels_.data(), size_.width, size_, physical, dx, dy);
 }
 
 bool KFrameBufferSurface::WritePng(const std::string& path) const {

@@ -16,6 +16,7 @@ class KFrameBufferSurface : public KScreenSurface {
     void SetTopmost(bool on) override { topmost_ = on; }
     KSize ClientSize() const override { return size_; }
     void CopyBand(const KRect& physical, const uint32_t* pixels) override;
+    bool CopyRegion(const KRect& physical, int32_t dx, int32_t dy) override;
 
     const KRect& Placement() const { return placement_; }
     bool IsTopmost() const { return topmost_; }

@@ -18,6 +18,11 @@ class KScreenSurface {
     virtual void SetTopmost(bool on) = 0;
     virtual KSize ClientSize() const = 0;
     virtual void CopyBand(const KRect& physical, const uint32_t* pixels) = 0;
+    // Moves the pixels of the client-area rectangle physical by dx, dy within
+    // the surface (the rectangles may overlap); pixels that would come from or
+    // land outside the client area are dropped. False when the surface has
+    // no pixels to move.
+    virtual bool CopyRegion(const KRect& physical, int32_t dx, int32_t dy) = 0;
     // Everything copied since the last call may be shown now.
     virtual void Present() {}
 };

@@ -1,0 +1,372 @@
+#include "KZDisplaySurface.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QWindow>
+#include <fstream>
+#include <sstream>
+
+#include "KFrameBufferSurface.h"
+#include "KTestSupport.h"
+#include "KZMonitors.h"
+#include "KZScreenEvents.h"
+#include "TTrigger.h"
+
+extern char** environ;
+
+namespace {
+
+struct Key {
+    int32_t functionKey;
+    KChar character;
+    uint32_t modifiers;
+    bool operator==(const Key&) const = default;
+};
+
+class Recorder : public KZScreenEvents {
+  public:
+    void RedrawNeeded() override { ++redraws; }
+    void KeyPressed(int32_t functionKey, KChar character, uint32_t modifiers) override {
+        keys.push_back({functionKey, character, modifiers});
+    }
+    void MenuRequested(const QPoint& desktop) override { menus.push_back(desktop); }
+
+    int redraws = 0;
+    std::vector<Key> keys;
+    std::vector<QPoint> menus;
+};
+
+// A band whose every pixel differs from its neighbours, with a stripe of
+// the transparent key that must show black.
+std::vector<uint32_t> Pattern(int32_t width, int32_t height) {
+    std::vector<uint32_t> pixels;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            pixels.push_back(x == 5 ? 0xFF000000u
+                                    : uint32_t(x * 7 & 0xFF) << 16 | uint32_t(y * 13 & 0xFF) << 8 |
+                                          uint32_t((x ^ y) & 0xFF));
+    return pixels;
+}
+
+uint32_t Shown(uint32_t pixel) {
+    return pixel == 0xFF000000u ? 0 : pixel;
+}
+
+void ProcessEventsFor(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+bool WaitExposed(QWidget& widget) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!(widget.windowHandle() && widget.windowHandle()->isExposed())) {
+        if (timer.elapsed() > 5000) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    ProcessEventsFor(100);
+    return true;
+}
+
+TEST(DisplaySurface, CopiesLandInTheImageLikeInTheFrameBuffer) {
+    KZDisplaySurface surface;
+    KFrameBufferSurface memory;
+    const KRect placement{100, 50, 100 + 63, 50 + 47};
+    surface.Move(placement);
+    memory.Move(placement);
+    ASSERT_EQ(surface.ClientSize().width, 64);
+    ASSERT_EQ(surface.ClientSize().height, 48);
+    ASSERT_EQ(surface.Image().size(), QSize(64, 48));
+    // A band sticking out over the left and bottom edges, then moves that
+    // overlap their source in every direction, and one far outside.
+    const std::vector<uint32_t> band = Pattern(40, 30);
+    const KRect at{-8, 24, 31, 53};
+    surface.CopyBand(at, band.data());
+    memory.CopyBand(at, band.data());
+    for (const auto& [rect, dx, dy] :
+         std::vector<std::tuple<KRect, int32_t, int32_t>>{{{0, 24, 31, 47}, 3, -2},
+                                                          {{2, 10, 40, 47}, -1, 5},
+                                                          {{-5, -5, 70, 70}, 9, 0},
+                                                          {{0, 0, 63, 47}, INT32_MAX, INT32_MIN}}) {
+        EXPECT_TRUE(surface.CopyRegion(rect, dx, dy));
+        EXPECT_TRUE(memory.CopyRegion(rect, dx, dy));
+    }
+    int differing = 0, patterned = 0;
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const uint32_t pixel = surface.Image().pixel(x, y);
+            differing += pixel != (Shown(memory.Pixel(x, y)) | 0xFF000000u);
+            patterned += (pixel & 0xFFFFFF) != 0;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(patterned, 500);
+}
+
+TEST(DisplaySurface, MovesAreComputedWhereTheyOverlap) {
+    KFrameBufferSurface memory;
+    memory.Move({0, 0, 9, 0});
+    std::vector<uint32_t> row(10);
+    for (uint32_t i = 0; i < 10; ++i) row[i] = i;
+    memory.CopyBand({0, 0, 9, 0}, row.data());
+    memory.CopyRegion({1, 0, 8, 0}, 2, 0);
+    EXPECT_EQ(memory.Pixels(), (std::vector<uint32_t>{0, 1, 2, 1, 2, 3, 4, 5, 6, 7}));
+    memory.CopyRegion({0, 0, 9, 0}, -3, 0);
+    EXPECT_EQ(memory.Pixels(), (std::vector<uint32_t>{1, 2, 3, 4, 5, 6, 7, 5, 6, 7}));
+    KFrameBufferSurface empty;
+    EXPECT_FALSE(empty.CopyRegion({0, 0, 9, 9}, 1, 1));
+}
+
+TEST(DisplaySurface, AsksForFullRedrawOnlyForPixelsNeverDrawn) {
+    Recorder events;
+    KZDisplaySurface surface(&events);
+    surface.Move({0, 0, 159, 99});
+    surface.show();
+    ASSERT_TRUE(WaitExposed(surface));
+    EXPECT_EQ(events.redraws, 1);
+    // The engine's own copies are shown without another redraw.
+    const std::vector<uint32_t> band = Pattern(160, 20);
+    surface.CopyBand({0, 40, 159, 59}, band.data());
+    surface.CopyRegion({0, 40, 159, 59}, 0, 20);
+    ProcessEventsFor(50);
+    EXPECT_EQ(events.redraws, 1);
+    // What the window system was given: the band moved down by 20 rows.
+    const QImage shown = surface.screen()->grabWindow(surface.winId()).toImage();
+    ASSERT_EQ(shown.size(), QSize(160, 100));
+    int differing = 0;
+    for (int y = 60; y < 80; ++y)
+        for (int x = 0; x < 160; ++x)
+            differing += (shown.pixel(x, y) & 0xFFFFFF) != Shown(band[(y - 60) * 160 + x]);
+    EXPECT_EQ(differing, 0);
+    // Hiding and showing again keeps the pixels.
+    surface.hide();
+    surface.show();
+    ASSERT_TRUE(WaitExposed(surface));
+    EXPECT_EQ(events.redraws, 1);
+    surface.Move({10, 10, 209, 99});
+    ProcessEventsFor(50);
+    EXPECT_EQ(events.redraws, 2);
+    EXPECT_EQ(surface.ClientSize().width, 200);
+    EXPECT_EQ(surface.Image().width(), 200);
+    // Staying on top keeps the window where it is, shown.
+    surface.SetTopmost(true);
+    ProcessEventsFor(50);
+    EXPECT_TRUE(surface.isVisible());
+    EXPECT_TRUE(surface.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(surface.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(surface.geometry(), QRect(10, 10, 200, 90));
+    EXPECT_EQ(events.redraws, 2);
+}
+
+TEST(DisplaySurface, DeliversKeysAndMenuRequests) {
+    Recorder events;
+    KZDisplaySurface surface(&events);
+    auto press = [&](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+        QApplication::sendEvent(&surface, &event);
+    };
+    press(Qt::Key_F2, Qt::ControlModifier | Qt::ShiftModifier, {});
+    press(Qt::Key_A, Qt::NoModifier, "a");
+    press(Qt::Key_X, Qt::AltModifier, "x");
+    press(Qt::Key_F24, Qt::AltModifier, {});
+    press(Qt::Key_Space, Qt::ShiftModifier, " ");
+    // Neither a function key up to 24 nor a character 32..127: nothing.
+    press(Qt::Key_F25, Qt::NoModifier, {});
+    press(Qt::Key_Return, Qt::NoModifier, "\r");
+    press(Qt::Key_Shift, Qt::ShiftModifier, {});
+    press(Qt::Key_Adiaeresis, Qt::NoModifier, QString::fromUtf8("\xC3\xA4"));
+    EXPECT_EQ(events.keys, (std::vector<Key>{{2, 0, kKeyShift | kKeyCtrl},
+                                             {0, u'a', 0},
+                                             {0, u'x', kKeyAlt},
+                                             {24, 0, kKeyAlt},
+                                             {0, u' ', kKeyShift}}));
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(3, 4), QPoint(203, 104));
+    QApplication::sendEvent(&surface, &menu);
+    EXPECT_EQ(events.menus, std::vector<QPoint>{QPoint(203, 104)});
+}
+
+TEST(DisplaySurface, HidesThePointerAsItsPlacementSays) {
+    KZDisplaySurface surface;
+    surface.Move({0, 0, 99, 99});
+    EXPECT_EQ(surface.cursor().shape(), Qt::BlankCursor);
+    // Covering the main monitor: hidden only while the window is active.
+    surface.SetCoversMainMonitor(true);
+    EXPECT_EQ(surface.cursor().shape(), Qt::ArrowCursor);
+    surface.show();
+    surface.activateWindow();
+    QElapsedTimer timer;
+    timer.start();
+    while (!surface.isActiveWindow() && timer.elapsed() < 5000) QApplication::processEvents();
+    ASSERT_TRUE(surface.isActiveWindow());
+    EXPECT_EQ(surface.cursor().shape(), Qt::BlankCursor);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    timer.restart();
+    while (surface.isActiveWindow() && timer.elapsed() < 5000) QApplication::processEvents();
+    ASSERT_FALSE(surface.isActiveWindow());
+    EXPECT_EQ(surface.cursor().shape(), Qt::ArrowCursor);
+    surface.SetCoversMainMonitor(false);
+    EXPECT_EQ(surface.cursor().shape(), Qt::BlankCursor);
+}
+
+// Runs one disabled test of this program in a child process whose
+// environment adds `extra` (NAME=value); its exit status, or -1.
+int RunChild(const std::string& test, const std::vector<std::string>& extra) {
+    std::vector<std::string> settings = extra;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry(*e);
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const std::string& x : extra) replaced |= x.rfind(name, 0) == 0;
+        if (!replaced) settings.push_back(entry);
+    }
+    std::vector<char*> envp;
+    for (std::string& s : settings) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    const std::string filter = "--gtest_filter=" + test;
+    char* argv[] = {const_cast<char*>("widgets_test"), const_cast<char*>(filter.c_str()),
+                    const_cast<char*>("--gtest_also_run_disabled_tests"), nullptr};
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        execve("/proc/self/exe", argv, envp.data());
+        _exit(127);
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+// Writes the monitor list, one "left top right bottom" line each.
+TEST(DISABLED_Child, WritesMonitors) {
+    std::ofstream out(qEnvironmentVariable("TESSARON_CHILD_OUT").toStdString());
+    for (const KRect& r : KZMonitors())
+        out << r.left << ' ' << r.top << ' ' << r.right << ' ' << r.bottom << '\n';
+}
+
+TEST(Monitors, PrimaryFirstEachOnceInclusive) {
+    const std::vector<KRect> one = KZMonitors();
+    const QSize size = QGuiApplication::primaryScreen()->size();
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0], (KRect{0, 0, size.width() - 1, size.height() - 1}));
+
+    // A desktop of three screens, the third a mirror of the first.
+    KTestFolder folder;
+    auto screen = [](int x, int y, int w, int h) {
+        std::ostringstream s;
+        s << R"({"name":"S)" << x << y << R"(","x":)" << x << R"(,"y":)" << y << R"(,"width":)" << w
+          << R"(,"height":)" << h << R"(,"logicalDpi":96,"logicalBpi":96,"dpr":1})";
+        return s.str();
+    };
+    const std::string config = folder.Put(
+        "screens.json", R"({"screens":[)" + screen(0, 0, 1920, 1080) + "," +
+                            screen(1920, -100, 1280, 720) + "," + screen(0, 0, 1920, 1080) + "]}");
+    ASSERT_EQ(RunChild("DISABLED_Child.WritesMonitors",
+                       {"QT_QPA_PLATFORM=offscreen:configfile=" + config,
+                        "TESSARON_CHILD_OUT=" + folder.Path("monitors")}),
+              0);
+    EXPECT_EQ(folder.Get("monitors"), "0 0 1919 1079\n1920 -100 3199 619\n");
+}
+
+// Under a real X server: shows a band in a window and writes what the
+// server holds of the whole screen.
+TEST(DISABLED_Child, ShowsBandOnX11) {
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+    Recorder events;
+    KZDisplaySurface surface(&events);
+    surface.Move({20, 10, 20 + 255, 10 + 159});
+    surface.show();
+    ASSERT_TRUE(WaitExposed(surface));
+    // Settled: the first paint asked for the redraw, and the band is new
+    // after it, so only the copy's own update can show it.
+    ProcessEventsFor(300);
+    ASSERT_EQ(events.redraws, 1);
+    const std::vector<uint32_t> band = Pattern(256, 160);
+    surface.CopyBand({0, 0, 255, 159}, band.data());
+    ProcessEventsFor(200);
+    const QImage window = surface.screen()->grabWindow(surface.winId()).toImage();
+    ASSERT_EQ(window.size(), QSize(256, 160));
+    int differing = 0;
+    for (int y = 0; y < 160; ++y)
+        for (int x = 0; x < 256; ++x)
+            differing += (window.pixel(x, y) & 0xFFFFFF) != Shown(band[y * 256 + x]);
+    EXPECT_EQ(differing, 0);
+    ASSERT_TRUE(surface.screen()->grabWindow(0).save(qEnvironmentVariable("TESSARON_CHILD_OUT")));
+}
+
+// Starts Xvfb on a display it picks itself; its pid and display number.
+bool StartXvfb(pid_t& pid, int& display) {
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    const std::string fd = std::to_string(fds[1]);
+    pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "320x200x24", "-br",
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    pollfd p{fds[0], POLLIN, 0};
+    char c;
+    while (poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (pid < 0 || number.empty()) return false;
+    display = std::stoi(number);
+    return true;
+}
+
+TEST(DisplaySurfaceOnX11, ServerShowsTheBandPixelForPixel) {
+    if (std::system("command -v Xvfb >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "Xvfb is not installed";
+    pid_t xvfb = -1;
+    int display = -1;
+    const bool started = StartXvfb(xvfb, display);
+    KTestFolder folder;
+    const std::string shot = folder.Path("screen.png");
+    const int status = started
+                           ? RunChild("DISABLED_Child.ShowsBandOnX11",
+                                      {"QT_QPA_PLATFORM=xcb", "DISPLAY=:" + std::to_string(display),
+                                       "TESSARON_CHILD_OUT=" + shot})
+                           : -1;
+    if (xvfb > 0) {
+        kill(xvfb, SIGTERM);
+        waitpid(xvfb, nullptr, 0);
+    }
+    ASSERT_TRUE(started) << "Xvfb did not start";
+    ASSERT_EQ(status, 0);
+    // What the server showed: the band at the window's place, black around it.
+    const QImage screen =
+        QImage(QString::fromStdString(shot)).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(screen.size(), QSize(320, 200));
+    const std::vector<uint32_t> band = Pattern(256, 160);
+    int differing = 0;
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 320; ++x) {
+            const bool inside = x >= 20 && x < 276 && y >= 10 && y < 170;
+            const uint32_t expected = inside ? Shown(band[(y - 10) * 256 + x - 20]) : 0;
+            differing += (screen.pixel(x, y) & 0xFFFFFF) != expected;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    if (const char* keep = std::getenv("TESSARON_KEEP_SCREENSHOT"))
+        screen.save(QString::fromUtf8(keep));
+}
+
+}  // namespace

@@ -1,0 +1,16 @@
+// The widget tests run on Qt's offscreen platform, so they need no display.
+// A test that needs another platform (a real X server, a desktop of several
+// screens) runs one of the disabled tests of this program in a child
+// process and names the platform in the child's environment, together with
+// TESSARON_CHILD_OUT, the file the child leaves its result in.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("TESSARON_CHILD_OUT")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
