@@ -59,9 +59,13 @@ int TZApplication::SendToRunningCopy(const std::vector<std::string>& files) cons
     int code = 0;
     for (const std::string& file : files) {
         switch (SendRequest(RequestSocketPath(), "OpenLayout,\"" + file + "\"")) {
-            case KRequestReply::kAck: break;
-            case KRequestReply::kBusy: code = 2; break;
-            case KRequestReply::kNoServer: return -1;
+            case KRequestReply::kAck:
+                break;
+            case KRequestReply::kBusy:
+                code = 2;
+                break;
+            case KRequestReply::kNoServer:
+                return -1;
         }
     }
     return code;

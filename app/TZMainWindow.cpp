@@ -28,8 +28,7 @@ KRInt* Placement(KRegistry& settings, const char16_t* name) {
 TZMainWindow::TZMainWindow(TZApplication& app) : app_(app), area_(new QMdiArea(this)) {
     setCentralWidget(area_);
     QString title = "Tessaron";
-    if (!app.ProfileName().empty())
-        title += " <" + QString::fromStdString(app.ProfileName()) + ">";
+    if (!app.ProfileName().empty()) title += " <" + QString::fromStdString(app.ProfileName()) + ">";
     setWindowTitle(title);
     BuildMenus();
     connect(area_, &QMdiArea::subWindowActivated, this,
@@ -72,16 +71,19 @@ void TZMainWindow::BuildMenus() {
 void TZMainWindow::FillWindowMenu() {
     windowMenu_->clear();
     KRegistry& settings = Settings();
-    connect(KZNewMenuAction(settings, settings.StringOf(KString(u"\\Strings\\MenuBar\\Window\\Cascade")),
+    connect(KZNewMenuAction(settings,
+                            settings.StringOf(KString(u"\\Strings\\MenuBar\\Window\\Cascade")),
                             windowMenu_),
             &QAction::triggered, area_, &QMdiArea::cascadeSubWindows);
     windowMenu_->addSeparator();
     int number = 1;
     for (QMdiSubWindow* window : LayoutWindows()) {
-        QAction* item = windowMenu_->addAction(QString("&%1 %2").arg(number++).arg(window->windowTitle()));
+        QAction* item =
+            windowMenu_->addAction(QString("&%1 %2").arg(number++).arg(window->windowTitle()));
         item->setCheckable(true);
         item->setChecked(window == area_->activeSubWindow());
-        connect(item, &QAction::triggered, this, [this, window] { area_->setActiveSubWindow(window); });
+        connect(item, &QAction::triggered, this,
+                [this, window] { area_->setActiveSubWindow(window); });
     }
 }
 
@@ -202,10 +204,9 @@ void TZMainWindow::StorePlacement() {
 
 void TZMainWindow::ShowAbout() {
     KRegistry& settings = Settings();
-    const QString text = KZQString(settings.StringOf(KString(u"\\Strings\\About\\Version"))) +
-                         " 6.31\n" +
-                         KZQString(settings.StringOf(KString(u"\\Strings\\About\\Released"))) +
-                         " Dec 20 2023";
+    const QString text =
+        KZQString(settings.StringOf(KString(u"\\Strings\\About\\Version"))) + " 6.31\n" +
+        KZQString(settings.StringOf(KString(u"\\Strings\\About\\Released"))) + " Dec 20 2023";
     app_.Alerts().ShowMessage(settings.StringOf(KString(u"\\Strings\\About\\Title")),
                               KString(reinterpret_cast<const char16_t*>(text.utf16()),
                                       static_cast<int32_t>(text.size())));

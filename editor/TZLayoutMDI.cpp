@@ -44,20 +44,24 @@ void TZLayoutMDI::Detach() {
 bool TZLayoutMDI::AgreeToClose(bool exiting) {
     if (!layout_ || !layout_->IsModified()) return true;
     KRegistry& settings = host_.Settings();
-    const KString& title = settings.StringOf(KString(
-        exiting ? u"\\Strings\\Layout\\Close\\ExitTitle" : u"\\Strings\\Layout\\Close\\CloseTitle"));
+    const KString& title =
+        settings.StringOf(KString(exiting ? u"\\Strings\\Layout\\Close\\ExitTitle"
+                                          : u"\\Strings\\Layout\\Close\\CloseTitle"));
     KString question(63, KString::kMaxLimit);
     question.Append(KString(u"'"));
     const KString& path = layout_->Path();
     const int32_t slash = path.FindLast(u'/');  // -1 without a folder
     question.Append(KString(path.Chars() + slash + 1, path.Length() - slash - 1));
     question.Append(KString(u"' "));
-    question.Append(settings.StringOf(KString(
-        exiting ? u"\\Strings\\Layout\\Close\\ExitText" : u"\\Strings\\Layout\\Close\\CloseText")));
+    question.Append(settings.StringOf(KString(exiting ? u"\\Strings\\Layout\\Close\\ExitText"
+                                                      : u"\\Strings\\Layout\\Close\\CloseText")));
     switch (host_.Alerts().AskYesNoCancel(title, question)) {
-        case KZAlerts::Answer::kNo: return true;
-        case KZAlerts::Answer::kYes: break;
-        default: return false;
+        case KZAlerts::Answer::kNo:
+            return true;
+        case KZAlerts::Answer::kYes:
+            break;
+        default:
+            return false;
     }
     const int32_t code = layout_->Save(TLayout::kSave);
     if (code == 0) {

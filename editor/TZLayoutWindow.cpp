@@ -16,13 +16,13 @@ TZLayoutWindow::TZLayoutWindow(TLayout& layout, int32_t numer, int32_t denom, QW
 }
 
 int32_t TZLayoutWindow::ToWindow(int32_t v) const {
-    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{v} * numer_ / denom_, INT32_MIN,
-                                                    INT32_MAX));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t{v} * numer_ / denom_, INT32_MIN, INT32_MAX));
 }
 
 int32_t TZLayoutWindow::ToLayout(int32_t v) const {
-    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{v} * denom_ / numer_, INT32_MIN,
-                                                    INT32_MAX));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t{v} * denom_ / numer_, INT32_MIN, INT32_MAX));
 }
 
 KRect TZLayoutWindow::ToWindow(const KRect& r) const {
