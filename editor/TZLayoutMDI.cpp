@@ -65,6 +65,7 @@ bool TZLayoutMDI::AgreeToClose(bool exiting) {
     }
     const int32_t code = layout_->Save(TLayout::kSave);
     if (code == 0) {
+        layout_->ClearModified();
         UpdateTitle();
         return true;
     }
