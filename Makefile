@@ -14,7 +14,7 @@ build: deps
 	cmake --build build -j $(JOBS)
 
 run: build
-	@sh tools/demo.sh build/bin/tessaron-cli
+	@sh tools/demo.sh build/bin
 
 test: deps
 	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARON_SANITIZE=ON

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string_view>
 
@@ -42,12 +44,24 @@ const char* TZApplication::FindArgument(const char* option) const {
     return nullptr;
 }
 
+// Options that take a value: the folder of the program's files, the seconds
+// to run before exiting by itself (a demo without a person), and a PNG file
+// that receives the display window's last picture at exit.
+constexpr const char* kValueOptions[] = {"--home", "--quit-after", "--display-png"};
+
+const char* TZApplication::OptionValue(const char* option) const {
+    for (size_t i = 1; i + 1 < arguments_.size(); ++i)
+        if (arguments_[i] == option) return arguments_[i + 1].c_str();
+    return nullptr;
+}
+
 std::vector<std::string> TZApplication::LayoutArguments() const {
     std::vector<std::string> files;
     for (size_t i = 1; i < arguments_.size(); ++i) {
         const std::string& a = arguments_[i];
-        if (a == "--home") {
-            ++i;  // its folder follows
+        if (std::find(std::begin(kValueOptions), std::end(kValueOptions), a) !=
+            std::end(kValueOptions)) {
+            ++i;  // its value follows
         } else if (!a.starts_with("-")) {
             files.push_back(std::filesystem::absolute(a).string());
         }
@@ -91,11 +105,8 @@ bool TZApplication::StartUp() {
     alerts_ = std::make_unique<KZAlerts>(settings);
     const bool first = copies_->Number() == 1;
     const bool serving = first && requests_.Open(RequestSocketPath());
-    const char* home = nullptr;
-    for (size_t i = 1; i + 1 < arguments_.size(); ++i)
-        if (arguments_[i] == "--home") home = arguments_[i + 1].c_str();
     ReadProfileName(&profile_);
-    if (settings_.Start(ResolveProgramHome(home)) != 0) alerts_->ShowError(6001);
+    if (settings_.Start(ResolveProgramHome(OptionValue("--home"))) != 0) alerts_->ShowError(6001);
     if (first && !serving) alerts_->ShowError(1002);
     lock_ = std::make_unique<TZUserLock>(settings.StringOf(KString(u"\\General\\Unlock")));
     if (!first) {
@@ -125,6 +136,8 @@ bool TZApplication::StartUp() {
     qApp->installEventFilter(this);
     engine_->Layouts().RestoreLayouts();
     OpenArguments();
+    if (const char* seconds = OptionValue("--quit-after"))
+        quitAtMs_ = clock_.Ms() + std::max(0L, std::strtol(seconds, nullptr, 10)) * 1000;
     return true;
 }
 
@@ -142,6 +155,7 @@ void TZApplication::Exit() {
 
 void TZApplication::Shutdown() {
     qApp->removeEventFilter(this);
+    if (const char* png = OptionValue("--display-png")) surface_->Image().save(png, "PNG");
     mainWindow_->StorePlacement();
     mainWindow_.reset();
     engine_.reset();  // stops the sources
@@ -153,6 +167,7 @@ void TZApplication::Shutdown() {
 }
 
 bool TZApplication::IdlePass(int32_t) {
+    if (quitAtMs_ >= 0 && clock_.Ms() >= quitAtMs_) loop_->Quit(0);
     requests_.Poll([this](const std::string& request) { return engine_->Request(Text(request)); },
                    clock_.Ms());
     return engine_->Pass();

@@ -64,7 +64,11 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     void OpenArguments();
     void Shutdown();
 
+    // The value after an option ("--home DIR"), or null.
+    const char* OptionValue(const char* option) const;
+
     std::vector<std::string> arguments_;
+    int64_t quitAtMs_ = -1;
     std::unique_ptr<KCopyCounter> copies_;
     KMonotonicClock clock_;
     TSettings settings_;
