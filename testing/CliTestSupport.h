@@ -86,14 +86,16 @@ inline Result Cli(const std::vector<std::string>& args, const std::string& stdin
 // output as it comes. A program still running at the end is killed.
 class BackgroundCli {
   public:
-    explicit BackgroundCli(const std::vector<std::string>& args) {
+    explicit BackgroundCli(const std::vector<std::string>& args) : BackgroundCli(CliPath(), args) {}
+    // Any program, by its path.
+    BackgroundCli(const std::string& program, const std::vector<std::string>& args) {
         int out[2];
         const int errFd = NewErrorFile(errPath_);
         if (errFd < 0 || pipe2(out, O_CLOEXEC) != 0) {
             if (errFd >= 0) close(errFd);
             return;
         }
-        std::vector<std::string> all = {CliPath()};
+        std::vector<std::string> all = {program};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (std::string& a : all) argv.push_back(a.data());

@@ -1,0 +1,121 @@
+// The program as a user runs it: on a real X server (Xvfb), fed by a timing
+// peer over TCP. Skipped where Xvfb is not installed.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "CliTestSupport.h"
+#include "ImagesTestSupport.h"
+#include "KTestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Bin(const std::string& name) {
+    return std::string(std::getenv("TESSARON_BIN")) + "/" + name;
+}
+
+// An X server of its own for the test, on a display number nobody uses.
+class XServer {
+  public:
+    XServer() {
+        if (!fs::exists("/usr/bin/Xvfb")) return;
+        for (int n = 71; n < 99 && display_.empty(); ++n) {
+            if (fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
+            const std::string name = ":" + std::to_string(n);
+            server_ = std::make_unique<BackgroundCli>(
+                "/usr/bin/Xvfb",
+                std::vector<std::string>{name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+            for (int i = 0; i < 100 && !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (fs::exists("/tmp/.X11-unix/X" + std::to_string(n))) display_ = name;
+        }
+    }
+    const std::string& Display() const { return display_; }
+
+  private:
+    std::unique_ptr<BackgroundCli> server_;
+    std::string display_;
+};
+
+std::string Packet(const std::string& body) {
+    return "\x02" + body + "\r\x03";
+}
+
+TEST(TessaronProgram, TheDisplayWindowShowsWhatTheEngineComposed) {
+    XServer x;
+    if (x.Display().empty()) GTEST_SKIP() << "no Xvfb here";
+    KTestFolder folder;
+    for (const auto& entry : fs::directory_iterator(std::getenv("TESSARON_BIN"))) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with(".fnt") || name == "Results.rss" || name == "Logo.tga")
+            fs::copy_file(entry.path(), folder.Path(name));
+    }
+    const uint16_t port = KFreePort();
+    const std::string layout = Bin("layouts/Results.tly");
+    // The display window at the desktop's top left, the main window below it.
+    folder.Put("tessaron.cfg",
+               "Registry Version: 1.00\n\\Sources\\1\\:=\n\\Sources\\1\\Name:String=Pool\n"
+               "\\Sources\\1\\Script:String=Results.rss\n"
+               "\\Sources\\1\\SerialPort:String=-2,127.0.0.1," +
+                   std::to_string(port) +
+                   "\n"
+                   "\\Sources\\1\\CharMode:Int=0\n\\Display\\Monitor:Int=-1\n"
+                   "\\Display\\Width:Int=640\n\\Display\\Height:Int=480\n"
+                   "\\General\\MainWindow\\Left:Int=0\n\\General\\MainWindow\\Top:Int=520\n"
+                   "\\General\\MainWindow\\Width:Int=800\n\\General\\MainWindow\\Height:Int=400\n"
+                   "\\General\\MainWindow\\Maximized:Int=0\n"
+                   "\\Layout\\Open\\:=\n\\Layout\\Open\\1:String=" +
+                   layout + "\n");
+    fs::create_directory(folder.Path("run"));
+    fs::permissions(folder.Path("run"), fs::perms::owner_all);
+    unsetenv("QT_QPA_PLATFORM");  // the X server's, not the tests' offscreen one
+    setenv("XDG_RUNTIME_DIR", folder.Path("run").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
+    setenv("DISPLAY", x.Display().c_str(), 1);
+    BackgroundCli program(Bin("tessaron"), {"--home", folder.Path()});
+
+    std::string heat = Packet("H10203Women 100m Freestyle");
+    heat += Packet("L4 1Maria Rossi         ITA 53.12");
+    heat += Packet("C  1:02.3");
+    const std::string capture = folder.Put("heat.cap", heat);
+    Result fed{1, {}, {}};
+    for (int i = 0; i < 100 && fed.status != 0; ++i) {
+        fed = Cli({"feed", "--to", "-1,127.0.0.1," + std::to_string(port), capture});
+        if (fed.status != 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_EQ(fed.status, 0) << fed.err;
+
+    const Result drawn = Cli({"render", "--home", folder.Path(), "--size", "640x480", "--capture",
+                              capture, "--out", folder.Path("engine.png"), layout});
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    const TestPicture expected = ReadPng(folder.Path("engine.png"));
+    // The window is drawn as the packets arrive: look until it matches.
+    TestPicture shown;
+    for (int i = 0; i < 50 && shown.pixels != expected.pixels; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ASSERT_TRUE(RunCommand(
+            "import -display " + x.Display() +
+            " -window root -crop 640x480+0+0 +repage -depth 8 ppm:" + folder.Path("screen.ppm")));
+        shown = ReadPnm(folder.Path("screen.ppm"));
+    }
+    ASSERT_EQ(shown.width, 640);
+    ASSERT_EQ(shown.pixels.size(), expected.pixels.size());
+    size_t differ = 0, first = 0;
+    for (size_t i = 0; i < shown.pixels.size(); ++i) {
+        if (shown.pixels[i] == expected.pixels[i]) continue;
+        if (differ++ == 0) first = i;
+    }
+    const Result stopped = program.Stop();
+    EXPECT_EQ(differ, 0u) << "the screen differs from the engine's picture, first at ("
+                          << first % 640 << ", " << first / 640 << ")\n"
+                          << stopped.err;
+}
+
+}  // namespace
