@@ -167,7 +167,10 @@ void TZApplication::Shutdown() {
 }
 
 bool TZApplication::IdlePass(int32_t) {
-    if (quitAtMs_ >= 0 && clock_.Ms() >= quitAtMs_) loop_->Quit(0);
+    if (quitAtMs_ >= 0 && clock_.Ms() >= quitAtMs_) {
+        quitAtMs_ = -1;
+        Exit();  // as if the user chose File|Exit
+    }
     requests_.Poll([this](const std::string& request) { return engine_->Request(Text(request)); },
                    clock_.Ms());
     return engine_->Pass();
