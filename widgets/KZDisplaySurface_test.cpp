@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QWindow>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "KFrameBufferSurface.h"
@@ -280,6 +281,16 @@ TEST(Monitors, PrimaryFirstEachOnceInclusive) {
     EXPECT_EQ(folder.Get("monitors"), "0 0 1919 1079\n1920 -100 3199 619\n");
 }
 
+std::string Output(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        pclose(pipe);
+    }
+    return out;
+}
+
 // Under a real X server: shows a band in a window and writes what the
 // server holds of the whole screen.
 TEST(DISABLED_Child, ShowsBandOnX11) {
@@ -296,6 +307,9 @@ TEST(DISABLED_Child, ShowsBandOnX11) {
     const std::vector<uint32_t> band = Pattern(256, 160);
     surface.CopyBand({0, 0, 255, 159}, band.data());
     ProcessEventsFor(200);
+    // Kept on top, the window stays where it is, shown.
+    surface.SetTopmost(true);
+    ProcessEventsFor(100);
     const QImage window = surface.screen()->grabWindow(surface.winId()).toImage();
     ASSERT_EQ(window.size(), QSize(256, 160));
     int differing = 0;
@@ -303,6 +317,14 @@ TEST(DISABLED_Child, ShowsBandOnX11) {
         for (int x = 0; x < 256; ++x)
             differing += (window.pixel(x, y) & 0xFFFFFF) != Shown(band[y * 256 + x]);
     EXPECT_EQ(differing, 0);
+    // No decorations: the Motif hints say decorations (flag 2) are none.
+    const std::string hints =
+        Output("xprop -id " + std::to_string(surface.winId()) + " _MOTIF_WM_HINTS");
+    std::smatch fields;
+    ASSERT_TRUE(
+        std::regex_search(hints, fields, std::regex(R"(= 0x([0-9a-f]+), 0x[0-9a-f]+, 0x0\b)")))
+        << hints;
+    EXPECT_TRUE(std::stoul(fields[1], nullptr, 16) & 2) << hints;
     ASSERT_TRUE(surface.screen()->grabWindow(0).save(qEnvironmentVariable("TESSARON_CHILD_OUT")));
 }
 
@@ -333,8 +355,8 @@ bool StartXvfb(pid_t& pid, int& display) {
 }
 
 TEST(DisplaySurfaceOnX11, ServerShowsTheBandPixelForPixel) {
-    if (std::system("command -v Xvfb >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "Xvfb is not installed";
+    if (std::system("command -v Xvfb >/dev/null && command -v xprop >/dev/null") != 0)
+        GTEST_SKIP() << "Xvfb or xprop is not installed";
     pid_t xvfb = -1;
     int display = -1;
     const bool started = StartXvfb(xvfb, display);
@@ -343,7 +365,8 @@ TEST(DisplaySurfaceOnX11, ServerShowsTheBandPixelForPixel) {
     const int status = started
                            ? RunChild("DISABLED_Child.ShowsBandOnX11",
                                       {"QT_QPA_PLATFORM=xcb", "DISPLAY=:" + std::to_string(display),
-                                       "TESSARON_CHILD_OUT=" + shot})
+                                       "TESSARON_CHILD_OUT=" + shot,
+                                       "LSAN_OPTIONS=suppressions=" TESSARON_LSAN_SUPPRESSIONS})
                            : -1;
     if (xvfb > 0) {
         kill(xvfb, SIGTERM);
