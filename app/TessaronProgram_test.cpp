@@ -48,38 +48,56 @@ std::string Packet(const std::string& body) {
     return "\x02" + body + "\r\x03";
 }
 
-TEST(TessaronProgram, TheDisplayWindowShowsWhatTheEngineComposed) {
-    XServer x;
-    if (x.Display().empty()) GTEST_SKIP() << "no Xvfb here";
-    KTestFolder folder;
-    for (const auto& entry : fs::directory_iterator(std::getenv("TESSARON_BIN"))) {
-        const std::string name = entry.path().filename().string();
-        if (name.ends_with(".fnt") || name == "Results.rss" || name == "Logo.tga")
-            fs::copy_file(entry.path(), folder.Path(name));
+// A home for the program on the test's own X server: a TCP source framing
+// with the results script, the results layout open, the display window at
+// the desktop's top left and the main window below it.
+class TessaronProgram : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (x.Display().empty()) GTEST_SKIP() << "no Xvfb here";
+        for (const auto& entry : fs::directory_iterator(std::getenv("TESSARON_BIN"))) {
+            const std::string name = entry.path().filename().string();
+            if (name.ends_with(".fnt") || name == "Results.rss" || name == "Logo.tga")
+                fs::copy_file(entry.path(), folder.Path(name));
+        }
+        folder.Put(
+            "tessaron.cfg",
+            "Registry Version: 1.00\n\\Sources\\1\\:=\n\\Sources\\1\\Name:String=Pool\n"
+            "\\Sources\\1\\Script:String=Results.rss\n"
+            "\\Sources\\1\\SerialPort:String=-2,127.0.0.1," +
+                std::to_string(port) +
+                "\n"
+                "\\Sources\\1\\CharMode:Int=0\n\\Display\\Monitor:Int=-1\n"
+                "\\Display\\Width:Int=640\n\\Display\\Height:Int=480\n"
+                "\\General\\MainWindow\\Left:Int=0\n\\General\\MainWindow\\Top:Int=520\n"
+                "\\General\\MainWindow\\Width:Int=800\n\\General\\MainWindow\\Height:Int=400\n"
+                "\\General\\MainWindow\\Maximized:Int=0\n"
+                "\\Layout\\Open\\:=\n\\Layout\\Open\\1:String=" +
+                layout + "\n");
+        fs::create_directory(folder.Path("run"));
+        fs::permissions(folder.Path("run"), fs::perms::owner_all);
+        unsetenv("QT_QPA_PLATFORM");  // the X server's, not the tests' offscreen one
+        setenv("XDG_RUNTIME_DIR", folder.Path("run").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
+        setenv("DISPLAY", x.Display().c_str(), 1);
     }
-    const uint16_t port = KFreePort();
-    const std::string layout = Bin("layouts/Results.tly");
-    // The display window at the desktop's top left, the main window below it.
-    folder.Put("tessaron.cfg",
-               "Registry Version: 1.00\n\\Sources\\1\\:=\n\\Sources\\1\\Name:String=Pool\n"
-               "\\Sources\\1\\Script:String=Results.rss\n"
-               "\\Sources\\1\\SerialPort:String=-2,127.0.0.1," +
-                   std::to_string(port) +
-                   "\n"
-                   "\\Sources\\1\\CharMode:Int=0\n\\Display\\Monitor:Int=-1\n"
-                   "\\Display\\Width:Int=640\n\\Display\\Height:Int=480\n"
-                   "\\General\\MainWindow\\Left:Int=0\n\\General\\MainWindow\\Top:Int=520\n"
-                   "\\General\\MainWindow\\Width:Int=800\n\\General\\MainWindow\\Height:Int=400\n"
-                   "\\General\\MainWindow\\Maximized:Int=0\n"
-                   "\\Layout\\Open\\:=\n\\Layout\\Open\\1:String=" +
-                   layout + "\n");
-    fs::create_directory(folder.Path("run"));
-    fs::permissions(folder.Path("run"), fs::perms::owner_all);
-    unsetenv("QT_QPA_PLATFORM");  // the X server's, not the tests' offscreen one
-    setenv("XDG_RUNTIME_DIR", folder.Path("run").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
-    setenv("DISPLAY", x.Display().c_str(), 1);
-    BackgroundCli program(Bin("tessaron"), {"--home", folder.Path()});
+    std::unique_ptr<BackgroundCli> Start(std::vector<std::string> args = {}) {
+        args.insert(args.begin(), {"--home", folder.Path()});
+        return std::make_unique<BackgroundCli>(Bin("tessaron"), args);
+    }
+    // Waits until a window of this title shows on the X server.
+    bool WindowShows(const std::string& title) {
+        return RunCommand("timeout 20 xdotool search --sync --name '^" + title + "$' >/dev/null");
+    }
+
+    XServer x;
+    KTestFolder folder;
+    uint16_t port = KFreePort();
+    std::string layout = Bin("layouts/Results.tly");
+};
+
+TEST_F(TessaronProgram, TheDisplayWindowShowsWhatTheEngineComposed) {
+    std::unique_ptr<BackgroundCli> program = Start();
 
     std::string heat = Packet("H10203Women 100m Freestyle");
     heat += Packet("L4 1Maria Rossi         ITA 53.12");
@@ -112,10 +130,43 @@ TEST(TessaronProgram, TheDisplayWindowShowsWhatTheEngineComposed) {
         if (shown.pixels[i] == expected.pixels[i]) continue;
         if (differ++ == 0) first = i;
     }
-    const Result stopped = program.Stop();
+    const Result stopped = program->Stop();
     EXPECT_EQ(differ, 0u) << "the screen differs from the engine's picture, first at ("
                           << first % 640 << ", " << first / 640 << ")\n"
                           << stopped.err;
 }
 
 }  // namespace
+
+TEST_F(TessaronProgram, ASecondCopyAsksFirstOrHandsItsLayoutsToTheFirst) {
+    std::unique_ptr<BackgroundCli> first = Start({"--quit-after", "10"});
+    ASSERT_TRUE(WindowShows("Tessaron"));
+    const std::string config = folder.Get("tessaron.cfg");
+
+    // Without files the second copy asks; answering no ends it, saving nothing.
+    std::unique_ptr<BackgroundCli> second = Start();
+    ASSERT_TRUE(WindowShows("Copy 2"));
+    ASSERT_TRUE(
+        RunCommand("id=$(xdotool search --onlyvisible --name '^Copy 2$' | head -1) && "
+                   "xdotool windowfocus $id && sleep 0.2 && xdotool key Escape"));
+    const Result asked = second->Stop();
+    EXPECT_EQ(asked.status, 0) << asked.err;
+    EXPECT_EQ(folder.Get("tessaron.cfg"), config);
+
+    // With a file it asks nothing: the first copy opens the file.
+    const std::string startList = Bin("layouts/Start List.tly");
+    const Result handed = Start({startList})->Wait(20000);
+    EXPECT_EQ(handed.status, 0) << handed.err;
+    const Result opened = Cli({"open", Bin("layouts/Video Display.tly")});
+    EXPECT_EQ(opened.out, "ACK\n") << opened.err;
+    EXPECT_EQ(folder.Get("tessaron.cfg"), config);
+
+    // The first copy exits by itself, memorising the three layouts it shows.
+    const Result ended = first->Wait(30000);
+    EXPECT_EQ(ended.status, 0) << ended.err;
+    const std::string saved = folder.Get("tessaron.cfg");
+    EXPECT_NE(saved.find("\\Layout\\Open\\2:String,1=" + startList), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\\Layout\\Open\\3:String,1=" + Bin("layouts/Video Display.tly")),
+              std::string::npos)
+        << saved;
+}

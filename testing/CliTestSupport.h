@@ -137,11 +137,16 @@ class BackgroundCli {
 
     // Asks the program to stop (SIGTERM) and waits for it; all its output
     // and its exit status. One that does not stop within a minute is killed.
-    Result Stop() {
+    Result Stop() { return Finish(true, 60000); }
+    // Waits for the program to end by itself; killed after timeoutMs.
+    Result Wait(int timeoutMs) { return Finish(false, timeoutMs); }
+
+  private:
+    Result Finish(bool terminate, int timeoutMs) {
         Result r{-1, {}, {}};
         if (pid_ <= 0) return r;
-        kill(pid_, SIGTERM);
-        const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        if (terminate) kill(pid_, SIGTERM);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (ReadSome(end)) {
         }
         if (out_ >= 0) kill(pid_, SIGKILL);  // the output did not end in time
@@ -154,8 +159,6 @@ class BackgroundCli {
         errPath_.clear();
         return r;
     }
-
-  private:
     // Appends what the program writes next; false at the deadline or at the
     // end of the output.
     bool ReadSome(std::chrono::steady_clock::time_point end) {
