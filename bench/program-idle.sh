@@ -1,0 +1,39 @@
+#!/bin/sh
+# Idle load of the program: "tessaron" on Qt's offscreen platform with the
+# display window showing a layout and one TCP source that a silent timing
+# system has connected to; prints the share of one core the program used.
+# -plainpause as a third argument measures the loop's plain 1 ms pause
+# instead of the pause that wakes on input.
+#
+#     bench/program-idle.sh BIN [SECONDS] [-plainpause]
+set -eu
+bin=$(cd "$1" && pwd)
+seconds=${2:-20}
+pause=${3:-}
+work=$(mktemp -d /tmp/tessaron-program-idle-XXXXXX)
+trap 'kill $peer $program 2>/dev/null || true; rm -rf "$work"' EXIT INT TERM
+peer=
+program=
+
+port=47410
+sh "$(dirname "$0")/../tools/source-home.sh" "$work/home" Idle "-2,127.0.0.1,$port" "$bin" \
+    '\Layout\Open\:=' "\\Layout\\Open\\1:String=$bin/layouts/Results.tly"
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+QT_QPA_PLATFORM=offscreen "$bin/tessaron" --home "$work/home" $pause 2>/dev/null &
+program=$!
+sleep 1
+python3 -c "
+import socket, time
+s = socket.create_connection(('127.0.0.1', $port))
+time.sleep($seconds + 5)" &
+peer=$!
+sleep 1.5
+# The first field of schedstat is the time on a CPU in nanoseconds.
+ran0=$(cut -d' ' -f1 /proc/$program/schedstat)
+t0=$(date +%s%N)
+sleep "$seconds"
+ran1=$(cut -d' ' -f1 /proc/$program/schedstat)
+t1=$(date +%s%N)
+awk -v r=$((ran1 - ran0)) -v t=$((t1 - t0)) 'BEGIN { printf "idle_cpu_percent=%.2f\n", 100 * r / t }'
