@@ -16,6 +16,8 @@ class KFrameBufferSurface : public KScreenSurface {
     void SetTopmost(bool on) override { topmost_ = on; }
     KSize ClientSize() const override { return size_; }
     void CopyBand(const KRect& physical, const uint32_t* pixels) override;
+    // False, moving nothing, when rect reaches outside the client area.
+    bool RegionCopy(const KRect& rect, int32_t dx, int32_t dy) override;
 
     const KRect& Placement() const { return placement_; }
     bool IsTopmost() const { return topmost_; }

@@ -18,6 +18,12 @@ class KScreenSurface {
     virtual void SetTopmost(bool on) = 0;
     virtual KSize ClientSize() const = 0;
     virtual void CopyBand(const KRect& physical, const uint32_t* pixels) = 0;
+    // Moves the pixels of rect (physical, inclusive) by dx, dy within the
+    // client area, as a scroll of the window's own pixels: overlapping source
+    // and target are fine, pixels moved past the client area are dropped and
+    // those uncovered keep their values. An empty rect moves nothing. False
+    // when the copy could not be made.
+    virtual bool RegionCopy(const KRect& rect, int32_t dx, int32_t dy) = 0;
     // Everything copied since the last call may be shown now.
     virtual void Present() {}
 };
