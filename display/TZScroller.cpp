@@ -115,7 +115,9 @@ void TZScroller::Rotate(int32_t direction) {
     offset_ = 0;
     Move(direction, 1);
     // After the move, the line at the edge the picture moved towards is
-    // copied to the edge it moved away from.
+    // copied to the edge it moved away from. The line pushed out by the
+    // first step is not seen again: the picture goes round with a period of
+    // one line less than the window, with the seam line shown twice.
     const KSize client = surface_.ClientSize();
     const int32_t x1 = client.width - 1, y1 = client.height - 1;
     switch (direction) {
