@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ImagesTestSupport.h"
 #include "K3DFonts.h"
@@ -108,12 +111,16 @@ TEST_F(Scrolling, StepsShowWhatAFullRedrawAtTheOffsetShows) {
                     for (int32_t y = 0; y < 5; ++y)
                         for (int32_t x = 0; x < width; ++x) still[y * width + x] = Logical(x, y);
                     Set("\\Display\\Scroll\\Step", step);
+                    const int32_t distance =
+                        std::min(std::abs(step), window->LayoutArea().Width() / 2);
                     const std::string where =
                         std::to_string(width) + " wide, rotate " + std::to_string(rotate) + ", " +
                         std::to_string(screens) + " screens, step " + std::to_string(step);
                     for (int32_t n = 1; n <= 2 * width; ++n) {
                         window->Tick();
                         const int32_t offset = window->Scroller().Offset();
+                        ASSERT_EQ(offset, ((step > 0 ? -n : n) * distance % width + width) % width)
+                            << where;
                         for (int32_t y = 0; y < 5; ++y) {
                             for (int32_t x = 0; x < width; ++x) {
                                 ASSERT_EQ(Logical(x, y),
