@@ -1,8 +1,11 @@
 // The display engine on a 1920 x 1080 window: a full redraw of the demo
-// results layout, a page switch, and a running clock from the last byte of
-// its packet handed to the source to the band copied to the surface (median
-// and 99th percentile, with the heap allocations per update). Filling the
-// window once is printed beside them: the memory-bandwidth floor.
+// results layout, a page switch, a running clock from the last byte of its
+// packet handed to the source to the band copied to the surface (median and
+// 99th percentile, with the heap allocations per update), and one step of a
+// one-pixel ticker over the results (the region copy of the whole window
+// and the redraw of the entering column, upright and turned; heap
+// allocations per step). Filling the window once is printed beside them:
+// the memory-bandwidth floor.
 
 #include <benchmark/benchmark.h>
 
@@ -146,9 +149,33 @@ void BM_ClockUpdate(benchmark::State& state) {
         static_cast<double>(board.surface.bands) / static_cast<double>(micros.size() + 1);
 }
 
+void BM_ScrollStep(benchmark::State& state) {
+    Board board;
+    if (!board.error.empty()) state.SkipWithError(board.error.c_str());
+    // With no Start and no Delay every pass makes a step.
+    for (const char* line : {"Display\\Scroll\\Mode:Int=1", "Display\\Scroll\\Start:Int=0",
+                             "Display\\Scroll\\Delay:Int=0"})
+        board.settings.ApplyLine(Text(line));
+    board.settings.ApplyLine(Text("Display\\Rotate:Int=" + std::to_string(state.range(0))));
+    TZDisplayWindow& window = board.engine->Window();
+    window.FullRedraw();
+    // Once round the window, so that every glyph has been drawn before.
+    for (int32_t i = window.LogicalArea().Width(); i > 0; --i) window.Tick();
+    const int64_t bands = board.surface.bands;
+    const int32_t offset = window.Scroller().Offset();
+    const uint64_t before = AllocationCount();
+    for (auto _ : state) window.Tick();
+    const auto steps = static_cast<double>(state.iterations());
+    state.counters["allocs_per_step"] = static_cast<double>(AllocationCount() - before) / steps;
+    state.counters["bands_per_step"] = static_cast<double>(board.surface.bands - bands) / steps;
+    if (window.Scroller().Offset() == offset && state.iterations() % window.LogicalArea().Width())
+        state.SkipWithError("the ticker did not move");
+}
+
 BENCHMARK(BM_FillWindowFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullRedraw)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageSwitch)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrollStep)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ClockUpdate)->Iterations(5000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -43,7 +43,7 @@ class TDisplayEngine : public TPacketSink, public TRemoteHandler {
     // an earlier one waits.
     bool Request(const KString& command);
     // One pass of the idle work, in order: a waiting open request, a redraw
-    // that came due, the sources (their packets delivered), the current
+    // that came due and a scroll step, the sources (their packets delivered), the current
     // layout's objects. True when a source received data (more may wait).
     bool Pass();
     // A key pressed on the display window fires its toggle trigger on the

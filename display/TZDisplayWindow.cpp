@@ -96,7 +96,8 @@ TZDisplayWindow::TZDisplayWindow(KRegistry& settings, K3DFonts& fonts, KScreenSu
       logoCorner_(Bind(settings, u"LogoCorner")),
       optimize_(Bind(settings, u"Optimize")),
       canvas_(ValueOr(Bind(settings, u"CacheSize"), 0)),
-      background_(kColorBlue) {
+      background_(kColorBlue),
+      scroller_(settings, *this, surface, clock, log) {
     if (monitors_.empty()) monitors_.push_back({0, 0, 639, 479});
     LoadLogo(logo_);
     placement_ = monitors_[0];
@@ -148,7 +149,7 @@ KRect TZDisplayWindow::LogicalArea() const {
 }
 
 int32_t TZDisplayWindow::ScreenCount() const {
-    return std::max(ValueOr(screens_, 1), 1);
+    return std::clamp(ValueOr(screens_, 1), 1, std::max(LogicalArea().Width(), 1));
 }
 
 int32_t TZDisplayWindow::ScreenWidth(int32_t i) const {
@@ -203,14 +204,15 @@ void TZDisplayWindow::DrawArea(const KRect& rect, int32_t screen) {
     const KRect area = LayoutArea();
     const KRect clipped{std::max(rect.left, area.left), std::max(rect.top, area.top),
                         std::min(rect.right, area.right), std::min(rect.bottom, area.bottom)};
+    const int32_t offset = scroller_.BeginDrawing();
     if (clipped.IsEmpty()) return;
     screenFilter_ = screen;
-    DrawLayout(clipped);
+    DrawLayout(clipped, offset);
     surface_.Present();
     if (listener_) listener_->AreaDrawn(clipped);
 }
 
-void TZDisplayWindow::DrawLayout(KRect rect) {
+void TZDisplayWindow::DrawLayout(KRect rect, int32_t offset) {
     const int32_t rotation = Rotation();
     const uint32_t background = fonts_.Colors().Pixel(background_);
     const bool logo = ShowsLogo() && logo_.Row(0);
@@ -227,25 +229,34 @@ void TZDisplayWindow::DrawLayout(KRect rect) {
         canvas_.Fill(background);
         if (current_) current_->DrawRect(band);
         if (logo) canvas_.CopyPixels(logoRect, logo_.Row(0), logo_.DepthCode(), logoRect, -1);
-        CopyBandToScreens();
+        CopyBandToScreens(offset);
         canvas_.End();
         rect.top = band.bottom + 1;
     }
 }
 
-void TZDisplayWindow::CopyBandToScreens() {
-    const KRect logical = LogicalArea();
-    KRect band = canvas_.Band();
+// Copies the composed band to each screen it is shown on. Screen i's copy
+// of the layout area begins at the offset plus the widths of the screens
+// before it, modulo the logical width; the part of a copy that runs past the
+// right edge continues at the left edge. Where a screen narrower than the
+// layout area overlaps the next screen's first column, the next screen's
+// copy, made later, covers it.
+void TZDisplayWindow::CopyBandToScreens(int32_t offset) {
+    const int32_t width = LogicalArea().Width();
+    const KRect band = canvas_.Band();
     const int32_t count = ScreenCount();
+    int32_t start = (offset % width + width) % width;
     for (int32_t i = 0; i < count; ++i) {
-        if (screenFilter_ == -1 || screenFilter_ == i)
-            surface_.CopyBand(ToPhysical(band), canvas_.Pixels());
-        if (i == count - 1) break;
-        const int32_t step = ScreenWidth(i);
-        band.left += step, band.right += step;
-        if (band.left > logical.right) {
-            band.left -= logical.Width(), band.right -= logical.Width();
+        if (screenFilter_ == -1 || screenFilter_ == i) {
+            KRect at{band.left + start, band.top, band.right + start, band.bottom};
+            if (at.left < width) surface_.CopyBand(ToPhysical(at), canvas_.Pixels());
+            if (at.right >= width) {
+                at.left -= width, at.right -= width;
+                surface_.CopyBand(ToPhysical(at), canvas_.Pixels());
+            }
         }
+        start += ScreenWidth(i);
+        if (start >= width) start -= width;
     }
 }
 
@@ -277,16 +288,19 @@ void TZDisplayWindow::DrawText(TTextObject& object) {
 
 void TZDisplayWindow::FullRedraw() {
     redrawPending_ = false;
+    if (scroller_.ResetPending()) scroller_.Restart();
     DrawArea(LayoutArea(), -1);
 }
 
 void TZDisplayWindow::Paint(const KRect& rect) {
-    if (!rect.IsEmpty()) FullRedraw();
+    if (rect.IsEmpty()) return;
+    scroller_.Reset();
+    FullRedraw();
 }
 
 void TZDisplayWindow::ObjectChanged(TLayoutObject& object) {
     if (!current_ || object.Layout() != current_) return;
-    if (redrawPending_) {
+    if (redrawPending_ || scroller_.ResetPending()) {
         FullRedraw();
     } else {
         DrawArea(object.Rect(), -1);
@@ -296,6 +310,7 @@ void TZDisplayWindow::ObjectChanged(TLayoutObject& object) {
 void TZDisplayWindow::ShowLayout(TLayout* layout, int32_t delay) {
     if (layout == current_) return;
     current_ = layout;
+    scroller_.Reset();
     if (layout) background_ = layout->State().background;
     if (listener_) listener_->CurrentChanged(layout);
     if (delay < 0) {
@@ -308,6 +323,7 @@ void TZDisplayWindow::ShowLayout(TLayout* layout, int32_t delay) {
 
 void TZDisplayWindow::Tick() {
     if (redrawPending_ && clock_.Ms() - redrawDue_ >= 0) FullRedraw();
+    scroller_.Step();
 }
 
 bool TZDisplayWindow::NoDelay() const {

@@ -9,6 +9,7 @@
 #include "KString.h"
 #include "TLayoutDisplay.h"
 #include "TLayoutScreen.h"
+#include "TZScroller.h"
 
 class K3DFonts;
 class KClock;
@@ -62,6 +63,7 @@ class TZDisplayWindow : public TLayoutDisplay, public TLayoutScreen {
 
     int32_t Rotation() const;
     KRect LogicalArea() const;
+    // Screens beyond one per logical column add nothing and are not counted.
     int32_t ScreenCount() const;
     // Screen i from the logical left edge; -1 is the last screen.
     int32_t ScreenWidth(int32_t i) const;
@@ -72,14 +74,15 @@ class TZDisplayWindow : public TLayoutDisplay, public TLayoutScreen {
     bool ShowsLogo() const;
 
     // Draws the part of the layout area within rect, on every screen
-    // (screen -1) or one.
+    // (screen -1) or one, each screen's copy where the scroll offset puts it.
     void DrawArea(const KRect& rect, int32_t screen);
+    // The whole layout area; unscrolled when a step with Reset on happened.
     void FullRedraw();
     // A paint request of the window for a rectangle of its client area.
     void Paint(const KRect& rect);
     // An object of the current layout looks different now.
     void ObjectChanged(TLayoutObject& object);
-    // The periodic work of one pass: a redraw that came due.
+    // The periodic work of one pass: a redraw that came due, a scroll step.
     void Tick();
     // "No delay": the program's loop should not pause after this pass.
     bool NoDelay() const;
@@ -92,11 +95,11 @@ class TZDisplayWindow : public TLayoutDisplay, public TLayoutScreen {
 
     void SetListener(TZDisplayListener* listener) { listener_ = listener; }
     const KBandCanvas& Canvas() const { return canvas_; }
+    const TZScroller& Scroller() const { return scroller_; }
 
   private:
-    void DrawLayout(KRect rect);
-    // Copies the composed band to each screen it is shown on.
-    void CopyBandToScreens();
+    void DrawLayout(KRect rect, int32_t offset);
+    void CopyBandToScreens(int32_t offset);
     void DrawText(TTextObject& object);
 
     KRegistry& settings_;
@@ -127,6 +130,7 @@ class TZDisplayWindow : public TLayoutDisplay, public TLayoutScreen {
     uint32_t background_;
     bool redrawPending_ = false;
     int64_t redrawDue_ = 0;
+    TZScroller scroller_;
     TZDisplayListener* listener_ = nullptr;
     KString text_{63, KString::kMaxLimit};
 };

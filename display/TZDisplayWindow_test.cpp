@@ -135,6 +135,15 @@ TEST_F(DisplayWindow, ScreensShareTheWidthAndShowTheSameLayoutArea) {
     ASSERT_EQ(surface.bands.size(), 2u);
     EXPECT_EQ(surface.bands[0], (KRect{0, 0, 9, 9}));
     EXPECT_EQ(surface.bands[1], (KRect{500, 0, 509, 9}));
+
+    // More screens than columns add nothing: one copy per column, not two
+    // billion of them.
+    Set("\\Display\\Screens", 2147483647);
+    EXPECT_EQ(w.ScreenCount(), 1000);
+    EXPECT_EQ(w.LayoutArea(), (KRect{0, 0, 0, 299}));
+    surface.bands.clear();
+    w.FullRedraw();
+    EXPECT_EQ(surface.bands.size(), 1000u);
 }
 
 TEST_F(DisplayWindow, RotationTurnsTheLayoutOntoTheWindow) {
