@@ -135,6 +135,9 @@ class BackgroundCli {
         }
     }
 
+    // What the program wrote so far.
+    const std::string& Output() const { return output_; }
+
     // Asks the program to stop (SIGTERM) and waits for it; all its output
     // and its exit status. One that does not stop within a minute is killed.
     Result Stop() { return Finish(true, 60000); }
