@@ -16,6 +16,22 @@ build: deps
 run: build
 	@sh tools/demo.sh build/bin
 
+# Installs the programs with their shipped files into PREFIX/lib/tessaron,
+# commands in PREFIX/bin, and a desktop entry with the layout file type, so
+# that a file manager opens .tly files with the program.
+PREFIX ?= /usr/local
+SHIPPED := tessaron tessaron-cli *.rss *.lng *.fnt *.tga *.txt layouts
+install: build
+	install -d $(DESTDIR)$(PREFIX)/lib/tessaron $(DESTDIR)$(PREFIX)/bin \
+	    $(DESTDIR)$(PREFIX)/share/applications $(DESTDIR)$(PREFIX)/share/mime/packages
+	cd build/bin && cp -r $(SHIPPED) $(DESTDIR)$(PREFIX)/lib/tessaron/
+	ln -sf ../lib/tessaron/tessaron $(DESTDIR)$(PREFIX)/bin/tessaron
+	ln -sf ../lib/tessaron/tessaron-cli $(DESTDIR)$(PREFIX)/bin/tessaron-cli
+	install -m 644 setup/tessaron.desktop $(DESTDIR)$(PREFIX)/share/applications/
+	install -m 644 setup/tessaron-layout.xml $(DESTDIR)$(PREFIX)/share/mime/packages/
+	-update-mime-database $(DESTDIR)$(PREFIX)/share/mime 2>/dev/null
+	-update-desktop-database $(DESTDIR)$(PREFIX)/share/applications 2>/dev/null
+
 test: deps
 	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARON_SANITIZE=ON
 	cmake --build build-test -j $(JOBS)

@@ -37,6 +37,9 @@ TZMainWindow::TZMainWindow(TZApplication& app) : app_(app), area_(new QMdiArea(t
 }
 
 TZMainWindow::~TZMainWindow() {
+    // The document area outlives this part of the window: its last
+    // activation signals must not reach it.
+    disconnect(area_, nullptr, this, nullptr);
     app_.Engine().Layouts().SetObserver(nullptr);
 }
 

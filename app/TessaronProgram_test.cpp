@@ -165,3 +165,19 @@ TEST_F(TessaronProgram, ASecondCopyAsksFirstOrHandsItsLayoutsToTheFirst) {
               std::string::npos)
         << saved;
 }
+
+TEST_F(TessaronProgram, TheMainWindowOpensMaximizedWhenNoSizeIsStored) {
+    // Width -1 (the default) maximizes whatever Maximized says.
+    std::string config = folder.Get("tessaron.cfg");
+    const std::string stored = "\\General\\MainWindow\\Width:Int=800";
+    config.replace(config.find(stored), stored.size(), "\\General\\MainWindow\\Width:Int=-1");
+    folder.Put("tessaron.cfg", config);
+    std::unique_ptr<BackgroundCli> program = Start();
+    ASSERT_TRUE(WindowShows("Tessaron"));
+    ASSERT_TRUE(
+        RunCommand("for id in $(xdotool search --onlyvisible --name '^Tessaron$'); do "
+                   "xprop -id $id _NET_WM_STATE; done > " +
+                   folder.Path("state")));
+    EXPECT_NE(folder.Get("state").find("_NET_WM_STATE_MAXIMIZED_HORZ"), std::string::npos)
+        << folder.Get("state");
+}
