@@ -20,7 +20,7 @@
 #include "KChunkedStream.h"
 #include "KClock.h"
 #include "KFrameBufferSurface.h"
-#include "KUtf8.h"
+#include "KTestSupport.h"
 #include "TDefaultSettings.h"
 #include "TDisplayEngine.h"
 #include "TLayout.h"
@@ -29,12 +29,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-KString Text(const std::string& utf8) {
-    KString s;
-    KAppendUtf8(s, utf8);
-    return s;
-}
 
 // A frame buffer that counts the bands it receives.
 struct CountingSurface : KFrameBufferSurface {
@@ -50,13 +44,13 @@ struct CountingSurface : KFrameBufferSurface {
 struct Board {
     Board() {
         ApplyDefaultSettings(settings);
-        settings.ApplyLine(Text("Layout\\AutoResize:Int=3"));
+        settings.ApplyLine(KTestText("Layout\\AutoResize:Int=3"));
         fonts = std::make_unique<K3DFonts>(settings, TESSARON_BIN, nullptr);
         engine = std::make_unique<TDisplayEngine>(settings, TESSARON_BIN, *fonts, surface, clock,
                                                   std::vector<KRect>{{0, 0, 1919, 1079}}, nullptr);
         for (const char* name : {"Results", "Start List"})
             engine->Layouts().OpenLayout(
-                Text(std::string(TESSARON_BIN "/layouts/") + name + ".tly"));
+                KTestText(std::string(TESSARON_BIN "/layouts/") + name + ".tly"));
         engine->Window().ShowLayout(engine->Layouts().Window(1), -1);
     }
 
@@ -111,7 +105,8 @@ std::string ClockPackets(int count) {
 void BM_ClockUpdate(benchmark::State& state) {
     Board board;
     TReceiver source;
-    if (!source.LoadScript(Text(TESSARON_BIN), Text("Results.rss"), TReceiver::kDefaultBufferSize))
+    if (!source.LoadScript(KTestText(TESSARON_BIN), KTestText("Results.rss"),
+                           TReceiver::kDefaultBufferSize))
         board.error = "cannot load Results.rss";
     if (!board.error.empty()) state.SkipWithError(board.error.c_str());
     source.SetSinks(board.engine.get(), nullptr, board.engine.get());
@@ -155,8 +150,8 @@ void BM_ScrollStep(benchmark::State& state) {
     // With no Start and no Delay every pass makes a step.
     for (const char* line : {"Display\\Scroll\\Mode:Int=1", "Display\\Scroll\\Start:Int=0",
                              "Display\\Scroll\\Delay:Int=0"})
-        board.settings.ApplyLine(Text(line));
-    board.settings.ApplyLine(Text("Display\\Rotate:Int=" + std::to_string(state.range(0))));
+        board.settings.ApplyLine(KTestText(line));
+    board.settings.ApplyLine(KTestText("Display\\Rotate:Int=" + std::to_string(state.range(0))));
     TZDisplayWindow& window = board.engine->Window();
     window.FullRedraw();
     // Once round the window, so that every glyph has been drawn before.

@@ -18,7 +18,7 @@
 
 #include "K3DFonts.h"
 #include "KClock.h"
-#include "KUtf8.h"
+#include "KTestSupport.h"
 #include "KZDisplaySurface.h"
 #include "TDefaultSettings.h"
 #include "TDisplayEngine.h"
@@ -28,12 +28,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-KString Text(const std::string& utf8) {
-    KString s;
-    KAppendUtf8(s, utf8);
-    return s;
-}
 
 // The display window, noting when a band arrives after a packet was sent.
 struct TimedSurface : KZDisplaySurface {
@@ -53,7 +47,9 @@ struct Work : TZIdleWork {
         return engine->Pass();
     }
     bool NoDelay() override { return false; }
-    void WaitDescriptors(std::vector<int>& out) override { engine->Sources()->WaitDescriptors(out); }
+    void WaitDescriptors(std::vector<int>& out) override {
+        engine->Sources()->WaitDescriptors(out);
+    }
     void LoopFailed() override {}
 
     TDisplayEngine* engine = nullptr;
@@ -74,7 +70,7 @@ void BM_ProgramLatency(benchmark::State& state) {
           std::string("Sources\\1\\CharMode:Int=0"), std::string("Display\\Monitor:Int=-1"),
           std::string("Display\\Width:Int=1920"), std::string("Display\\Height:Int=1080"),
           std::string("Layout\\AutoResize:Int=3")})
-        settings.ApplyLine(Text(line));
+        settings.ApplyLine(KTestText(line));
     K3DFonts fonts(settings, TESSARON_BIN, nullptr);
     KMonotonicClock clock;
     TimedSurface surface;
@@ -83,7 +79,7 @@ void BM_ProgramLatency(benchmark::State& state) {
     TDisplayEngine engine(settings, TESSARON_BIN, fonts, surface, clock, {{0, 0, 1919, 1079}},
                           nullptr);
     engine.StartSources();
-    if (engine.Layouts().OpenLayout(Text(TESSARON_BIN "/layouts/Results.tly")) != 0)
+    if (engine.Layouts().OpenLayout(KTestText(TESSARON_BIN "/layouts/Results.tly")) != 0)
         state.SkipWithError("cannot open the results layout");
     engine.Window().ShowLayout(engine.Layouts().Window(1), -1);
     surface.show();
@@ -104,8 +100,10 @@ void BM_ProgramLatency(benchmark::State& state) {
             seed = seed * 1103515245 + 12345;
             std::this_thread::sleep_for(std::chrono::microseconds(2000 + (seed >> 16) % 3000));
             char packet[32];
-            std::snprintf(packet, sizeof packet, "\x02" "C%3d:%02d.%d\r\x03", 1 + tenth / 600,
-                          tenth / 10 % 60, tenth % 10);
+            std::snprintf(packet, sizeof packet,
+                          "\x02"
+                          "C%3d:%02d.%d\r\x03",
+                          1 + tenth / 600, tenth / 10 % 60, tenth % 10);
             sentAt = Clock::now().time_since_epoch().count();
             if (write(peer, packet, 12) != 12) break;
         }

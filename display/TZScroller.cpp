@@ -190,20 +190,9 @@ void TZScroller::Copy(const KRect& rect, int32_t dx, int32_t dy) {
 // shows the strip's end and the screen before it (cyclically; with one
 // screen the screen itself) shows the beginning.
 void TZScroller::DrawLastColumns(int32_t distance) {
-    const int32_t width = window_.LogicalArea().Width();
     const int32_t count = window_.ScreenCount();
     const int32_t area = window_.LayoutArea().Width();
-    int32_t screen = 0, k = 0;
-    int64_t a = offset_;
-    for (int32_t i = 0; i < count; ++i) {
-        const int64_t b = a + window_.ScreenWidth(i);
-        if (b >= width) {
-            screen = i;
-            k = static_cast<int32_t>(width - a - 1);
-            break;
-        }
-        a = b;
-    }
+    const auto [screen, k] = ScreenCovering(window_.LogicalArea().Width() - 1);
     if (k + 1 >= distance) {
         DrawColumns(k - distance + 1, k, screen);
         return;
@@ -221,20 +210,9 @@ void TZScroller::DrawLastColumns(int32_t distance) {
 // copy covers column 0 and, when that screen's own columns end inside the
 // strip, by the next screen (cyclically; with one screen the screen itself).
 void TZScroller::DrawFirstColumns(int32_t distance) {
-    const int32_t width = window_.LogicalArea().Width();
     const int32_t count = window_.ScreenCount();
     const int32_t area = window_.LayoutArea().Width();
-    int32_t screen = 0, k = 0;
-    int64_t a = offset_;
-    for (int32_t i = 0; i < count; ++i) {
-        const int64_t b = a + window_.ScreenWidth(i);
-        if (b > width) {
-            screen = i;
-            k = static_cast<int32_t>(width - a);
-            break;
-        }
-        a = b;
-    }
+    const auto [screen, k] = ScreenCovering(window_.LogicalArea().Width());
     // The screen's own width decides: a screen narrower than the layout area
     // hands its last layout column over to the next screen.
     const int32_t shown = window_.ScreenWidth(screen);
@@ -245,6 +223,16 @@ void TZScroller::DrawFirstColumns(int32_t distance) {
     DrawColumns(k, area - 1, screen);
     const int32_t d = distance + (shown < area ? 1 : 0);
     DrawColumns(0, d + k - area - 1, (screen + 1) % count);
+}
+
+std::pair<int32_t, int32_t> TZScroller::ScreenCovering(int64_t column) const {
+    int64_t start = offset_;
+    for (int32_t i = 0; i < window_.ScreenCount(); ++i) {
+        const int64_t end = start + window_.ScreenWidth(i);
+        if (end > column) return {i, static_cast<int32_t>(column - start)};
+        start = end;
+    }
+    return {0, 0};
 }
 
 void TZScroller::DrawColumns(int32_t first, int32_t last, int32_t screen) {

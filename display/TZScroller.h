@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "KPoint.h"
 
@@ -63,6 +64,10 @@ class TZScroller {
     void Copy(const KRect& rect, int32_t dx, int32_t dy);
     void DrawLastColumns(int32_t distance);
     void DrawFirstColumns(int32_t distance);
+    // The screen whose copy, laid from the scroll offset on, covers the
+    // logical column (counted on past the area's right edge), and the
+    // column's place among that screen's layout columns.
+    std::pair<int32_t, int32_t> ScreenCovering(int64_t column) const;
     void DrawColumns(int32_t first, int32_t last, int32_t screen);
 
     TZDisplayWindow& window_;
