@@ -29,8 +29,9 @@ install: build
 	ln -sf ../lib/tessaron/tessaron-cli $(DESTDIR)$(PREFIX)/bin/tessaron-cli
 	install -m 644 setup/tessaron.desktop $(DESTDIR)$(PREFIX)/share/applications/
 	install -m 644 setup/tessaron-layout.xml $(DESTDIR)$(PREFIX)/share/mime/packages/
-	-update-mime-database $(DESTDIR)$(PREFIX)/share/mime 2>/dev/null
-	-update-desktop-database $(DESTDIR)$(PREFIX)/share/applications 2>/dev/null
+	@! command -v update-mime-database >/dev/null || update-mime-database $(DESTDIR)$(PREFIX)/share/mime
+	@! command -v update-desktop-database >/dev/null || \
+	    update-desktop-database $(DESTDIR)$(PREFIX)/share/applications
 
 test: deps
 	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARON_SANITIZE=ON
