@@ -85,6 +85,31 @@ class TessaronProgram : public ::testing::Test {
         return RunCommand("timeout 20 xdotool search --sync --name '^" + title + "$' >/dev/null");
     }
 
+    // Pixels of the display window that differ from what render composes
+    // with these arguments; it is looked at until it matches or 10 s pass,
+    // as the window draws when the data arrives.
+    size_t DifferenceFromRender(std::vector<std::string> args) {
+        args.insert(args.begin(), {"render", "--home", folder.Path(), "--size", "640x480", "--out",
+                                   folder.Path("engine.png")});
+        const Result drawn = Cli(args);
+        EXPECT_EQ(drawn.status, 0) << drawn.err;
+        const TestPicture expected = ReadPng(folder.Path("engine.png"));
+        size_t differ = expected.pixels.size();
+        for (int i = 0; i < 50 && differ != 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            if (!RunCommand("import -display " + x.Display() +
+                            " -window root -crop 640x480+0+0 +repage -depth 8 ppm:" +
+                            folder.Path("screen.ppm")))
+                continue;
+            const TestPicture shown = ReadPnm(folder.Path("screen.ppm"));
+            if (shown.pixels.size() != expected.pixels.size()) continue;
+            differ = 0;
+            for (size_t p = 0; p < shown.pixels.size(); ++p)
+                differ += shown.pixels[p] != expected.pixels[p];
+        }
+        return differ;
+    }
+
     XServer x;
     KTestFolder folder;
     uint16_t port = KFreePort();
@@ -105,33 +130,29 @@ TEST_F(TessaronProgram, TheDisplayWindowShowsWhatTheEngineComposed) {
     }
     ASSERT_EQ(fed.status, 0) << fed.err;
 
-    const Result drawn = Cli({"render", "--home", folder.Path(), "--size", "640x480", "--capture",
-                              capture, "--out", folder.Path("engine.png"), layout});
-    ASSERT_EQ(drawn.status, 0) << drawn.err;
-    const TestPicture expected = ReadPng(folder.Path("engine.png"));
-    // The window is drawn as the packets arrive: look until it matches.
-    TestPicture shown;
-    for (int i = 0; i < 50 && shown.pixels != expected.pixels; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        ASSERT_TRUE(RunCommand(
-            "import -display " + x.Display() +
-            " -window root -crop 640x480+0+0 +repage -depth 8 ppm:" + folder.Path("screen.ppm")));
-        shown = ReadPnm(folder.Path("screen.ppm"));
-    }
-    ASSERT_EQ(shown.width, 640);
-    ASSERT_EQ(shown.pixels.size(), expected.pixels.size());
-    size_t differ = 0, first = 0;
-    for (size_t i = 0; i < shown.pixels.size(); ++i) {
-        if (shown.pixels[i] == expected.pixels[i]) continue;
-        if (differ++ == 0) first = i;
-    }
+    const size_t differ = DifferenceFromRender({"--capture", capture, layout});
     const Result stopped = program->Stop();
-    EXPECT_EQ(differ, 0u) << "the screen differs from the engine's picture, first at ("
-                          << first % 640 << ", " << first / 640 << ")\n"
-                          << stopped.err;
+    EXPECT_EQ(differ, 0u) << stopped.err;
 }
 
-}  // namespace
+TEST_F(TessaronProgram, WindowMenuSwitchesTheDisplayAndKeysFireTriggers) {
+    const std::string startList = Bin("layouts/Start List.tly");
+    folder.Put("tessaron.cfg",
+               folder.Get("tessaron.cfg") + "\\Layout\\Open\\2:String=" + startList + "\n");
+    std::unique_ptr<BackgroundCli> program = Start();
+    ASSERT_TRUE(WindowShows("Tessaron"));
+    EXPECT_EQ(DifferenceFromRender({startList}), 0u);  // the layout opened last
+    // Window, 1: the results layout's window becomes active and is shown.
+    ASSERT_TRUE(
+        RunCommand("id=$(xdotool search --onlyvisible --name '^Tessaron$' | head -1) && "
+                   "xdotool windowfocus $id && sleep 0.2 && xdotool key alt+w && "
+                   "sleep 0.3 && xdotool key 1"));
+    EXPECT_EQ(DifferenceFromRender({layout}), 0u);
+    // F1 on the display window shows the results' banner.
+    ASSERT_TRUE(RunCommand("xdotool mousemove 320 240 click 1 && sleep 0.3 && xdotool key F1"));
+    EXPECT_EQ(DifferenceFromRender({"--key", "F1", layout}), 0u);
+    program->Stop();
+}
 
 TEST_F(TessaronProgram, ASecondCopyAsksFirstOrHandsItsLayoutsToTheFirst) {
     std::unique_ptr<BackgroundCli> first = Start({"--quit-after", "10"});
@@ -174,10 +195,17 @@ TEST_F(TessaronProgram, TheMainWindowOpensMaximizedWhenNoSizeIsStored) {
     folder.Put("tessaron.cfg", config);
     std::unique_ptr<BackgroundCli> program = Start();
     ASSERT_TRUE(WindowShows("Tessaron"));
-    ASSERT_TRUE(
-        RunCommand("for id in $(xdotool search --onlyvisible --name '^Tessaron$'); do "
-                   "xprop -id $id _NET_WM_STATE; done > " +
-                   folder.Path("state")));
-    EXPECT_NE(folder.Get("state").find("_NET_WM_STATE_MAXIMIZED_HORZ"), std::string::npos)
-        << folder.Get("state");
+    // The window tells the window manager once it is mapped.
+    std::string state;
+    for (int i = 0; i < 50 && state.find("MAXIMIZED_HORZ") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        RunCommand(
+            "for id in $(xdotool search --onlyvisible --name '^Tessaron$'); do "
+            "xprop -id $id _NET_WM_STATE; done > " +
+            folder.Path("state") + " 2>&1");
+        state = folder.Get("state");
+    }
+    EXPECT_NE(state.find("_NET_WM_STATE_MAXIMIZED_VERT"), std::string::npos) << state;
 }
+
+}  // namespace
