@@ -62,7 +62,7 @@ std::vector<std::string> TZApplication::LayoutArguments() const {
         if (std::find(std::begin(kValueOptions), std::end(kValueOptions), a) !=
             std::end(kValueOptions)) {
             ++i;  // its value follows
-        } else if (!a.starts_with("-")) {
+        } else if (!a.empty() && !a.starts_with("-")) {
             files.push_back(std::filesystem::absolute(a).string());
         }
     }
@@ -137,7 +137,8 @@ bool TZApplication::StartUp() {
     engine_->Layouts().RestoreLayouts();
     OpenArguments();
     if (const char* seconds = OptionValue("--quit-after"))
-        quitAtMs_ = clock_.Ms() + std::max(0L, std::strtol(seconds, nullptr, 10)) * 1000;
+        quitAtMs_ =
+            clock_.Ms() + std::clamp(std::strtol(seconds, nullptr, 10), 0L, 1000000000L) * 1000;
     return true;
 }
 
@@ -157,6 +158,7 @@ void TZApplication::Shutdown() {
     qApp->removeEventFilter(this);
     if (const char* png = OptionValue("--display-png")) surface_->Image().save(png, "PNG");
     mainWindow_->StorePlacement();
+    alerts_->SetParent(nullptr);  // later alerts have no window to belong to
     mainWindow_.reset();
     engine_.reset();  // stops the sources
     surface_.reset();

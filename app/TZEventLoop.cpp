@@ -9,12 +9,22 @@ TZEventLoop::TZEventLoop(TZIdleWork& work, bool wakeOnInput)
     : work_(work), wakeOnInput_(wakeOnInput) {
     pause_.setSingleShot(true);
     pause_.setTimerType(Qt::PreciseTimer);
+    nested_.setInterval(1);
+    QObject::connect(&nested_, &QTimer::timeout, [this] {
+        if (QThread::currentThread()->loopLevel() == 0) return;  // our own loop passes
+        try {
+            work_.IdlePass(0);
+        } catch (const std::exception&) {
+            work_.LoopFailed();
+        }
+    });
 }
 
 TZEventLoop::~TZEventLoop() = default;
 
 int TZEventLoop::Run() {
     running_ = true;
+    nested_.start();
     int32_t idle = 0;
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     while (running_) {
@@ -29,6 +39,7 @@ int TZEventLoop::Run() {
         }
         if (!more && running_) Pause();
     }
+    nested_.stop();
     return code_;
 }
 

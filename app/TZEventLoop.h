@@ -25,7 +25,9 @@ class TZIdleWork {
 // first; then one idle pass; then, unless more work waits, a pause of 1 ms
 // (none with "No delay"). With wake on input the pause ends as soon as a
 // window event arrives or a source's channel has input, so a packet never
-// waits out the pause; the plain pause sleeps the whole millisecond.
+// waits out the pause; the plain pause sleeps the whole millisecond. While
+// an alert or a menu runs a loop of its own, the idle passes go on every
+// millisecond from a timer, so sources are read and the display drawn.
 class TZEventLoop {
   public:
     TZEventLoop(TZIdleWork& work, bool wakeOnInput);
@@ -43,6 +45,9 @@ class TZEventLoop {
 
     TZIdleWork& work_;
     bool wakeOnInput_;
+    // Alerts and menus run loops of their own; this keeps the idle work
+    // going inside them.
+    QTimer nested_;
     bool running_ = false;
     int code_ = 0;
     QTimer pause_;

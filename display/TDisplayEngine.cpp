@@ -38,11 +38,13 @@ bool TDisplayEngine::Request(const KString& command) {
 }
 
 void TDisplayEngine::RunRequest() {
-    KString name(15), path(63, KString::kMaxLimit);
-    if (request_.Field(name, 0, u',', 0) && name.Equals(KString(u"OpenLayout")) &&
-        request_.Field(path, 1) && !path.IsEmpty())
-        layouts_.OpenLayout(path);
+    // Taken first: opening may show an alert, whose own loop runs passes.
+    KString request(request_);
     request_.Empty();
+    KString name(15), path(63, KString::kMaxLimit);
+    if (request.Field(name, 0, u',', 0) && name.Equals(KString(u"OpenLayout")) &&
+        request.Field(path, 1) && !path.IsEmpty())
+        layouts_.OpenLayout(path);
 }
 
 bool TDisplayEngine::Pass() {

@@ -86,21 +86,25 @@ void KRequestServer::Poll(const Handler& handler, int64_t nowMs) {
 }
 
 bool KRequestServer::Serve(Client& client, const Handler& handler, int64_t nowMs) {
+    // A client past its time is dropped, even one that keeps sending; and one
+    // pass reads a bounded amount, so no client holds the program up.
+    if (nowMs - client.since > kClientTimeoutMs) return true;
     char buffer[512];
-    for (;;) {
+    for (int reads = 0; reads < kReadsPerPoll; ++reads) {
         const ssize_t n = recv(client.fd, buffer, sizeof buffer, 0);
         if (n > 0) {
             const size_t room = kMaxRequest - std::min(kMaxRequest, client.request.size());
             client.request.append(buffer, std::min(static_cast<size_t>(n), room));
             continue;
         }
-        if (n == 0) break;  // the request is complete
+        if (n == 0) {  // the request is complete
+            Answer(client.fd, handler(client.request) ? "ACK\n" : "BUSY\n");
+            return true;
+        }
         if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) return nowMs - client.since > kClientTimeoutMs;
-        return true;  // a broken connection: nothing to answer
+        return errno != EAGAIN && errno != EWOULDBLOCK;  // a broken connection: nothing to answer
     }
-    Answer(client.fd, handler(client.request) ? "ACK\n" : "BUSY\n");
-    return true;
+    return false;
 }
 
 std::string RequestSocketPath() {

@@ -19,6 +19,8 @@ class KRequestServer {
     static constexpr size_t kMaxClients = 8;
     // A connection that has not finished its request by then is dropped.
     static constexpr int64_t kClientTimeoutMs = 2000;
+    // Reads of one client in one pass.
+    static constexpr int kReadsPerPoll = 16;
 
     // Takes a complete request; false answers BUSY.
     using Handler = std::function<bool(const std::string& request)>;

@@ -176,6 +176,14 @@ bool ReadFile(const std::string& path, std::string* bytes) {
     return !in.bad();
 }
 
+// The bytes of the capture that arrived by time t at the rate (all at once
+// without one).
+size_t Arrived(int64_t rate, int64_t t, size_t size) {
+    if (rate <= 0) return size;
+    const __int128 arrived = static_cast<__int128>(rate) * t / 1000;
+    return arrived < static_cast<__int128>(size) ? static_cast<size_t>(arrived) : size;
+}
+
 std::string FramePath(const std::string& folder, int64_t k) {
     char name[32];
     std::snprintf(name, sizeof name, "frame-%04lld.png", static_cast<long long>(k));
@@ -242,7 +250,7 @@ int RunRenderVerb(int argc, char** argv, FILE* out, FILE* err) {
 
     for (int64_t t = 0; t <= o.at; ++t) {
         clock.SetMs(t);
-        if (channel) channel->ArriveUpTo(o.rate > 0 ? o.rate * t / 1000 : capture.size());
+        if (channel) channel->ArriveUpTo(Arrived(o.rate, t, capture.size()));
         // A pass reads a bounded share of what is waiting; the rest is read
         // by the passes that follow at once, as in the program's idle loop.
         while (engine.Pass()) {

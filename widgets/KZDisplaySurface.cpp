@@ -1,5 +1,6 @@
 #include "KZDisplaySurface.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWindow>
@@ -130,6 +131,10 @@ void KZDisplaySurface::keyPressEvent(QKeyEvent* event) {
 
 void KZDisplaySurface::contextMenuEvent(QContextMenuEvent* event) {
     if (events_) events_->MenuRequested(event->globalPos());
+}
+
+void KZDisplaySurface::closeEvent(QCloseEvent* event) {
+    event->ignore();
 }
 
 void KZDisplaySurface::changeEvent(QEvent* event) {

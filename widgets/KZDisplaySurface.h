@@ -40,6 +40,8 @@ class KZDisplaySurface : public QWidget, public KScreenSurface {
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // The window lives as long as the program: closing it is refused.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     // A new image when the client size changed: black, not drawn yet.

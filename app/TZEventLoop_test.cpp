@@ -1,0 +1,47 @@
+#include "TZEventLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <QEventLoop>
+#include <QTimer>
+#include <stdexcept>
+
+namespace {
+
+// Idle work that, on its first pass, runs a loop of its own for a while (as
+// an alert box does) and counts the passes made meanwhile.
+struct ModalWork : TZIdleWork {
+    bool IdlePass(int32_t) override {
+        ++passes;
+        if (passes == 1) {
+            QEventLoop modal;
+            QTimer::singleShot(50, &modal, &QEventLoop::quit);
+            modal.exec();
+            passesInModal = passes - 1;
+            throw std::runtime_error("a failure in the pass");
+        }
+        if (passesInModal >= 0) loop->Quit(7);
+        return false;
+    }
+    bool NoDelay() override { return false; }
+    void WaitDescriptors(std::vector<int>&) override {}
+    void LoopFailed() override { ++failures; }
+
+    TZEventLoop* loop = nullptr;
+    int passes = 0;
+    int passesInModal = -1;
+    int failures = 0;
+};
+
+TEST(TZEventLoop, IdleWorkGoesOnInsideModalLoopsAndAfterFailures) {
+    for (bool wake : {true, false}) {
+        ModalWork work;
+        TZEventLoop loop(work, wake);
+        work.loop = &loop;
+        EXPECT_EQ(loop.Run(), 7);
+        EXPECT_GT(work.passesInModal, 10) << wake;  // about one a millisecond
+        EXPECT_EQ(work.failures, 1);
+    }
+}
+
+}  // namespace
