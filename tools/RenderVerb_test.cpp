@@ -134,7 +134,7 @@ TEST_F(RenderVerb, KeysTriggersAndTheRunningClockShowOnTheBoard) {
         if (before.pixels[i] == after.pixels[i]) continue;
         ++changed;
         const int x = static_cast<int>(i % 640), y = static_cast<int>(i / 640);
-        ASSERT_TRUE(x >= 170 && x < 470 && y >= 440) << x << "," << y;
+        ASSERT_TRUE(x >= 230 && x < 530 && y >= 420 && y < 454) << x << "," << y;
     }
     EXPECT_GT(changed, 1000);
 }
