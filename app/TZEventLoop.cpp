@@ -24,11 +24,13 @@ TZEventLoop::~TZEventLoop() = default;
 
 int TZEventLoop::Run() {
     running_ = true;
-    nested_.start();
     int32_t idle = 0;
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     while (running_) {
         bool more = false;
+        // Counting from now: only a dispatch or a pass that lasts (an alert,
+        // a menu) lets it fire; the pause below has no use for it.
+        nested_.start();
         try {
             if (dispatcher->processEvents(QEventLoop::AllEvents)) idle = 0;
             if (!running_) break;
@@ -37,9 +39,9 @@ int TZEventLoop::Run() {
         } catch (const std::exception&) {
             work_.LoopFailed();
         }
+        nested_.stop();
         if (!more && running_) Pause();
     }
-    nested_.stop();
     return code_;
 }
 
