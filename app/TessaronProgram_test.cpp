@@ -135,7 +135,7 @@ TEST_F(TessaronProgram, TheDisplayWindowShowsWhatTheEngineComposed) {
     EXPECT_EQ(differ, 0u) << stopped.err;
 }
 
-TEST_F(TessaronProgram, WindowMenuSwitchesTheDisplayAndKeysFireTriggers) {
+TEST_F(TessaronProgram, MenusSwitchTheDisplayAndKeysFireTriggers) {
     const std::string startList = Bin("layouts/Start List.tly");
     folder.Put("tessaron.cfg",
                folder.Get("tessaron.cfg") + "\\Layout\\Open\\2:String=" + startList + "\n");
@@ -151,6 +151,9 @@ TEST_F(TessaronProgram, WindowMenuSwitchesTheDisplayAndKeysFireTriggers) {
     // F1 on the display window shows the results' banner.
     ASSERT_TRUE(RunCommand("xdotool mousemove 320 240 click 1 && sleep 0.3 && xdotool key F1"));
     EXPECT_EQ(DifferenceFromRender({"--key", "F1", layout}), 0u);
+    // The display window's own menu: window 2 comes back.
+    ASSERT_TRUE(RunCommand("xdotool mousemove 320 240 click 3 && sleep 0.3 && xdotool key 2"));
+    EXPECT_EQ(DifferenceFromRender({startList}), 0u);
     program->Stop();
 }
 
