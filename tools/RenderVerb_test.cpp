@@ -93,8 +93,9 @@ TEST_F(RenderVerb, DemoLayoutsFillLaneByLaneSnapshot) {
 TEST_F(RenderVerb, TurnedAndSplitBoardsSnapshot) {
     // Two screens side by side on a board mounted on its left side, the
     // logo in the lower right corner of each.
-    Configure("\\Display\\Rotate:Int=1\n\\Display\\Screens:Int=2\n"
-              "\\Display\\LogoCorner:Int=3\n\\Layout\\AutoResize:Int=3\n");
+    Configure(
+        "\\Display\\Rotate:Int=1\n\\Display\\Screens:Int=2\n"
+        "\\Display\\LogoCorner:Int=3\n\\Layout\\AutoResize:Int=3\n");
     ASSERT_EQ(Render({"--size", "400x1200", Demo("Results")}, Heat()).status, 0);
     EXPECT_TRUE(Snapshot("render-results-left-two-screens"));
 }
