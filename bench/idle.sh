@@ -23,12 +23,7 @@ s = socket.create_connection(('127.0.0.1', $port))
 time.sleep($seconds + 5)" &
 peer=$!
 sleep 1.5
-# The first field of schedstat is the time on a CPU in nanoseconds.
-ran0=$(cut -d' ' -f1 /proc/$monitor/schedstat)
-t0=$(date +%s%N)
-sleep "$seconds"
-ran1=$(cut -d' ' -f1 /proc/$monitor/schedstat)
-t1=$(date +%s%N)
+share=$(sh "$(dirname "$0")/cpu-share.sh" $monitor "$seconds")
 wait $monitor
 grep -q '"status":"Running"' "$work/lines" || { echo "the peer never connected" >&2; exit 1; }
-awk -v r=$((ran1 - ran0)) -v t=$((t1 - t0)) 'BEGIN { printf "idle_cpu_percent=%.2f\n", 100 * r / t }'
+echo "$share"

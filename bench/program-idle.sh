@@ -30,10 +30,4 @@ s = socket.create_connection(('127.0.0.1', $port))
 time.sleep($seconds + 5)" &
 peer=$!
 sleep 1.5
-# The first field of schedstat is the time on a CPU in nanoseconds.
-ran0=$(cut -d' ' -f1 /proc/$program/schedstat)
-t0=$(date +%s%N)
-sleep "$seconds"
-ran1=$(cut -d' ' -f1 /proc/$program/schedstat)
-t1=$(date +%s%N)
-awk -v r=$((ran1 - ran0)) -v t=$((t1 - t0)) 'BEGIN { printf "idle_cpu_percent=%.2f\n", 100 * r / t }'
+sh "$(dirname "$0")/cpu-share.sh" $program "$seconds"
