@@ -110,7 +110,11 @@ void TZMainWindow::ShowLayoutMenu(const QPoint& desktop) {
         item->setData(TOpenLayouts::kFirstWindowCommand + n - 1);
         item->setEnabled(!IsLocked());
     }
-    if (QAction* chosen = menu.exec(desktop)) layouts.ShowWindowCommand(chosen->data().toInt());
+    QAction* chosen = menu.exec(desktop);
+    if (!chosen || !layouts.ShowWindowCommand(chosen->data().toInt())) return;
+    // The window of the layout shown becomes the active one, so that a click
+    // on another window switches the display again.
+    if (TLayout* shown = app_.Engine().Window().CurrentLayout()) BringToFront(*shown);
 }
 
 void TZMainWindow::Activated(QMdiSubWindow* window) {

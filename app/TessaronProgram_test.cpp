@@ -135,7 +135,7 @@ TEST_F(TessaronProgram, TheDisplayWindowShowsWhatTheEngineComposed) {
     EXPECT_EQ(differ, 0u) << stopped.err;
 }
 
-TEST_F(TessaronProgram, MenusSwitchTheDisplayAndKeysFireTriggers) {
+TEST_F(TessaronProgram, ClicksAndMenusSwitchTheDisplayAndKeysFireTriggers) {
     const std::string startList = Bin("layouts/Start List.tly");
     folder.Put("tessaron.cfg",
                folder.Get("tessaron.cfg") + "\\Layout\\Open\\2:String=" + startList + "\n");
@@ -154,6 +154,11 @@ TEST_F(TessaronProgram, MenusSwitchTheDisplayAndKeysFireTriggers) {
     // The display window's own menu: window 2 comes back.
     ASSERT_TRUE(RunCommand("xdotool mousemove 320 240 click 3 && sleep 0.3 && xdotool key 2"));
     EXPECT_EQ(DifferenceFromRender({startList}), 0u);
+    // A click into the results window (the main window sits at (0, 520),
+    // the results window at the left of its document area) shows it again,
+    // its banner still on.
+    ASSERT_TRUE(RunCommand("xdotool mousemove 150 700 click 1"));
+    EXPECT_EQ(DifferenceFromRender({"--key", "F1", layout}), 0u);
     program->Stop();
 }
 
