@@ -10,8 +10,9 @@ bool IntColumn(const KString& text, int index, int32_t* out) {
     return text.Field(column, index, u',', 0) && ParseScriptInt(column, out);
 }
 
-// A dotted quad; false for anything else.
-bool ParseAddress(const KString& column, uint32_t* out) {
+}  // namespace
+
+bool TPortSpec::ParseAddress(const KString& column, uint32_t* out) {
     KString31 text(column);
     uint32_t value = 0;
     for (int part = 0; part < 4; ++part) {
@@ -27,8 +28,6 @@ bool ParseAddress(const KString& column, uint32_t* out) {
     *out = value;
     return text.IsEmpty();
 }
-
-}  // namespace
 
 TPortSpec TPortSpec::Parse(const KString& text) {
     TPortSpec spec;

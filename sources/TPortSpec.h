@@ -17,6 +17,8 @@ struct TPortSpec {
     void Write(KString& out) const;
     // Dotted-quad text of an address kept in host order.
     static void AppendAddress(KString& out, uint32_t address);
+    // Reads a dotted quad into host order; false for anything else.
+    static bool ParseAddress(const KString& text, uint32_t* out);
 
     Kind kind = kNone;
     int32_t port = 0;  // column 0: COM number, 0 or a network kind
