@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "KRegistry.h"
 #include "KTestSupport.h"
 #include "KUtf8.h"
 #include "SettingsTestSupport.h"
@@ -197,7 +198,18 @@ TEST_F(SettingsTest, ShippedGermanFileLoadsForAGermanLocale) {
     settings.Start(home);
     EXPECT_EQ(KUtf8Of(settings.Registry().StringOf(KTestText("\\Strings\\MenuBar\\File\\Title"))),
               "&Datei");
+    EXPECT_EQ(KUtf8Of(settings.Registry().StringOf(KTestText("\\Strings\\SerialPort\\Parity"))),
+              "Parit\u00e4t");
     EXPECT_EQ(settings.LanguagePath(), home + "/Deutsch.lng");
+    // A misspelt path would add a text nothing shows: each one must be a text the program has.
+    KRegistry defaults;
+    ApplyDefaultSettings(defaults);
+    std::istringstream lines(Get("Deutsch.lng"));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("\\Strings\\", 0) != 0) continue;
+        const std::string path = line.substr(0, line.find(":String="));
+        EXPECT_NE(defaults.FindString(KTestText(path)), nullptr) << path;
+    }
 }
 
 }  // namespace
