@@ -6,6 +6,9 @@
 // A group of the settings tree; owns its children in insertion order.
 class KRGroup : public KRNode {
   public:
+    // groupFlags: the group shows its children in the settings editor.
+    enum : uint32_t { kExpanded = 1 };
+
     const char* ClassName() const override { return "KRGroup"; }
     KRNode* Apply(KString& line) override;
     bool ParseType(KString& text) override;

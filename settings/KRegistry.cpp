@@ -28,6 +28,11 @@ KRNode* KRegistry::NewValue(const KString& typeName) const {
     return nullptr;
 }
 
+const KRNode* KRegistry::Prototype(int32_t index) const {
+    const KListItem* item = prototypes_.At(index);
+    return item ? static_cast<const PrototypeItem*>(item)->node : nullptr;
+}
+
 void KRegistry::ApplyLines(const KChar* const* lines) {
     for (; *lines; ++lines) ApplyLine(KString(*lines));
 }

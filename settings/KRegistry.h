@@ -13,6 +13,8 @@ class KRegistry : public KRGroup {
 
     // A new value of the named type (case ignored), or null.
     KRNode* NewValue(const KString& typeName) const;
+    // The prototype of each node type in turn, from 0; null after the last.
+    const KRNode* Prototype(int32_t index) const;
 
     // Applies each line in turn.
     void ApplyLines(const KChar* const* lines);
