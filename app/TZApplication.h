@@ -39,6 +39,8 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     TZUserLock& Lock() { return *lock_; }
     TDisplayEngine& Engine() { return *engine_; }
     const std::string& ProfileName() const { return profile_; }
+    // The application directory: configuration, scripts, profiles.
+    const std::string& Home() const { return settings_.Home(); }
 
     bool IdlePass(int32_t count) override;
     bool NoDelay() override;

@@ -11,9 +11,11 @@
 #include "KZAlerts.h"
 #include "KZMenuAction.h"
 #include "KZMenuText.h"
+#include "KZRegistryDialog.h"
 #include "KZText.h"
 #include "TDisplayEngine.h"
 #include "TZApplication.h"
+#include "TZOptionsDialog.h"
 
 namespace {
 
@@ -51,6 +53,9 @@ void TZMainWindow::BuildMenus() {
         return KZQString(caption.Caption());
     };
     fileMenu_ = menuBar()->addMenu(title(u"\\Strings\\MenuBar\\File\\Title"));
+    connect(KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\File\\Options"), fileMenu_),
+            &QAction::triggered, this, [this] { ShowOptions(); });
+    fileMenu_->addSeparator();
     connect(KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\File\\Exit"), fileMenu_),
             &QAction::triggered, this, [this] { close(); });
     if (app_.Lock().GetState() != TZUserLock::kNone) {
@@ -209,12 +214,24 @@ void TZMainWindow::StorePlacement() {
     if (KRInt* setting = Placement(settings, u"Maximized")) setting->Set(isMaximized ? 1 : 0);
 }
 
+void TZMainWindow::ShowOptions() {
+    // With Ctrl and Shift held: every setting of the tree instead.
+    const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
+    if ((held & Qt::ControlModifier) && (held & Qt::ShiftModifier)) {
+        KZRegistryDialog(Settings(), this).exec();
+        return;
+    }
+    TDisplayEngine& engine = app_.Engine();
+    TZOptionsDialog(TZOptionsTarget{Settings(), engine.Sources(), engine.Window(), app_.Home()},
+                    this)
+        .exec();
+}
+
 void TZMainWindow::ShowAbout() {
     KRegistry& settings = Settings();
     const QString text =
         KZQString(settings.StringOf(KString(u"\\Strings\\About\\Version"))) + " 6.31\n" +
         KZQString(settings.StringOf(KString(u"\\Strings\\About\\Released"))) + " Dec 20 2023";
     app_.Alerts().ShowMessage(settings.StringOf(KString(u"\\Strings\\About\\Title")),
-                              KString(reinterpret_cast<const char16_t*>(text.utf16()),
-                                      static_cast<int32_t>(text.size())));
+                              KZKString(text));
 }

@@ -11,7 +11,7 @@ class QMenu;
 class TZApplication;
 
 // The main window: the layout windows in its document area and the menus
-// File (Exit, Lock), Window (Cascade and the layout windows, numbered) and
+// File (Options, Exit, Lock), Window (Cascade and the layout windows, numbered) and
 // Help (About). Activating a layout window shows its layout on the display
 // at once, unless the program is locked. It mirrors the open layouts: a
 // layout opened gets a window, a layout closed loses it.
@@ -49,6 +49,8 @@ class TZMainWindow : public QMainWindow, public TOpenLayoutsObserver, public TZL
     void BuildMenus();
     void FillWindowMenu();
     void Activated(QMdiSubWindow* window);
+    // The options dialog, or the settings editor with Ctrl and Shift held.
+    void ShowOptions();
     void ShowAbout();
 
     TZApplication& app_;

@@ -60,6 +60,8 @@ class TZDisplayWindow : public TLayoutDisplay, public TLayoutScreen {
     bool CoversMainMonitor() const { return coversMain_; }
     bool IsTopmost() const { return topmost_; }
     const KRect& Placement() const { return placement_; }
+    // The desktop's monitors, the main one first.
+    const std::vector<KRect>& Monitors() const { return monitors_; }
 
     int32_t Rotation() const;
     KRect LogicalArea() const;

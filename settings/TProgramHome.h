@@ -2,6 +2,10 @@
 
 #include <string>
 
+// The application's own configuration file in its directory; profiles are
+// the other configuration files there.
+constexpr const char* kConfigFileName = "tessaron.cfg";
+
 // The application directory: where the configuration, the log, language
 // files and scripts live. It is the folder given (an option, else the
 // TESSARON_HOME variable); otherwise the program's own folder when it is

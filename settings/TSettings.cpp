@@ -63,7 +63,7 @@ int TSettings::Start(const std::string& home) {
 void TSettings::ChooseConfigFile(const std::string& home) {
     std::string profile;
     if (!ReadProfileName(&profile)) WriteProfileName("");
-    configPath_ = home + "/tessaron.cfg";
+    configPath_ = home + "/" + kConfigFileName;
     if (profile.empty()) return;
     const std::string named = home + "/" + profile + ".cfg";
     if (KFile(Text(named)).Exists()) {

@@ -17,21 +17,20 @@ const KString& Text(KRegistry& settings, const char16_t* path) {
     return settings.StringOf(KString(path));
 }
 
-// A child group of Sources\ whose name is a number.
-bool IsSourceGroup(const KRNode* node, int32_t* number) {
-    if (!dynamic_cast<const KRGroup*>(node)) return false;
-    int32_t n;
-    if (!ParseScriptInt(node->name, &n)) return false;
-    if (number) *number = n;
-    return true;
-}
-
 KRString* GroupString(KRGroup& group, const char16_t* name) {
     KString path(name);
     return dynamic_cast<KRString*>(group.Apply(path));
 }
 
 }  // namespace
+
+bool TSources::IsSourceGroup(const KRNode* node, int32_t* number) {
+    if (!dynamic_cast<const KRGroup*>(node)) return false;
+    int32_t n;
+    if (!ParseScriptInt(node->name, &n)) return false;
+    if (number) *number = n;
+    return true;
+}
 
 // Sources
 
@@ -142,15 +141,22 @@ void TSource::CharModeHook(KRInt& setting, int32_t value, void* data) {
 void TSources::Prepare(KRegistry& settings, bool configLoaded) {
     KRGroup* sources = settings.FindGroup(KString(u"\\Sources\\"));
     if (!sources) return;
-    int32_t largest = 0;
     for (KListItem* p = sources->children.Head(); p; p = p->Next()) {
-        int32_t n;
-        if (!IsSourceGroup(static_cast<KRNode*>(p), &n)) continue;
-        largest = std::max(largest, n);
+        if (!IsSourceGroup(static_cast<KRNode*>(p), nullptr)) continue;
         KRString* script = GroupString(*static_cast<KRGroup*>(p), u"Script");
         if (script && script->value.IsEmpty()) script->value.Assign(KString(kDefaultScript));
     }
-    if (configLoaded) return;
+    if (!configLoaded) AddGroup(settings, KString(u"1,9600,8,N,1.0"));
+}
+
+KRGroup* TSources::AddGroup(KRegistry& settings, const KString& port) {
+    KRGroup* sources = settings.FindGroup(KString(u"\\Sources\\"));
+    if (!sources) return nullptr;
+    int32_t largest = 0;
+    for (KListItem* p = sources->children.Head(); p; p = p->Next()) {
+        int32_t n;
+        if (IsSourceGroup(static_cast<KRNode*>(p), &n)) largest = std::max(largest, n);
+    }
     KString prefix(u"Sources\\");
     KString line(63, 4095);
     auto apply = [&](const char16_t* rest, const KString* value) {
@@ -163,9 +169,11 @@ void TSources::Prepare(KRegistry& settings, bool configLoaded) {
     apply(u"\\Name:String=", &Text(settings, u"\\Strings\\Sources\\DefaultName"));
     const KString script(kDefaultScript);
     apply(u"\\Script:String=", &script);
-    const KString com1(u"1,9600,8,N,1.0");
-    apply(u"\\SerialPort:String=", &com1);
+    apply(u"\\SerialPort:String=", &port);
     apply(u"\\CharMode:Int=0", nullptr);
+    line.Empty();
+    line.Append(KString(u"\\Sources\\")).AppendInt(largest + 1).AppendChar(u'\\');
+    return settings.FindGroup(line);
 }
 
 TSources::TSources(KRegistry& settings, const std::string& folder, TPacketSink* packets,

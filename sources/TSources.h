@@ -60,6 +60,12 @@ class TSources : public TPacketSink {
     // one when it has none), and a fresh installation gets a first source on
     // COM1.
     static void Prepare(KRegistry& settings, bool configLoaded);
+    // A new source group after the largest source number, with the default
+    // name, the default script, port and single-byte characters; null
+    // without a Sources group. It is not live until the next start.
+    static KRGroup* AddGroup(KRegistry& settings, const KString& port);
+    // A child group of Sources\ whose name is a number.
+    static bool IsSourceGroup(const KRNode* node, int32_t* number);
 
     // Creates a source for every source group of the settings; scripts are
     // found in folder. Packets go to packets, remote lines to remote.

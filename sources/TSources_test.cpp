@@ -35,20 +35,6 @@ struct Packets : TPacketSink, TRemoteHandler {
     std::vector<std::string> seen;
 };
 
-int Connect(uint16_t port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    for (int i = 0; i < 200; ++i) {
-        if (connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) break;
-        usleep(5000);
-    }
-    fcntl(fd, F_SETFL, O_NONBLOCK);
-    return fd;
-}
-
 // What the socket has received by now.
 std::string ReadNow(int fd) {
     std::string got;
@@ -207,9 +193,9 @@ TEST_F(SourcesTest, DebugPortShowsTheTrace) {
     Source(2, "Other", "Video Display.rss", ListenSpec(otherPort));
     Apply("Sources\\DebugPort:String=" + ListenSpec(debugPort));
     TSources sources(settings, folder.Path(), &packets, &packets);
-    const int timer = Connect(timerPort);
-    const int other = Connect(otherPort);
-    const int debug = Connect(debugPort);
+    const int timer = KConnectLoopback(timerPort);
+    const int other = KConnectLoopback(otherPort);
+    const int debug = KConnectLoopback(debugPort);
     ASSERT_TRUE(PollUntil(sources, [&] {
         return Status(sources, 1) == "Running" && Status(sources, 2) == "Running";
     }));
@@ -256,8 +242,8 @@ TEST_F(SourcesTest, NoClientNoTraceAndLongEventsStartNewLines) {
     Source(2, std::string(60, 'L'), "Video Display.rss", ListenSpec(longPort));
     Apply("Sources\\DebugPort:String=" + ListenSpec(debugPort));
     TSources sources(settings, folder.Path(), &packets, &packets);
-    const int timer = Connect(timerPort);
-    const int longName = Connect(longPort);
+    const int timer = KConnectLoopback(timerPort);
+    const int longName = KConnectLoopback(longPort);
     ASSERT_TRUE(PollUntil(sources, [&] {
         return Status(sources, 1) == "Running" && Status(sources, 2) == "Running";
     }));
@@ -267,7 +253,7 @@ TEST_F(SourcesTest, NoClientNoTraceAndLongEventsStartNewLines) {
                     4),
               4);  // traced to nobody: the count stays 0
     ASSERT_TRUE(PollUntil(sources, [&] { return packets.seen.size() == 1; }));
-    const int debug = Connect(debugPort);
+    const int debug = KConnectLoopback(debugPort);
     for (int i = 0; i < 20; ++i) sources.Poll();
     ASSERT_EQ(write(timer,
                     "\x02"
@@ -316,7 +302,7 @@ TEST_F(SourcesTest, ALoopCanSleepUntilASourceHasInput) {
     EXPECT_FALSE(readable(0));
     // A client knocking wakes the listening socket; its bytes wake the
     // connection that takes its place.
-    const int timer = Connect(port);
+    const int timer = KConnectLoopback(port);
     EXPECT_TRUE(readable(2000));
     ASSERT_TRUE(PollUntil(sources, [&] { return Status(sources, 1) == "Running"; }));
     EXPECT_FALSE(readable(0));

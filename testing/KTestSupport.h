@@ -4,6 +4,7 @@
 // files, UTF-8 to string conversion and free ports.
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -81,4 +82,20 @@ inline std::vector<uint16_t> KFreePorts(size_t count, int type = SOCK_STREAM) {
 inline uint16_t KFreePort(int type = SOCK_STREAM) {
     const std::vector<uint16_t> ports = KFreePorts(1, type);
     return ports.empty() ? 0 : ports[0];
+}
+
+// A non-blocking TCP connection to a port of 127.0.0.1, tried for up to a
+// second while the listener comes up.
+inline int KConnectLoopback(uint16_t port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (int i = 0; i < 200; ++i) {
+        if (connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) break;
+        usleep(5000);
+    }
+    fcntl(fd, F_SETFL, O_NONBLOCK);
+    return fd;
 }

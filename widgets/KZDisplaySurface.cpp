@@ -1,8 +1,10 @@
 #include "KZDisplaySurface.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QWindow>
 #include <algorithm>
 
@@ -55,9 +57,23 @@ void KZDisplaySurface::SetCoversMainMonitor(bool covers) {
 void KZDisplaySurface::Move(const KRect& rect) {
     const int64_t width = int64_t{rect.right} - rect.left + 1;
     const int64_t height = int64_t{rect.bottom} - rect.top + 1;
-    setGeometry(rect.left, rect.top,
-                static_cast<int>(std::clamp<int64_t>(width, 1, QWIDGETSIZE_MAX)),
-                static_cast<int>(std::clamp<int64_t>(height, 1, QWIDGETSIZE_MAX)));
+    const QRect geometry(rect.left, rect.top,
+                         static_cast<int>(std::clamp<int64_t>(width, 1, QWIDGETSIZE_MAX)),
+                         static_cast<int>(std::clamp<int64_t>(height, 1, QWIDGETSIZE_MAX)));
+    // Where each monitor is an X screen of its own, the window moves to the
+    // screen whose rectangle it is given; on one desktop the toolkit follows
+    // the geometry by itself.
+    // Going to another X screen makes a new platform window, hidden.
+    const bool shown = isVisible();
+    for (QScreen* monitor : QGuiApplication::screens()) {
+        if (monitor->geometry() == geometry && monitor != screen()) setScreen(monitor);
+    }
+    setGeometry(geometry);
+    if (shown && !isVisible()) {
+        // The widget still counts itself shown: it must be hidden first.
+        hide();
+        show();
+    }
     // A hidden window gets its resize event only when shown; the engine
     // draws for the new size at once.
     FitImage();

@@ -1,10 +1,6 @@
 #include "KZDisplaySurface.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -25,13 +21,12 @@
 #include "KTestSupport.h"
 #include "KZMonitors.h"
 #include "KZScreenEvents.h"
+#include "KZTestSupport.h"
 #include "TDefaultSettings.h"
 #include "TLayout.h"
 #include "TLayoutJson.h"
 #include "TTrigger.h"
 #include "TZDisplayWindow.h"
-
-extern char** environ;
 
 namespace {
 
@@ -73,23 +68,6 @@ std::vector<uint32_t> Pattern(int32_t width, int32_t height) {
 
 uint32_t Shown(uint32_t pixel) {
     return pixel == 0xFF000000u ? 0 : pixel;
-}
-
-void ProcessEventsFor(int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-bool WaitExposed(QWidget& widget) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!(widget.windowHandle() && widget.windowHandle()->isExposed())) {
-        if (timer.elapsed() > 5000) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    ProcessEventsFor(100);
-    return true;
 }
 
 TEST(DisplaySurface, CopiesLandInTheImageLikeInTheFrameBuffer) {
@@ -234,34 +212,6 @@ TEST(DisplaySurface, HidesThePointerAsItsPlacementSays) {
     EXPECT_EQ(surface.cursor().shape(), Qt::BlankCursor);
 }
 
-// Runs one disabled test of this program in a child process whose
-// environment adds `extra` (NAME=value); its exit status, or -1.
-int RunChild(const std::string& test, const std::vector<std::string>& extra) {
-    std::vector<std::string> settings = extra;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry(*e);
-        const std::string name = entry.substr(0, entry.find('=') + 1);
-        bool replaced = false;
-        for (const std::string& x : extra) replaced |= x.rfind(name, 0) == 0;
-        if (!replaced) settings.push_back(entry);
-    }
-    std::vector<char*> envp;
-    for (std::string& s : settings) envp.push_back(s.data());
-    envp.push_back(nullptr);
-    const std::string filter = "--gtest_filter=" + test;
-    char* argv[] = {const_cast<char*>("widgets_test"), const_cast<char*>(filter.c_str()),
-                    const_cast<char*>("--gtest_also_run_disabled_tests"), nullptr};
-    const pid_t pid = fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-        execve("/proc/self/exe", argv, envp.data());
-        _exit(127);
-    }
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
-
 // Writes the monitor list, one "left top right bottom" line each.
 TEST(DISABLED_Child, WritesMonitors) {
     std::ofstream out(qEnvironmentVariable("TESSARON_CHILD_OUT").toStdString());
@@ -371,51 +321,20 @@ TEST(DISABLED_Child, ShowsTheEngineOnX11) {
     ASSERT_TRUE(surface.screen()->grabWindow(0).save(qEnvironmentVariable("TESSARON_CHILD_OUT")));
 }
 
-// Starts Xvfb on a display it picks itself; its pid and display number.
-bool StartXvfb(pid_t& pid, int& display) {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    const std::string fd = std::to_string(fds[1]);
-    pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x400x24", "-br",
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    char c;
-    while (poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (pid < 0 || number.empty()) return false;
-    display = std::stoi(number);
-    return true;
-}
-
 TEST(DisplaySurfaceOnX11, ServerShowsWhatTheEngineComposed) {
     if (std::system("command -v Xvfb >/dev/null && command -v xprop >/dev/null") != 0)
         GTEST_SKIP() << "Xvfb or xprop is not installed";
-    pid_t xvfb = -1;
-    int display = -1;
-    const bool started = StartXvfb(xvfb, display);
     KTestFolder folder;
     const std::string shot = folder.Path("screen.png");
-    const int status = started
-                           ? RunChild("DISABLED_Child.ShowsTheEngineOnX11",
-                                      {"QT_QPA_PLATFORM=xcb", "DISPLAY=:" + std::to_string(display),
-                                       "TESSARON_CHILD_OUT=" + shot,
-                                       "LSAN_OPTIONS=suppressions=" TESSARON_LSAN_SUPPRESSIONS})
-                           : -1;
-    if (xvfb > 0) {
-        kill(xvfb, SIGTERM);
-        waitpid(xvfb, nullptr, 0);
+    int status = -1;
+    {
+        const KZTestXServer x({"640x400x24"});
+        ASSERT_FALSE(x.Display().empty()) << "Xvfb did not start";
+        status =
+            RunChild("DISABLED_Child.ShowsTheEngineOnX11",
+                     {"QT_QPA_PLATFORM=xcb", "DISPLAY=" + x.Display(), "TESSARON_CHILD_OUT=" + shot,
+                      "LSAN_OPTIONS=suppressions=" TESSARON_LSAN_SUPPRESSIONS});
     }
-    ASSERT_TRUE(started) << "Xvfb did not start";
     ASSERT_EQ(status, 0);
     // What the server showed: the engine's pixels at the window's place,
     // exactly as it composes them in memory, and black around them.

@@ -1,0 +1,63 @@
+#include "TZGeneralOptions.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFormLayout>
+#include <QLabel>
+
+#include "KRValues.h"
+#include "KZRadioGroup.h"
+#include "KZText.h"
+#include "TProgramHome.h"
+
+namespace {
+
+constexpr const char16_t* kTexts = u"\\Strings\\Options\\General\\";
+
+}  // namespace
+
+TZGeneralOptions::TZGeneralOptions(const TZOptionsTarget& target, QWidget* parent)
+    : QWidget(parent), target_(target) {
+    KRegistry& settings = target.settings;
+    const auto text = [&](const char16_t* name) { return KZSettingText(settings, kTexts, name); };
+    auto* form = new QFormLayout(this);
+    // The third choice stands for 3: memorise the layouts at exit, and
+    // reopen them at start-up.
+    restore_ = new KZRadioGroup(
+        {{text(u"RLOff"), 0}, {text(u"RLMemorized"), 1}, {text(u"RLLeftOpen"), 3}}, this);
+    restore_->setObjectName("restoreLayouts");
+    restoreOpen_ = settings.FindInt(KString(u"\\Layout\\RestoreOpen"));
+    if (restoreOpen_) restore_->SetValue(restoreOpen_->value);
+    form->addRow(text(u"RestoreLayouts"), restore_);
+
+    profile_ = new QComboBox(this);
+    profile_->setObjectName("profile");
+    FillProfiles();
+    form->addRow(text(u"Profile"), profile_);
+    auto* note = new QLabel(text(u"Restart"), this);
+    note->setWordWrap(true);
+    form->addRow(QString(), note);
+}
+
+void TZGeneralOptions::FillProfiles() {
+    profile_->addItem(KZSettingText(target_.settings, kTexts, u"ProfileStd"));
+    const QStringList files = QDir(QString::fromStdString(target_.home))
+                                  .entryList({"*.cfg"}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    std::string chosen;
+    ReadProfileName(&chosen);
+    for (const QString& file : files) {
+        if (file.compare(kConfigFileName, Qt::CaseInsensitive) == 0) continue;
+        const QString name = file.left(file.size() - 4);
+        profile_->addItem(name);
+        if (name.toStdString() == chosen) initialProfile_ = profile_->count() - 1;
+    }
+    profile_->setCurrentIndex(initialProfile_);
+}
+
+void TZGeneralOptions::Apply() {
+    if (restoreOpen_ && restore_->Value() >= 0) restoreOpen_->Set(restore_->Value());
+    if (profile_->currentIndex() == initialProfile_) return;
+    // The standard entry chooses no profile.
+    WriteProfileName(profile_->currentIndex() == 0 ? std::string()
+                                                   : profile_->currentText().toStdString());
+}

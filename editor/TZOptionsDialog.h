@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDialog>
+
+#include "TZOptionsTarget.h"
+
+class TZDisplayOptions;
+class TZGeneralOptions;
+class TZSourceOptions;
+
+// The options dialog: the General, Sources and Display pages. OK writes
+// them in that order through the settings' hooks; Cancel writes nothing
+// more (a source added or deleted stays so).
+class TZOptionsDialog : public QDialog {
+  public:
+    TZOptionsDialog(const TZOptionsTarget& target, QWidget* parent = nullptr);
+    void accept() override;
+
+  private:
+    TZGeneralOptions* general_;
+    TZSourceOptions* sources_;
+    TZDisplayOptions* display_;
+};
