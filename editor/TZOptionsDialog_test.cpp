@@ -26,6 +26,7 @@
 #include "KZDisplaySurface.h"
 #include "KZMonitors.h"
 #include "KZRadioGroup.h"
+#include "KZRegistryDialog.h"
 #include "KZTestSupport.h"
 #include "TFields.h"
 #include "TProgramHome.h"
@@ -273,6 +274,12 @@ TEST_F(OptionsDialog, DISABLED_OnX11) {
                     ->grabWindow(dialog.winId())
                     .save(QString("%1/options-%2-%3.png").arg(out).arg(language).arg(page)));
         }
+        KZRegistryDialog editor(Settings(), nullptr);
+        editor.show();
+        ASSERT_TRUE(WaitExposed(editor));
+        ASSERT_TRUE(editor.screen()
+                        ->grabWindow(editor.winId())
+                        .save(QString("%1/settings-editor-%2.png").arg(out).arg(language)));
     }
     window.show();
     ASSERT_TRUE(WaitExposed(window));
@@ -315,6 +322,10 @@ TEST(OptionsDialogOnX11, PagesAndTheMoveToTheOtherScreen) {
                                   .arg(page));
             EXPECT_EQ(shot.size(), QSize(680, 440)) << language << page;
         }
+        EXPECT_FALSE(QImage(QString("%1/settings-editor-%2.png")
+                                .arg(QString::fromStdString(shots))
+                                .arg(language))
+                         .isNull());
     }
 }
 

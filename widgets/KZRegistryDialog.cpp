@@ -35,12 +35,6 @@ QRect MarkerRect(const QRect& row, int depth) {
     return {row.left() + depth * kIndent, row.top(), kMarkerWidth, row.height()};
 }
 
-KString Typed(const QString& text) {
-    KString typed;
-    typed.Append(reinterpret_cast<const KChar*>(text.utf16()), static_cast<int32_t>(text.size()));
-    return typed;
-}
-
 // Paints a row: indent, marker, name; deleted rows grey and struck out.
 class RowPainter : public QStyledItemDelegate {
   public:
@@ -168,6 +162,11 @@ KZRegistryDialog::KZRegistryDialog(KRegistry& registry, QWidget* parent)
     fields->addRow(Text(u"OtherSettings", u"Value"), value_);
     layout->addLayout(fields);
     layout->addWidget(help_);
+    // Changes are made as they are typed: the button only closes.
+    auto* close = new QDialogButtonBox;
+    close->addButton(Text(u"Dialog", u"Ok"), QDialogButtonBox::AcceptRole)->setAutoDefault(false);
+    connect(close, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(close);
 
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& index) { Select(index); });
@@ -229,7 +228,7 @@ QString KZRegistryDialog::HelpText(const KRNode& node) {
 
 void KZRegistryDialog::ValueEdited(const QString& text) {
     if (!selected_) return;
-    KString typed = Typed(text);
+    KString typed = KZKString(text);
     if (selected_->ParseValue(typed)) selected_->nodeFlags |= KRNode::kAssigned;
 }
 
@@ -283,7 +282,7 @@ KRNode* KZRegistryDialog::AskNewNode() {
     form->addRow(buttons);
     if (ask.exec() != QDialog::Accepted || name->text().isEmpty()) return nullptr;
     KRNode* node = registry_.Prototype(type->currentIndex())->NewOfSameType();
-    node->name.Assign(Typed(name->text()));
+    node->name.Assign(KZKString(name->text()));
     return node;
 }
 
