@@ -126,7 +126,6 @@ bool TZApplication::StartUp() {
     surface_ = std::make_unique<KZDisplaySurface>(this);
     engine_ = std::make_unique<TDisplayEngine>(settings, settings_.Home(), *fonts_, *surface_,
                                                clock_, KZMonitors(), log_.get());
-    surface_->SetCoversMainMonitor(engine_->Window().CoversMainMonitor());
     engine_->StartSources();
     surface_->show();
     mainWindow_ = std::make_unique<TZMainWindow>(*this);

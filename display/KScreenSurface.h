@@ -16,6 +16,9 @@ class KScreenSurface {
     // Moves and resizes the window to the inclusive desktop rectangle.
     virtual void Move(const KRect& rect) = 0;
     virtual void SetTopmost(bool on) = 0;
+    // Whether the window now fills the main monitor, where the pointer must
+    // come back when the operator works elsewhere.
+    virtual void SetCoversMainMonitor(bool) {}
     virtual KSize ClientSize() const = 0;
     virtual void CopyBand(const KRect& physical, const uint32_t* pixels) = 0;
     // Moves the pixels of the client-area rectangle physical by dx, dy within

@@ -135,6 +135,7 @@ void TZDisplayWindow::Place() {
         topmost_ = topmost;
         surface_.SetTopmost(topmost);
     }
+    surface_.SetCoversMainMonitor(coversMain_);
 }
 
 int32_t TZDisplayWindow::Rotation() const {

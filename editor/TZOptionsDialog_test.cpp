@@ -283,12 +283,15 @@ TEST_F(OptionsDialog, DISABLED_OnX11) {
     }
     window.show();
     ASSERT_TRUE(WaitExposed(window));
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
     TZOptionsDialog dialog(Target());
     Find<QComboBox>(dialog, "location")->setCurrentIndex(1);
     Find<KZRadioGroup>(dialog, "rotate")->Button(1)->click();
     dialog.accept();
     ProcessEventsFor(500);
     EXPECT_EQ(window.screen(), screens[1]);
+    // Off the main monitor the pointer hides over the window at all times.
+    EXPECT_EQ(window.cursor().shape(), Qt::BlankCursor);
     // The second screen shows what the engine composes for it, turned.
     KFrameBufferSurface expected;
     TZDisplayWindow made(Settings(), *fonts, expected, clock, KZMonitors(), nullptr);

@@ -23,8 +23,7 @@ class KZDisplaySurface : public QWidget, public KScreenSurface {
 
     // Where key presses, menu requests and redraw requests go (null: nowhere).
     void SetEvents(KZScreenEvents* events) { events_ = events; }
-    // Set from the display window's placement whenever it changes.
-    void SetCoversMainMonitor(bool covers);
+    void SetCoversMainMonitor(bool covers) override;
     // The composed pixels, 0xFFRRGGBB.
     const QImage& Image() const { return image_; }
 
