@@ -219,4 +219,36 @@ TEST_F(TessaronProgram, TheMainWindowOpensMaximizedWhenNoSizeIsStored) {
     EXPECT_NE(state.find("_NET_WM_STATE_MAXIMIZED_VERT"), std::string::npos) << state;
 }
 
+// File, Options opens the options dialog, with Ctrl and Shift held the
+// settings editor; leaving with them held writes the language file anew with
+// every text of the program.
+TEST_F(TessaronProgram, FileOptionsAndTheKeysHeldWithIt) {
+    fs::copy_file(Bin("Deutsch.lng"), folder.Path("Deutsch.lng"));
+    folder.Put("tessaron.cfg", folder.Get("tessaron.cfg") + "\\Language\\Choice:String=de_DE\n");
+    std::unique_ptr<BackgroundCli> program = Start();
+    ASSERT_TRUE(WindowShows("Tessaron"));
+    const std::string focusMain =
+        "id=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tessaron$' | head -1) && "
+        "xdotool windowfocus $id && sleep 0.2 && ";
+    // Opened by its key, the menu has its first item, Optionen, active.
+    ASSERT_TRUE(RunCommand(focusMain + "xdotool key alt+d && sleep 0.3 && xdotool key Return"));
+    ASSERT_TRUE(WindowShows("Optionen"));
+    ASSERT_TRUE(RunCommand("sleep 0.3 && xdotool key Escape"));
+    ASSERT_TRUE(RunCommand(focusMain +
+                           "xdotool key alt+d && sleep 0.3 && xdotool keydown ctrl+shift && "
+                           "xdotool key Return && xdotool keyup ctrl+shift"));
+    ASSERT_TRUE(WindowShows("Weitere Einstellungen"));
+    ASSERT_TRUE(RunCommand("sleep 0.3 && xdotool key Escape"));
+    EXPECT_EQ(folder.Get("Deutsch.lng").find("Registry\\Comments"), std::string::npos);
+    // Beenden is the File menu's last item.
+    ASSERT_TRUE(RunCommand(focusMain + "xdotool key alt+d && sleep 0.3 && xdotool key Up && "
+                                       "xdotool keydown ctrl+shift && xdotool key Return"));
+    const Result ended = program->Wait(20000);
+    RunCommand("xdotool keyup ctrl+shift");
+    EXPECT_EQ(ended.status, 0) << ended.err;
+    const std::string exported = folder.Get("Deutsch.lng");
+    EXPECT_NE(exported.find("Registry\\Comments\\Display\\CacheSize"), std::string::npos);
+    EXPECT_NE(exported.find("Weitere Einstellungen"), std::string::npos);
+}
+
 }  // namespace

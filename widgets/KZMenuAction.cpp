@@ -1,6 +1,7 @@
 #include "KZMenuAction.h"
 
 #include <QAction>
+#include <QMenu>
 
 #include "KZMenuText.h"
 #include "KZText.h"
@@ -41,9 +42,9 @@ QKeySequence KZKeySequence(const KZMenuText& menuText) {
     return QKeySequence(QKeyCombination(QtModifiers(menuText.Modifiers()), key));
 }
 
-QAction* KZNewMenuAction(KRegistry& settings, const KString& text, QObject* parent) {
+QAction* KZNewMenuAction(KRegistry& settings, const KString& text, QMenu* menu) {
     const KZMenuText menuText(settings, text);
-    auto* action = new QAction(KZQString(menuText.Shown()), parent);
+    QAction* action = menu->addAction(KZQString(menuText.Shown()));
     action->setShortcut(KZKeySequence(menuText));
     return action;
 }

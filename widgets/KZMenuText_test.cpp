@@ -4,7 +4,7 @@
 
 #include <QAction>
 #include <QKeySequence>
-#include <memory>
+#include <QMenu>
 
 #include "KRegistry.h"
 #include "KTestSupport.h"
@@ -19,14 +19,20 @@ class MenuTextTest : public testing::Test {
   protected:
     MenuTextTest() { ApplyDefaultSettings(settings); }
 
-    // What the menu shows, the shortcut the item carries, and its mnemonic.
+    // What the menu shows, the shortcut the item carries, and its mnemonic,
+    // read from the menu the item was made for.
     struct Item {
         QString shown;
         QKeySequence shortcut;
         QKeySequence mnemonic;
     };
     Item Make(const std::string& text) {
-        std::unique_ptr<QAction> action(KZNewMenuAction(settings, KTestText(text), nullptr));
+        QMenu menu;
+        KZNewMenuAction(settings, KTestText(text), &menu);
+        const QList<QAction*> items = menu.actions();
+        EXPECT_EQ(items.size(), 1);
+        if (items.isEmpty()) return {};
+        const QAction* action = items.front();
         return {action->text(), action->shortcut(), QKeySequence::mnemonic(action->text())};
     }
 
