@@ -23,6 +23,8 @@ TZSourceSelector::TZSourceSelector(KRegistry& settings, TSources* sources, QWidg
                      KZSettingText(settings, kTexts, u"ListStatus")});
     header()->setSectionResizeMode(0, QHeaderView::Stretch);
     header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    // A long name is cut short rather than scrolled to.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(&refresh_, &QTimer::timeout, this, [this] { Refresh(); });
     refresh_.start(kRefreshMs);
 }
