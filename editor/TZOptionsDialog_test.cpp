@@ -15,6 +15,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <thread>
 
 #include "K3DFonts.h"
@@ -192,6 +193,27 @@ TEST_F(OptionsDialog, SourceSetUpFromScratchReceivesPacketsAfterRestart) {
     close(timer);
 }
 
+// Values in forms the controls would write differently stay as they are
+// unless the user changes them: a port rewritten would open its channel
+// again.
+TEST_F(OptionsDialog, WhatTheUserLeavesAloneIsNotWritten) {
+    Start();
+    const std::string name(40, 'n');
+    Settings().FindString(KTestText("\\Sources\\1\\SerialPort"))->Set(KTestText("0,19200,7,e,2"));
+    Settings().FindString(KTestText("\\Sources\\1\\Name"))->Set(KTestText(name));
+    TSources::AddGroup(Settings(), KTestText("-3,,5000"));
+    {
+        TZOptionsDialog dialog(Target());
+        auto* list = Find<QTreeWidget>(dialog, "sources");
+        list->setCurrentItem(list->topLevelItem(1));
+        list->setCurrentItem(list->topLevelItem(0));
+        dialog.accept();
+    }
+    EXPECT_EQ(String("\\Sources\\1\\SerialPort"), "0,19200,7,e,2");
+    EXPECT_EQ(String("\\Sources\\1\\Name"), name);
+    EXPECT_EQ(String("\\Sources\\2\\SerialPort"), "-3,,5000");
+}
+
 TEST_F(OptionsDialog, DisplayPageMovesAndRotatesTheWindowOnOk) {
     Start();
     {
@@ -306,6 +328,14 @@ TEST_F(OptionsDialog, DISABLED_OnX11) {
     EXPECT_EQ(differing, 0);
 }
 
+// A picture with something in it: texts and frames in many shades.
+bool Drawn(const QImage& picture) {
+    std::set<QRgb> shades;
+    for (int y = 0; y < picture.height(); y += 2)
+        for (int x = 0; x < picture.width(); x += 2) shades.insert(picture.pixel(x, y));
+    return shades.size() >= 8;
+}
+
 TEST(OptionsDialogOnX11, PagesAndTheMoveToTheOtherScreen) {
     if (std::system("command -v Xvfb >/dev/null") != 0) GTEST_SKIP() << "no Xvfb here";
     const std::string shots = std::string(std::getenv("TESSARON_BIN")) + "/../screenshots";
@@ -323,12 +353,11 @@ TEST(OptionsDialogOnX11, PagesAndTheMoveToTheOtherScreen) {
                                   .arg(QString::fromStdString(shots))
                                   .arg(language)
                                   .arg(page));
-            EXPECT_EQ(shot.size(), QSize(680, 440)) << language << page;
+            EXPECT_TRUE(Drawn(shot)) << language << page;
         }
-        EXPECT_FALSE(QImage(QString("%1/settings-editor-%2.png")
-                                .arg(QString::fromStdString(shots))
-                                .arg(language))
-                         .isNull());
+        EXPECT_TRUE(Drawn(QImage(
+            QString("%1/settings-editor-%2.png").arg(QString::fromStdString(shots)).arg(language))))
+            << language;
     }
 }
 

@@ -39,12 +39,6 @@ constexpr Choice kParities[] = {{u"ParityNone", u'N'},
 constexpr Choice kStopBits[] = {
     {u"StopBitsOne", 10}, {u"StopBitsOneFive", 15}, {u"StopBitsTwo", 20}};
 
-QString Text(KRegistry& settings, const char16_t* name) {
-    KString path;
-    path.Append(KString(u"\\Strings\\SerialPort\\")).Append(KString(name));
-    return KZQString(settings.StringOf(path));
-}
-
 template <typename Field>
 Field* Named(Field* field, const char* name) {
     field->setObjectName(QString::fromLatin1(name));
@@ -63,7 +57,9 @@ void Put(QGridLayout* grid, int row, int pair, const QString& label, QWidget* fi
 
 TZPortEdit::TZPortEdit(KRegistry& settings, const KSerialPorts& ports, QWidget* parent)
     : QWidget(parent) {
-    const auto text = [&](const char16_t* name) { return Text(settings, name); };
+    const auto text = [&](const char16_t* name) {
+        return KZSettingText(settings, u"\\Strings\\SerialPort\\", name);
+    };
     const auto combo = [&](const char* name, const auto& choices) {
         auto* box = Named(new QComboBox, name);
         for (const Choice& c : choices) box->addItem(text(c.name), c.value);
@@ -169,7 +165,7 @@ bool TZPortEdit::Spec(KString& out) const {
         spec.kind = TPortSpec::kSerial;
         bool number = false;
         spec.baud = baud_->currentText().toInt(&number);
-        if (!number) return false;
+        if (!number || spec.baud < 1) return false;
         spec.dataBits = dataBits_->currentData().toInt();
         spec.parity = static_cast<KChar>(parity_->currentData().toInt());
         spec.stopTenths = stopBits_->currentData().toInt();
@@ -181,8 +177,10 @@ bool TZPortEdit::Spec(KString& out) const {
         const QString shown = address_->text();
         const KString address(reinterpret_cast<const KChar*>(shown.utf16()),
                               static_cast<int32_t>(shown.size()));
-        // Listening is always on every local address, whatever the field holds.
-        if (spec.kind != TPortSpec::kTcpListen && !TPortSpec::ParseAddress(address, &spec.address))
+        // Listening is always on every local address, whatever the field holds;
+        // an empty address is 0.0.0.0.
+        if (spec.kind != TPortSpec::kTcpListen && !address.IsEmpty() &&
+            !TPortSpec::ParseAddress(address, &spec.address))
             return false;
         spec.ipPort = static_cast<uint16_t>(ipPort_->value());
     }

@@ -76,7 +76,7 @@ class PortEditTest : public testing::Test {
 
 TEST_F(PortEditTest, ShownSpecificationsAreWrittenBackUnchanged) {
     for (const char* spec : {"3,19200,7,E,2.0,250", "-1,192.168.1.20,5000", "-2,0.0.0.0,4001",
-                             "-3,10.0.0.255,9000", "0,9600,8,N,1.0"}) {
+                             "-3,10.0.0.255,9000", "0,9600,8,N,1.0", "0,19200,7,E,2.0"}) {
         SCOPED_TRACE(spec);
         Show(spec);
         EXPECT_EQ(Spec(), spec);
@@ -127,10 +127,12 @@ TEST_F(PortEditTest, EditsMakeTheSpecification) {
     EXPECT_EQ(Spec(), "invalid");
 }
 
-TEST_F(PortEditTest, AddressThatDoesNotParseIsNoSpecification) {
+TEST_F(PortEditTest, AnEmptyAddressIsEveryAddress) {
+    // A stored address that does not parse is what the channel reads as
+    // 0.0.0.0: it shows empty.
     Show("-1,1.2.3.400,80");
     EXPECT_EQ(Find<QLineEdit>("address")->text(), "");
-    EXPECT_EQ(Spec(), "invalid");
+    EXPECT_EQ(Spec(), "-1,0.0.0.0,80");
     // An empty UDP address is the broadcast address, shown as 0.0.0.0.
     Show("-3,,5000");
     EXPECT_EQ(Spec(), "-3,0.0.0.0,5000");

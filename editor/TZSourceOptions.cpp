@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "KRGroup.h"
 #include "KRValues.h"
@@ -22,12 +23,6 @@ namespace {
 
 constexpr const char16_t* kTexts = u"\\Strings\\Options\\Source\\";
 constexpr int kMaxName = 31;
-
-template <typename T>
-T* Setting(KRGroup& group, const char16_t* name) {
-    KString path(name);
-    return dynamic_cast<T*>(group.Apply(path));
-}
 
 // Only a new text is written: writing the port a source already uses would
 // open its channel again and drop its connection.
@@ -86,8 +81,10 @@ TZSourceOptions::TZSourceOptions(const TZOptionsTarget& target, QWidget* parent)
     connect(add, &QPushButton::clicked, this, [this] { NewSource(); });
     connect(delete_, &QPushButton::clicked, this, [this] { DeleteSource(); });
     connect(list_, &QTreeWidget::currentItemChanged, this, [this] { SelectionChanged(); });
+    port_->changed = [this] { portEdited_ = true; };
     list_->Fill(nullptr);
-    SelectionChanged();
+    // With a source listed, selecting it has shown it already.
+    if (!selected_) SelectionChanged();
 }
 
 void TZSourceOptions::FillScripts() {
@@ -125,26 +122,34 @@ void TZSourceOptions::SelectionChanged() {
 
 void TZSourceOptions::Store() {
     if (!selected_) return;
-    StoreText(Setting<KRString>(*selected_, u"Name"), KZKString(name_->text()));
-    StoreText(Setting<KRString>(*selected_, u"Script"), KZKString(script_->currentText()));
-    KRInt* charMode = Setting<KRInt>(*selected_, u"CharMode");
+    StoreText(selected_->Find<KRString>(u"Name"), KZKString(name_->text()));
+    if (script_->currentText() != shownScript_)
+        StoreText(selected_->Find<KRString>(u"Script"), KZKString(script_->currentText()));
+    KRInt* charMode = selected_->Find<KRInt>(u"CharMode");
     if (charMode && charMode_->Value() >= 0 && charMode->value != charMode_->Value())
         charMode->Set(charMode_->Value());
     KString spec(63);
-    if (port_->Spec(spec)) StoreText(Setting<KRString>(*selected_, u"SerialPort"), spec);
+    // The control writes a port in its own form: a port the user did not
+    // touch stays as it is stored.
+    if (portEdited_ && port_->Spec(spec)) StoreText(selected_->Find<KRString>(u"SerialPort"), spec);
 }
 
 void TZSourceOptions::Load() {
     if (!selected_) return;
-    const KRString* name = Setting<KRString>(*selected_, u"Name");
-    name_->setText(name ? KZQString(name->value) : QString());
-    const KRString* script = Setting<KRString>(*selected_, u"Script");
+    const KRString* name = selected_->Find<KRString>(u"Name");
+    const QString nameText = name ? KZQString(name->value) : QString();
+    // A longer stored name is shown whole, so that storing it does not cut it.
+    name_->setMaxLength(std::max(kMaxName, static_cast<int>(nameText.size())));
+    name_->setText(nameText);
+    const KRString* script = selected_->Find<KRString>(u"Script");
     const QString scriptName = script ? KZQString(script->value) : QString();
     // A script that is not in the folder any more stays chosen.
     if (!scriptName.isEmpty() && script_->findText(scriptName) < 0) script_->addItem(scriptName);
     script_->setCurrentIndex(scriptName.isEmpty() ? 0 : script_->findText(scriptName));
-    const KRInt* charMode = Setting<KRInt>(*selected_, u"CharMode");
+    shownScript_ = script_->currentText();
+    const KRInt* charMode = selected_->Find<KRInt>(u"CharMode");
     charMode_->SetValue(charMode ? charMode->value : 0);
-    const KRString* port = Setting<KRString>(*selected_, u"SerialPort");
+    const KRString* port = selected_->Find<KRString>(u"SerialPort");
     port_->SetSpec(port ? port->value : KString(u"0"));
+    portEdited_ = false;
 }

@@ -40,4 +40,8 @@ class TZSourceOptions : public QWidget {
     KZRadioGroup* charMode_;
     TZPortEdit* port_;
     QWidget* details_;
+    // What the selected source showed when loaded: only what the user
+    // changed is stored.
+    QString shownScript_;
+    bool portEdited_ = false;
 };

@@ -52,8 +52,7 @@ void TZSourceSelector::Refresh() {
     for (int i = 0; i < topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = topLevelItem(i);
         KRGroup* group = GroupOf(item);
-        KString name(u"Name");
-        const auto* setting = dynamic_cast<KRString*>(group->Apply(name));
+        const auto* setting = group->Find<KRString>(u"Name");
         item->setText(0, setting ? KZQString(setting->value) : QString());
         item->setText(1, sources_ ? KZQString(sources_->SourceStatus(*group))
                                   : KZSettingText(settings_, kTexts, u"NotLoaded"));

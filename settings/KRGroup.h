@@ -26,6 +26,12 @@ class KRGroup : public KRNode {
 
     // Appends a child; the group owns it.
     void AddChild(KRNode* child);
+    // The node at a path below this group when it is a T, else null.
+    template <typename T>
+    T* Find(const char16_t* path) {
+        KString at(path);
+        return dynamic_cast<T*>(Apply(at));
+    }
 
     uint32_t groupFlags = 0;
     KList children;

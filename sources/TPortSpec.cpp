@@ -32,8 +32,9 @@ bool TPortSpec::ParseAddress(const KString& column, uint32_t* out) {
 TPortSpec TPortSpec::Parse(const KString& text) {
     TPortSpec spec;
     if (!IntColumn(text, 0, &spec.port)) spec.port = 0;
-    if (spec.port >= 1) {
-        spec.kind = kSerial;
+    if (spec.port >= 0) {
+        // Port 0 keeps the line settings a serial port had before it.
+        if (spec.port >= 1) spec.kind = kSerial;
         int32_t v;
         if (IntColumn(text, 1, &v)) spec.baud = v;
         if (IntColumn(text, 2, &v) && v >= 4 && v <= 8) spec.dataBits = v;
@@ -52,7 +53,7 @@ TPortSpec TPortSpec::Parse(const KString& text) {
         if (IntColumn(text, 5, &v)) spec.refresh = v;
         return spec;
     }
-    if (spec.port < -3 || spec.port == 0) return spec;
+    if (spec.port < -3) return spec;
     spec.kind = spec.port == -1 ? kTcpConnect : spec.port == -2 ? kTcpListen : kUdp;
     KString31 address;
     if (text.Field(address, 1, u',', 0)) {

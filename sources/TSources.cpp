@@ -17,11 +17,6 @@ const KString& Text(KRegistry& settings, const char16_t* path) {
     return settings.StringOf(KString(path));
 }
 
-KRString* GroupString(KRGroup& group, const char16_t* name) {
-    KString path(name);
-    return dynamic_cast<KRString*>(group.Apply(path));
-}
-
 }  // namespace
 
 bool TSources::IsSourceGroup(const KRNode* node, int32_t* number) {
@@ -55,8 +50,8 @@ bool TSource::LoadScript(const KString& name) {
 
 bool TSource::BindSettings() {
     // The receiver reads the setting's own text, so a rename shows at once.
-    if (KRString* name = GroupString(group, u"Name")) script.SetSourceName(name->value);
-    scriptSetting_ = GroupString(group, u"Script");
+    if (KRString* name = group.Find<KRString>(u"Name")) script.SetSourceName(name->value);
+    scriptSetting_ = group.Find<KRString>(u"Script");
     if (!scriptSetting_) return false;
     scriptSetting_->SetHook(ScriptHook, this);
     // The configured script, or the default one when that cannot be loaded.
@@ -65,12 +60,11 @@ bool TSource::BindSettings() {
         LogScriptNotLoaded(scriptSetting_->value, fallback);
         if (!LoadScript(fallback)) return false;
     }
-    port_ = GroupString(group, u"SerialPort");
+    port_ = group.Find<KRString>(u"SerialPort");
     if (!port_) return false;
     port_->SetHook(PortHook, this);
     ApplyPort();
-    KString modeName(u"CharMode");
-    charMode_ = dynamic_cast<KRInt*>(group.Apply(modeName));
+    charMode_ = group.Find<KRInt>(u"CharMode");
     if (!charMode_) return false;
     charMode_->SetHook(CharModeHook, this);
     ApplyCharMode();
@@ -143,7 +137,7 @@ void TSources::Prepare(KRegistry& settings, bool configLoaded) {
     if (!sources) return;
     for (KListItem* p = sources->children.Head(); p; p = p->Next()) {
         if (!IsSourceGroup(static_cast<KRNode*>(p), nullptr)) continue;
-        KRString* script = GroupString(*static_cast<KRGroup*>(p), u"Script");
+        KRString* script = static_cast<KRGroup*>(p)->Find<KRString>(u"Script");
         if (script && script->value.IsEmpty()) script->value.Assign(KString(kDefaultScript));
     }
     if (!configLoaded) AddGroup(settings, KString(u"1,9600,8,N,1.0"));
@@ -157,6 +151,8 @@ KRGroup* TSources::AddGroup(KRegistry& settings, const KString& port) {
         int32_t n;
         if (IsSourceGroup(static_cast<KRNode*>(p), &n)) largest = std::max(largest, n);
     }
+    // No number follows the largest one there is.
+    if (largest == INT32_MAX) return nullptr;
     KString prefix(u"Sources\\");
     KString line(63, 4095);
     auto apply = [&](const char16_t* rest, const KString* value) {
@@ -223,7 +219,7 @@ void TSources::ReleasePort(const KString& spec, KRString& taker) {
     KRGroup* group = settings_.FindGroup(KString(u"\\Sources\\"));
     for (KListItem* p = group ? group->children.Head() : nullptr; p; p = p->Next()) {
         if (!IsSourceGroup(static_cast<KRNode*>(p), nullptr)) continue;
-        KRString* port = GroupString(*static_cast<KRGroup*>(p), u"SerialPort");
+        KRString* port = static_cast<KRGroup*>(p)->Find<KRString>(u"SerialPort");
         if (!port) continue;
         TPortSpec other = TPortSpec::Parse(port->value);
         if (other.kind != TPortSpec::kSerial || other.port != wanted.port) continue;
@@ -238,7 +234,7 @@ void TSources::ReleasePort(const KString& spec, KRString& taker) {
 
 const KString& TSources::SourceStatus(const KRGroup& group) {
     KRGroup& g = const_cast<KRGroup&>(group);
-    const KRString* port = GroupString(g, u"SerialPort");
+    const KRString* port = g.Find<KRString>(u"SerialPort");
     TSource* live = nullptr;
     for (KListItem* p = sources_.Head(); p; p = p->Next())
         if (&static_cast<TSource*>(p)->group == &group) live = static_cast<TSource*>(p);

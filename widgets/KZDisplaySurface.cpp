@@ -65,8 +65,12 @@ void KZDisplaySurface::Move(const KRect& rect) {
     // the geometry by itself.
     // Going to another X screen makes a new platform window, hidden.
     const bool shown = isVisible();
-    for (QScreen* monitor : QGuiApplication::screens()) {
-        if (monitor->geometry() == geometry && monitor != screen()) setScreen(monitor);
+    if (screen()->geometry() != geometry) {
+        for (QScreen* monitor : QGuiApplication::screens()) {
+            if (monitor->geometry() != geometry) continue;
+            setScreen(monitor);
+            break;
+        }
     }
     setGeometry(geometry);
     if (shown && !isVisible()) {

@@ -119,7 +119,7 @@ class KZRegistryRows : public QAbstractListModel {
 KZRegistryDialog::KZRegistryDialog(KRegistry& registry, QWidget* parent)
     : QDialog(parent), registry_(registry), rows_(registry), model_(new KZRegistryRows(rows_)) {
     setModal(true);
-    setWindowTitle(Text(u"OtherSettings", u"Title"));
+    setWindowTitle(Text(u"Title"));
     resize(560, 480);
     auto named = [](auto* widget, const char* name) {
         widget->setObjectName(QString::fromLatin1(name));
@@ -132,8 +132,8 @@ KZRegistryDialog::KZRegistryDialog(KRegistry& registry, QWidget* parent)
     list_->setUniformItemSizes(true);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->viewport()->installEventFilter(this);
-    new_ = named(new QPushButton(Text(u"OtherSettings", u"New")), "new");
-    delete_ = named(new QPushButton(Text(u"OtherSettings", u"Delete")), "delete");
+    new_ = named(new QPushButton(Text(u"New")), "new");
+    delete_ = named(new QPushButton(Text(u"Delete")), "delete");
     name_ = named(new QLabel, "name");
     type_ = named(new QLabel, "type");
     value_ = named(new QLineEdit, "value");
@@ -146,7 +146,7 @@ KZRegistryDialog::KZRegistryDialog(KRegistry& registry, QWidget* parent)
     }
 
     auto* layout = new QVBoxLayout(this);
-    auto* settingsLabel = new QLabel(Text(u"OtherSettings", u"Settings"));
+    auto* settingsLabel = new QLabel(Text(u"Settings"));
     settingsLabel->setBuddy(list_);
     layout->addWidget(settingsLabel);
     layout->addWidget(list_, 1);
@@ -157,14 +157,17 @@ KZRegistryDialog::KZRegistryDialog(KRegistry& registry, QWidget* parent)
     layout->addLayout(buttons);
     auto* fields = new QFormLayout;
     fields->setLabelAlignment(Qt::AlignLeft);
-    fields->addRow(Text(u"OtherSettings", u"Name"), name_);
-    fields->addRow(Text(u"OtherSettings", u"Type"), type_);
-    fields->addRow(Text(u"OtherSettings", u"Value"), value_);
+    fields->addRow(Text(u"Name"), name_);
+    fields->addRow(Text(u"Type"), type_);
+    fields->addRow(Text(u"Value"), value_);
     layout->addLayout(fields);
     layout->addWidget(help_);
     // Changes are made as they are typed: the button only closes.
     auto* close = new QDialogButtonBox;
-    close->addButton(Text(u"Dialog", u"Ok"), QDialogButtonBox::AcceptRole)->setAutoDefault(false);
+    close
+        ->addButton(KZSettingText(registry_, u"\\Strings\\Dialog\\", u"Ok"),
+                    QDialogButtonBox::AcceptRole)
+        ->setAutoDefault(false);
     connect(close, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(close);
 
@@ -172,8 +175,15 @@ KZRegistryDialog::KZRegistryDialog(KRegistry& registry, QWidget* parent)
             [this](const QModelIndex& index) { Select(index); });
     // Only the user's edits: showing a value must never parse it back.
     connect(value_, &QLineEdit::textEdited, this, &KZRegistryDialog::ValueEdited);
+    connect(value_, &QLineEdit::editingFinished, this, &KZRegistryDialog::ApplyText);
     connect(delete_, &QPushButton::clicked, this, &KZRegistryDialog::ToggleDeleted);
     connect(new_, &QPushButton::clicked, this, &KZRegistryDialog::NewSetting);
+}
+
+KZRegistryDialog::~KZRegistryDialog() {
+    // The field loses the focus while the window goes: that end of editing
+    // must not reach a dialog that is no more.
+    disconnect(value_, nullptr, this, nullptr);
 }
 
 bool KZRegistryDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -197,6 +207,7 @@ void KZRegistryDialog::Rebuild(int row) {
 void KZRegistryDialog::Select(const QModelIndex& index) {
     KRNode* node = rows_.At(index.row());
     if (!node || node == selected_) return;
+    ApplyText();
     selected_ = node;
     KString value;
     node->AppendValue(value);
@@ -228,8 +239,30 @@ QString KZRegistryDialog::HelpText(const KRNode& node) {
 
 void KZRegistryDialog::ValueEdited(const QString& text) {
     if (!selected_) return;
+    // A text takes effect when its editing ends: a port specification typed
+    // character by character would take every port it passes on the way
+    // from the source that has it.
+    if (dynamic_cast<KRString*>(selected_)) {
+        textPending_ = true;
+        return;
+    }
+    Parse(text);
+}
+
+void KZRegistryDialog::ApplyText() {
+    if (!textPending_) return;
+    textPending_ = false;
+    Parse(value_->text());
+}
+
+void KZRegistryDialog::Parse(const QString& text) {
     KString typed = KZKString(text);
     if (selected_->ParseValue(typed)) selected_->nodeFlags |= KRNode::kAssigned;
+}
+
+void KZRegistryDialog::done(int result) {
+    ApplyText();
+    QDialog::done(result);
 }
 
 void KZRegistryDialog::ToggleDeleted() {
@@ -241,7 +274,7 @@ void KZRegistryDialog::ToggleDeleted() {
 
 void KZRegistryDialog::ShowDeleted() {
     const bool deleted = selected_ && (selected_->nodeFlags & KRNode::kDeleted);
-    delete_->setText(Text(u"OtherSettings", deleted ? u"Undelete" : u"Delete"));
+    delete_->setText(Text(deleted ? u"Undelete" : u"Delete"));
 }
 
 void KZRegistryDialog::NewSetting() {
@@ -264,7 +297,7 @@ void KZRegistryDialog::NewSetting() {
 
 KRNode* KZRegistryDialog::AskNewNode() {
     QDialog ask(this);
-    ask.setWindowTitle(Text(u"OtherSettings", u"NewSetting"));
+    ask.setWindowTitle(Text(u"NewSetting"));
     auto* type = new QComboBox;
     for (int32_t i = 0; const KRNode* prototype = registry_.Prototype(i); ++i)
         type->addItem(KZQString(KString(prototype->TypeName())));
@@ -272,13 +305,15 @@ KRNode* KZRegistryDialog::AskNewNode() {
     name->setMaxLength(kMaxName);
     name->setValidator(new NameValidator(name));
     auto* buttons = new QDialogButtonBox;
-    buttons->addButton(Text(u"Dialog", u"Ok"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(Text(u"Dialog", u"Cancel"), QDialogButtonBox::RejectRole);
+    buttons->addButton(KZSettingText(registry_, u"\\Strings\\Dialog\\", u"Ok"),
+                       QDialogButtonBox::AcceptRole);
+    buttons->addButton(KZSettingText(registry_, u"\\Strings\\Dialog\\", u"Cancel"),
+                       QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
     auto* form = new QFormLayout(&ask);
-    form->addRow(Text(u"OtherSettings", u"Type"), type);
-    form->addRow(Text(u"OtherSettings", u"Name"), name);
+    form->addRow(Text(u"Type"), type);
+    form->addRow(Text(u"Name"), name);
     form->addRow(buttons);
     if (ask.exec() != QDialog::Accepted || name->text().isEmpty()) return nullptr;
     KRNode* node = registry_.Prototype(type->currentIndex())->NewOfSameType();
@@ -286,9 +321,6 @@ KRNode* KZRegistryDialog::AskNewNode() {
     return node;
 }
 
-QString KZRegistryDialog::Text(const char16_t* group, const char16_t* name) {
-    KString path;
-    path.Append(KString(u"\\Strings\\")).Append(KString(group)).AppendChar(u'\\');
-    path.Append(KString(name));
-    return KZQString(registry_.StringOf(path));
+QString KZRegistryDialog::Text(const char16_t* name) {
+    return KZSettingText(registry_, u"\\Strings\\OtherSettings\\", name);
 }

@@ -131,6 +131,10 @@ TEST_F(RegistryDialogTest, MarkersExpandGroupsAndTypedValuesReachTheHook) {
     Select("Long");
     QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
     QApplication::sendEvent(value, &backspace);
+    // A text takes effect when its editing ends, here with Return.
+    EXPECT_EQ(settings.Registry().StringOf(KTestText("\\General\\Long")).Length(), 300);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(value, &enter);
     EXPECT_EQ(settings.Registry().StringOf(KTestText("\\General\\Long")).Length(), 299);
 }
 
