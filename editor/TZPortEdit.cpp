@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <climits>
 
 #include "KRegistry.h"
@@ -56,7 +57,7 @@ void Put(QGridLayout* grid, int row, int pair, const QString& label, QWidget* fi
 }  // namespace
 
 TZPortEdit::TZPortEdit(KRegistry& settings, const KSerialPorts& ports, QWidget* parent)
-    : QWidget(parent) {
+    : QWidget(parent), durations_(settings) {
     const auto text = [&](const char16_t* name) {
         return KZSettingText(settings, u"\\Strings\\SerialPort\\", name);
     };
@@ -87,9 +88,7 @@ TZPortEdit::TZPortEdit(KRegistry& settings, const KSerialPorts& ports, QWidget* 
     dataBits_ = combo("dataBits", kDataBits);
     parity_ = combo("parity", kParities);
     stopBits_ = combo("stopBits", kStopBits);
-    refresh_ = Named(new QSpinBox, "refresh");
-    refresh_->setRange(0, INT_MAX);
-    refresh_->setSuffix(QStringLiteral(" ms"));
+    refresh_ = Named(new QLineEdit, "refresh");
     Put(grid, 0, 0, text(u"Baud"), baud_);
     Put(grid, 0, 1, text(u"DataBits"), dataBits_);
     Put(grid, 1, 0, text(u"Parity"), parity_);
@@ -123,9 +122,9 @@ TZPortEdit::TZPortEdit(KRegistry& settings, const KSerialPorts& ports, QWidget* 
     connect(baud_, &QComboBox::editTextChanged, this, &TZPortEdit::Edited);
     for (QComboBox* box : {dataBits_, parity_, stopBits_})
         connect(box, &QComboBox::currentIndexChanged, this, &TZPortEdit::Edited);
-    for (QSpinBox* box : {refresh_, ipPort_})
-        connect(box, &QSpinBox::valueChanged, this, &TZPortEdit::Edited);
-    connect(address_, &QLineEdit::textChanged, this, &TZPortEdit::Edited);
+    connect(ipPort_, &QSpinBox::valueChanged, this, &TZPortEdit::Edited);
+    for (QLineEdit* field : {address_, refresh_})
+        connect(field, &QLineEdit::textChanged, this, &TZPortEdit::Edited);
     ShowKind();
 }
 
@@ -148,7 +147,10 @@ void TZPortEdit::SetSpec(const KString& text) {
     dataBits_->setCurrentIndex(dataBits_->findData(spec.dataBits));
     parity_->setCurrentIndex(parity_->findData(static_cast<int>(spec.parity)));
     stopBits_->setCurrentIndex(stopBits_->findData(spec.stopTenths));
-    refresh_->setValue(spec.refresh);
+    // A negative period refreshes nothing, as 0 does.
+    KString period;
+    durations_.Append(period, std::max(spec.refresh, 0));
+    refresh_->setText(KZQString(period));
     KString address;
     if (spec.hasAddress) TPortSpec::AppendAddress(address, spec.address);
     address_->setText(KZQString(address));
@@ -169,7 +171,8 @@ bool TZPortEdit::Spec(KString& out) const {
         spec.dataBits = dataBits_->currentData().toInt();
         spec.parity = static_cast<KChar>(parity_->currentData().toInt());
         spec.stopTenths = stopBits_->currentData().toInt();
-        spec.refresh = refresh_->value();
+        if (!durations_.Parse(KZKString(refresh_->text()), &spec.refresh) || spec.refresh < 0)
+            return false;
     } else {
         spec.kind = spec.port == kNetConnect  ? TPortSpec::kTcpConnect
                     : spec.port == kNetListen ? TPortSpec::kTcpListen

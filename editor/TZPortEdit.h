@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "TDurationText.h"
+
 class KRegistry;
 class KSerialPorts;
 class KString;
@@ -45,7 +47,8 @@ class TZPortEdit : public QWidget {
     QComboBox* dataBits_;
     QComboBox* parity_;
     QComboBox* stopBits_;
-    QSpinBox* refresh_;
+    QLineEdit* refresh_;
+    TDurationText durations_;
     QLineEdit* address_;
     QSpinBox* ipPort_;
     int extraAt_;         // where a COM port that is not enumerated is listed

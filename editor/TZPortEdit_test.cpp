@@ -86,7 +86,7 @@ TEST_F(PortEditTest, ShownSpecificationsAreWrittenBackUnchanged) {
     Show("3,19200,7,E,2.0,250");
     EXPECT_EQ(Find<QComboBox>("port")->currentText(), "COM3 (Serial Port)");
     EXPECT_EQ(Find<QComboBox>("parity")->currentText(), "Even");
-    EXPECT_EQ(Find<QSpinBox>("refresh")->value(), 250);
+    EXPECT_EQ(Find<QLineEdit>("refresh")->text(), "0.250");
     EXPECT_TRUE(SerialShown());
     EXPECT_TRUE(Find<QComboBox>("baud")->isEnabled());
     // No port: the line settings stay visible but cannot be edited.
@@ -121,8 +121,12 @@ TEST_F(PortEditTest, EditsMakeTheSpecification) {
     Choose("port", "COM3 (Serial Port)");
     Choose("stopBits", "1.5");
     Type(Find<QComboBox>("baud")->lineEdit(), "250000");
-    Type(Find<QSpinBox>("refresh"), "40");
+    Type(Find<QLineEdit>("refresh"), "0.04");
     EXPECT_EQ(Spec(), "3,250000,8,N,1.5,40");
+    // The refresh time is a duration as the operator types it.
+    Type(Find<QLineEdit>("refresh"), "40 ms");
+    EXPECT_EQ(Spec(), "invalid");
+    Type(Find<QLineEdit>("refresh"), "0.04");
     Type(Find<QComboBox>("baud")->lineEdit(), "");
     EXPECT_EQ(Spec(), "invalid");
 }
