@@ -12,6 +12,7 @@
 #include "CliTestSupport.h"
 #include "ImagesTestSupport.h"
 #include "KTestSupport.h"
+#include "KZTestSupport.h"
 
 namespace {
 
@@ -20,24 +21,6 @@ namespace fs = std::filesystem;
 std::string Bin(const std::string& name) {
     return std::string(std::getenv("TESSARON_BIN")) + "/" + name;
 }
-
-// An X server of its own for the test, on a display number it chooses.
-class XServer {
-  public:
-    XServer() {
-        if (!fs::exists("/usr/bin/Xvfb")) return;
-        server_ = std::make_unique<BackgroundCli>(
-            "/usr/bin/Xvfb", std::vector<std::string>{"-displayfd", "1", "-screen", "0",
-                                                      "1280x1024x24", "-nolisten", "tcp"});
-        if (server_->WaitFor("\n", 10000))
-            display_ = ":" + server_->Output().substr(0, server_->Output().find('\n'));
-    }
-    const std::string& Display() const { return display_; }
-
-  private:
-    std::unique_ptr<BackgroundCli> server_;
-    std::string display_;
-};
 
 std::string Packet(const std::string& body) {
     return "\x02" + body + "\r\x03";
@@ -113,7 +96,8 @@ class TessaronProgram : public ::testing::Test {
         return differ;
     }
 
-    XServer x;
+    // An X server of the test's own.
+    KZTestXServer x{{"1280x1024x24"}};
     KTestFolder folder;
     uint16_t port = KFreePort();
     std::string layout = Bin("layouts/Results.tly");

@@ -17,10 +17,7 @@ export XDG_CONFIG_HOME="$work/config"
 "$cli" monitor --home "$work/home" --seconds $((seconds + 3)) > "$work/lines" &
 monitor=$!
 sleep 0.5
-python3 -c "
-import socket, time
-s = socket.create_connection(('127.0.0.1', $port))
-time.sleep($seconds + 5)" &
+sh "$(dirname "$0")/silent-peer.sh" $port $((seconds + 5)) &
 peer=$!
 sleep 1.5
 share=$(sh "$(dirname "$0")/cpu-share.sh" $monitor "$seconds")

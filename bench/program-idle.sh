@@ -24,10 +24,7 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 QT_QPA_PLATFORM=offscreen "$bin/tessaron" --home "$work/home" $pause 2>/dev/null &
 program=$!
 sleep 1
-python3 -c "
-import socket, time
-s = socket.create_connection(('127.0.0.1', $port))
-time.sleep($seconds + 5)" &
+sh "$(dirname "$0")/silent-peer.sh" $port $((seconds + 5)) &
 peer=$!
 sleep 1.5
 sh "$(dirname "$0")/cpu-share.sh" $program "$seconds"

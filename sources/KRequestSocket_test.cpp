@@ -81,6 +81,38 @@ TEST_F(RequestSocket, ASilentClientIsDroppedWithoutHoldingOthers) {
     close(silent);
 }
 
+// A request arrives in pieces of any size, a character's bytes split
+// between them too: it is taken whole only when the client is done.
+TEST_F(RequestSocket, ARequestInPiecesIsTakenWhole) {
+    ASSERT_TRUE(server.Open(path));
+    const std::string request = "OpenLayout,\"/tmp/B\xc3\xa4der.tly\"";
+    const int client = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(
+        connect(client, reinterpret_cast<const sockaddr*>(&Address(path)), sizeof(sockaddr_un)), 0);
+    std::vector<std::string> taken;
+    const auto take = [&](const std::string& r) {
+        taken.push_back(r);
+        return true;
+    };
+    for (char c : request) {
+        ASSERT_EQ(write(client, &c, 1), 1);
+        server.Poll(take, NowMs());
+        EXPECT_TRUE(taken.empty());
+    }
+    shutdown(client, SHUT_WR);
+    std::string answer;
+    char buffer[16];
+    for (int i = 0; i < 1000 && answer.find('\n') == std::string::npos; ++i) {
+        server.Poll(take, NowMs());
+        const ssize_t n = recv(client, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) answer.append(buffer, static_cast<size_t>(n));
+        usleep(1000);
+    }
+    close(client);
+    EXPECT_EQ(answer, "ACK\n");
+    EXPECT_EQ(taken, std::vector<std::string>{request});
+}
+
 TEST_F(RequestSocket, OneServerPerSocketAndStaleSocketsAreReplaced) {
     EXPECT_EQ(SendRequest(path, "x"), KRequestReply::kNoServer);
     ASSERT_TRUE(server.Open(path));
