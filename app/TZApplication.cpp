@@ -1,9 +1,13 @@
 #include "TZApplication.h"
 
+#include <sys/resource.h>
+
 #include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
@@ -21,6 +25,31 @@ KString Text(const std::string& utf8) {
     KString text(63, KString::kMaxLimit);
     KAppendUtf8(text, utf8);
     return text;
+}
+
+// The board must keep its pace when the machine is busy: a higher
+// scheduling priority, where the user is allowed one (root, CAP_SYS_NICE, a
+// service's Nice=, or a nice limit in limits.conf). False when refused.
+bool RaisePriority() {
+    constexpr int kNice = -5;
+    errno = 0;
+    const int now = getpriority(PRIO_PROCESS, 0);
+    if (errno == 0 && now <= kNice) return true;
+    return setpriority(PRIO_PROCESS, 0, kNice) == 0;
+}
+
+// Ends the loops of the dialogs and menus open over the main window, the
+// topmost first, each as if the user had cancelled it.
+void CloseModalWindows() {
+    for (int i = 0; i < 100; ++i) {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            popup->close();
+        } else if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialog->done(QDialog::Rejected);
+        } else {
+            return;
+        }
+    }
 }
 
 bool CtrlAndShiftHeld() {
@@ -93,6 +122,7 @@ int TZApplication::Run() {
         if (const int code = SendToRunningCopy(files); code >= 0) return code;
     }
     if (!StartUp()) return 0;
+    stopSignals_ = std::make_unique<KStopSignals>();
     loop_ = std::make_unique<TZEventLoop>(*this, !FindArgument("-plainpause"));
     const int code = loop_->Run();
     Shutdown();
@@ -103,12 +133,13 @@ bool TZApplication::StartUp() {
     KRegistry& settings = settings_.Registry();
     // Alerts are shown before the settings are read with the defaults only.
     alerts_ = std::make_unique<KZAlerts>(settings);
+    const bool higherPriority = RaisePriority();
     const bool first = copies_->Number() == 1;
     const bool serving = first && requests_.Open(RequestSocketPath());
     ReadProfileName(&profile_);
     if (settings_.Start(ResolveProgramHome(OptionValue("--home"))) != 0) alerts_->ShowError(6001);
     if (first && !serving) alerts_->ShowError(1002);
-    lock_ = std::make_unique<TZUserLock>(settings.StringOf(KString(u"\\General\\Unlock")));
+    lock_ = std::make_unique<TZUserLock>(settings);
     if (!first) {
         KString title(63, KString::kMaxLimit);
         title.Append(settings.StringOf(KString(u"\\Strings\\Alerts\\CopyTitle")));
@@ -119,6 +150,10 @@ bool TZApplication::StartUp() {
     }
     log_ = std::make_unique<KLog>(Text(settings_.Home() + "/tessaron.log"));
     KLog::SetProgramLog(log_.get());
+    if (!higherPriority)
+        log_->Write(
+            KString(u"TZApplication::StartUp: a higher priority (nice -5) is not "
+                    u"permitted; the program runs at its normal priority"));
     TZDisplayWindow::AdjustAtStartUp(settings);
     KSerialPorts::Program().Enumerate(settings, FindArgument("-noserialport") != nullptr);
     TSources::Prepare(settings, settings_.ConfigLoaded());
@@ -153,6 +188,21 @@ void TZApplication::Exit() {
     loop_->Quit(0);
 }
 
+void TZApplication::EndBySignal() {
+    endedBySignal_ = true;
+    log_->Write(KString(u"TZApplication: a stop signal ends the program"));
+    const KRInt* restore = Settings().FindInt(KString(u"\\Layout\\RestoreOpen"));
+    if (restore && (restore->value & 2)) engine_->Layouts().MemorizeLayouts();
+    mainWindow_->LogModifiedLayouts();
+    CloseModalWindows();
+    loop_->Quit(0);
+}
+
+void TZApplication::SaveSettings() {
+    if (endedBySignal_) return;  // the shutdown saves, last
+    if (settings_.Save() != 0) alerts_->ShowError(6002);
+}
+
 void TZApplication::Shutdown() {
     qApp->removeEventFilter(this);
     if (const char* png = OptionValue("--display-png")) surface_->Image().save(png, "PNG");
@@ -163,11 +213,18 @@ void TZApplication::Shutdown() {
     surface_.reset();
     fonts_.reset();
     if (CtrlAndShiftHeld()) settings_.ExportLanguage();
-    if (settings_.Save() != 0) alerts_->ShowError(6002);
+    const int saved = settings_.Save();
+    // After a stop signal nobody may be there to answer an alert.
+    if (saved != 0 && endedBySignal_)
+        log_->Write(KString(u"TZApplication::Shutdown: the configuration could not be saved"),
+                    u'E');
+    else if (saved != 0)
+        alerts_->ShowError(6002);
     KLog::SetProgramLog(nullptr);
 }
 
 bool TZApplication::IdlePass(int32_t) {
+    if (stopSignals_->Take() && !endedBySignal_) EndBySignal();
     if (quitAtMs_ >= 0 && clock_.Ms() >= quitAtMs_) {
         quitAtMs_ = -1;
         Exit();  // as if the user chose File|Exit
@@ -184,6 +241,7 @@ bool TZApplication::NoDelay() {
 void TZApplication::WaitDescriptors(std::vector<int>& out) {
     if (TSources* sources = engine_->Sources()) sources->WaitDescriptors(out);
     if (requests_.Descriptor() >= 0) out.push_back(requests_.Descriptor());
+    if (stopSignals_->Descriptor() >= 0) out.push_back(stopSignals_->Descriptor());
 }
 
 void TZApplication::LoopFailed() {

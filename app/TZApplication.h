@@ -10,6 +10,7 @@
 #include "KCopyCounter.h"
 #include "KLog.h"
 #include "KRequestSocket.h"
+#include "KStopSignals.h"
 #include "KZAlerts.h"
 #include "KZDisplaySurface.h"
 #include "KZScreenEvents.h"
@@ -33,6 +34,9 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     int Run();
     // The user's exit: memorise, ask about modified layouts, end the loop.
     void Exit();
+    // Saves the configuration at once, so that a change the user confirmed
+    // survives a crash or a power cut; a failure is alerted.
+    void SaveSettings();
 
     KRegistry& Settings() { return settings_.Registry(); }
     KZAlerts& Alerts() { return *alerts_; }
@@ -63,6 +67,9 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     // no copy answers.
     int SendToRunningCopy(const std::vector<std::string>& files) const;
     bool StartUp();
+    // A stop signal: memorise, close what is open over the main window and
+    // end the loop, asking nothing; modified layouts stay as they are on disk.
+    void EndBySignal();
     void OpenArguments();
     void Shutdown();
 
@@ -84,4 +91,6 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     std::unique_ptr<TZMainWindow> mainWindow_;
     KRequestServer requests_;
     std::unique_ptr<TZEventLoop> loop_;
+    std::unique_ptr<KStopSignals> stopSignals_;
+    bool endedBySignal_ = false;
 };

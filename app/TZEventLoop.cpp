@@ -29,7 +29,7 @@ int TZEventLoop::Run() {
     while (running_) {
         bool more = false;
         // Counting from now: only a dispatch or a pass that lasts (an alert,
-        // a menu) lets it fire; the pause below has no use for it.
+        // a menu) lets it fire.
         nested_.start();
         try {
             if (dispatcher->processEvents(QEventLoop::AllEvents)) idle = 0;
@@ -58,7 +58,11 @@ void TZEventLoop::Pause() {
     }
     WatchDescriptors();
     pause_.start(1);
+    // An event taken in the pause may open a dialog or a menu: the idle work
+    // goes on inside it as well.
+    nested_.start();
     QAbstractEventDispatcher::instance()->processEvents(QEventLoop::WaitForMoreEvents);
+    nested_.stop();
     pause_.stop();
 }
 

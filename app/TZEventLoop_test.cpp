@@ -4,7 +4,9 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -42,6 +44,42 @@ TEST(TZEventLoop, IdleWorkGoesOnInsideModalLoopsAndAfterFailures) {
         EXPECT_GT(work.passesInModal, 10) << wake;  // about one a millisecond
         EXPECT_EQ(work.failures, 1);
     }
+}
+
+// Idle work that counts its passes; the test's timer opens loops of its
+// own (a dialog chosen from a menu) whenever it fires, during the loop's
+// dispatch or during its pause.
+struct CountingWork : TZIdleWork {
+    bool IdlePass(int32_t) override {
+        ++passes;
+        return false;
+    }
+    bool NoDelay() override { return false; }
+    void WaitDescriptors(std::vector<int>&) override {}
+    void LoopFailed() override {}
+
+    int passes = 0;
+};
+
+TEST(TZEventLoop, IdleWorkGoesOnInsideModalLoopsOpenedFromThePause) {
+    CountingWork work;
+    TZEventLoop loop(work, true);
+    std::vector<int> passesInModal;
+    QTimer opener;
+    QObject::connect(&opener, &QTimer::timeout, [&] {
+        if (passesInModal.size() == 20) {
+            loop.Quit(0);
+            return;
+        }
+        const int before = work.passes;
+        QEventLoop modal;
+        QTimer::singleShot(20, &modal, &QEventLoop::quit);
+        modal.exec();
+        passesInModal.push_back(work.passes - before);
+    });
+    opener.start(3);
+    loop.Run();
+    EXPECT_GT(*std::min_element(passesInModal.begin(), passesInModal.end()), 5);
 }
 
 }  // namespace

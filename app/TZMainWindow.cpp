@@ -1,12 +1,16 @@
 #include "TZMainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 
+#include "KLog.h"
 #include "KRValues.h"
 #include "KZAlerts.h"
 #include "KZMenuAction.h"
@@ -14,6 +18,7 @@
 #include "KZRegistryDialog.h"
 #include "KZText.h"
 #include "TDisplayEngine.h"
+#include "TLayout.h"
 #include "TZApplication.h"
 #include "TZOptionsDialog.h"
 
@@ -36,6 +41,7 @@ TZMainWindow::TZMainWindow(TZApplication& app) : app_(app), area_(new QMdiArea(t
     connect(area_, &QMdiArea::subWindowActivated, this,
             [this](QMdiSubWindow* window) { Activated(window); });
     app.Engine().Layouts().SetObserver(this);
+    app.Engine().Layouts().SetUi(this);
 }
 
 TZMainWindow::~TZMainWindow() {
@@ -43,6 +49,7 @@ TZMainWindow::~TZMainWindow() {
     // activation signals must not reach it.
     disconnect(area_, nullptr, this, nullptr);
     app_.Engine().Layouts().SetObserver(nullptr);
+    app_.Engine().Layouts().SetUi(nullptr);
 }
 
 void TZMainWindow::BuildMenus() {
@@ -53,8 +60,10 @@ void TZMainWindow::BuildMenus() {
         return KZQString(caption.Caption());
     };
     fileMenu_ = menuBar()->addMenu(title(u"\\Strings\\MenuBar\\File\\Title"));
-    connect(KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\File\\Options"), fileMenu_),
-            &QAction::triggered, this, [this] { ShowOptions(); });
+    QAction* options =
+        KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\File\\Options"), fileMenu_);
+    connect(options, &QAction::triggered, this, [this] { ShowOptions(); });
+    lockable_.push_back(options);
     fileMenu_->addSeparator();
     connect(KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\File\\Exit"), fileMenu_),
             &QAction::triggered, this, [this] { close(); });
@@ -62,16 +71,19 @@ void TZMainWindow::BuildMenus() {
         QAction* lock =
             KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\File\\Lock"), fileMenu_);
         connect(lock, &QAction::triggered, this, [this] { app_.Lock().Lock(); });
+        lockable_.push_back(lock);
     }
     windowMenu_ = menuBar()->addMenu(title(u"\\Strings\\MenuBar\\Window\\Title"));
     connect(windowMenu_, &QMenu::aboutToShow, this, [this] { FillWindowMenu(); });
     helpMenu_ = menuBar()->addMenu(title(u"\\Strings\\MenuBar\\Help\\Title"));
-    connect(KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\Help\\About"), helpMenu_),
-            &QAction::triggered, this, [this] { ShowAbout(); });
-    // While the program is locked its menus do nothing.
-    for (QMenu* menu : {fileMenu_, windowMenu_, helpMenu_}) {
-        connect(menu, &QMenu::aboutToShow, this, [this, menu] {
-            for (QAction* action : menu->actions()) action->setEnabled(!IsLocked());
+    QAction* about = KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\Help\\About"), helpMenu_);
+    connect(about, &QAction::triggered, this, [this] { ShowAbout(); });
+    lockable_.push_back(about);
+    // While the program is locked, Options, Lock and About are disabled;
+    // Exit and the windows refuse by themselves.
+    for (QMenu* menu : {fileMenu_, helpMenu_}) {
+        connect(menu, &QMenu::aboutToShow, this, [this] {
+            for (QAction* action : lockable_) action->setEnabled(!IsLocked());
         });
     }
 }
@@ -151,7 +163,34 @@ void TZMainWindow::BringToFront(TLayout& layout) {
 }
 
 void TZMainWindow::LayoutAlert(int32_t code, const KString&) {
-    Alerts().ShowError(code);
+    QTimer::singleShot(0, this, [this, code] { Alerts().ShowError(code); });
+}
+
+bool TZMainWindow::AskSavePath(KString& path) {
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, QString(), KZQString(path), "Layout (*.tly)");
+    if (chosen.isEmpty()) return false;
+    path.Assign(KZKString(chosen));
+    return true;
+}
+
+void TZMainWindow::SetBusy(bool on) {
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TZMainWindow::LogModifiedLayouts() {
+    for (QMdiSubWindow* window : LayoutWindows()) {
+        const TLayout* layout = static_cast<TZLayoutMDI*>(window)->Layout();
+        if (!layout || !layout->IsModified()) continue;
+        KString message(127, KString::kMaxLimit);
+        message.Append(KString(u"TZMainWindow: the program ends without saving "))
+            .Append(layout->Path())
+            .Append(KString(u"; the file stays as it was"));
+        KLog::WriteProgram(message);
+    }
 }
 
 KRegistry& TZMainWindow::Settings() {
@@ -219,12 +258,13 @@ void TZMainWindow::ShowOptions() {
     const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
     if ((held & Qt::ControlModifier) && (held & Qt::ShiftModifier)) {
         KZRegistryDialog(Settings(), this).exec();
+        app_.SaveSettings();  // its values were set as they were typed
         return;
     }
     TDisplayEngine& engine = app_.Engine();
-    TZOptionsDialog(TZOptionsTarget{Settings(), engine.Sources(), engine.Window(), app_.Home()},
-                    this)
-        .exec();
+    TZOptionsDialog dialog(
+        TZOptionsTarget{Settings(), engine.Sources(), engine.Window(), app_.Home()}, this);
+    if (dialog.exec() == QDialog::Accepted) app_.SaveSettings();
 }
 
 void TZMainWindow::ShowAbout() {

@@ -3,7 +3,9 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <map>
+#include <vector>
 
+#include "TLayoutUi.h"
 #include "TOpenLayouts.h"
 #include "TZLayoutMDI.h"
 
@@ -14,8 +16,13 @@ class TZApplication;
 // File (Options, Exit, Lock), Window (Cascade and the layout windows, numbered) and
 // Help (About). Activating a layout window shows its layout on the display
 // at once, unless the program is locked. It mirrors the open layouts: a
-// layout opened gets a window, a layout closed loses it.
-class TZMainWindow : public QMainWindow, public TOpenLayoutsObserver, public TZLayoutHost {
+// layout opened gets a window, a layout closed loses it. A layout that
+// cannot be opened is alerted from the loop, so the caller (start-up, a
+// request) goes on. It shows the busy cursor while a layout loads or saves.
+class TZMainWindow : public QMainWindow,
+                     public TOpenLayoutsObserver,
+                     public TZLayoutHost,
+                     public TLayoutUi {
   public:
     explicit TZMainWindow(TZApplication& app);
     ~TZMainWindow() override;
@@ -27,6 +34,8 @@ class TZMainWindow : public QMainWindow, public TOpenLayoutsObserver, public TZL
     // Asks every modified layout whether to save before the program exits;
     // false when one refuses.
     bool AgreeToExit();
+    // Logs each modified layout: the program ends without saving it.
+    void LogModifiedLayouts();
     // The layout windows in Window-menu order.
     QList<QMdiSubWindow*> LayoutWindows() const;
     // The layout menu of the display window: the open layouts, numbered.
@@ -41,6 +50,9 @@ class TZMainWindow : public QMainWindow, public TOpenLayoutsObserver, public TZL
     KZAlerts& Alerts() override;
     bool IsLocked() const override;
     void CloseLayout(TLayout& layout) override;
+
+    bool AskSavePath(KString& path) override;
+    void SetBusy(bool on) override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -58,5 +70,7 @@ class TZMainWindow : public QMainWindow, public TOpenLayoutsObserver, public TZL
     QMenu* fileMenu_ = nullptr;
     QMenu* windowMenu_ = nullptr;
     QMenu* helpMenu_ = nullptr;
+    // What the lock disables: Options, Lock and About.
+    std::vector<QAction*> lockable_;
     std::map<TLayout*, TZLayoutMDI*> windows_;
 };

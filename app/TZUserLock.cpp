@@ -1,19 +1,26 @@
 #include "TZUserLock.h"
 
-TZUserLock::TZUserLock(const KString& unlockText)
-    : unlockText_(unlockText),
-      typed_(unlockText.Length() + 1),
-      state_(unlockText.IsEmpty() ? kNone : kUnlocked) {}
+#include "KRegistry.h"
+
+TZUserLock::TZUserLock(KRegistry& settings)
+    : settings_(settings), state_(UnlockText().IsEmpty() ? kNone : kUnlocked) {}
+
+const KString& TZUserLock::UnlockText() const {
+    return settings_.StringOf(KString(u"\\General\\Unlock"));
+}
 
 void TZUserLock::Lock() {
-    if (state_ != kNone) state_ = kLocked;
+    // Without a text there would be no way out.
+    if (state_ != kNone && !UnlockText().IsEmpty()) state_ = kLocked;
 }
 
 bool TZUserLock::Type(KChar c) {
     if (state_ != kLocked) return false;
-    if (typed_.Length() == unlockText_.Length()) typed_.Delete(0, 1);
+    const KString& unlock = UnlockText();
     typed_.AppendChar(c);
-    if (!typed_.Equals(unlockText_)) return false;
+    // Only the last characters typed count, as many as the text has now.
+    if (typed_.Length() > unlock.Length()) typed_.Delete(0, typed_.Length() - unlock.Length());
+    if (!typed_.Equals(unlock)) return false;
     state_ = kUnlocked;
     typed_.Empty();
     return true;

@@ -71,11 +71,28 @@ class TessaronProgram : public ::testing::Test {
         return RunCommand("timeout 20 xdotool search --sync --name '^" + title + "$' >/dev/null");
     }
 
+    // Runs xdotool commands with the main window focused.
+    bool MainWindowKeys(const std::string& commands) {
+        return RunCommand(
+            "id=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tessaron$' | head -1) "
+            "&& xdotool windowfocus $id && sleep 0.2 && " +
+            commands);
+    }
+    // Waits until the file exists.
+    bool Appears(const std::string& path) {
+        for (int i = 0; i < 100 && !fs::exists(path); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return fs::exists(path);
+    }
+
     // Pixels of the display window that differ from what render composes
     // with these arguments; it is looked at until it matches or 10 s pass,
-    // as the window draws when the data arrives.
-    size_t DifferenceFromRender(std::vector<std::string> args) {
-        args.insert(args.begin(), {"render", "--home", folder.Path(), "--size", "640x480", "--out",
+    // as the window draws when the data arrives. The window is looked for at
+    // the top left of an X screen ("" for the test's own) of this size.
+    size_t DifferenceFromRender(std::vector<std::string> args, std::string screen = "",
+                                const std::string& size = "640x480") {
+        if (screen.empty()) screen = x.Display();
+        args.insert(args.begin(), {"render", "--home", folder.Path(), "--size", size, "--out",
                                    folder.Path("engine.png")});
         const Result drawn = Cli(args);
         EXPECT_EQ(drawn.status, 0) << drawn.err;
@@ -83,9 +100,8 @@ class TessaronProgram : public ::testing::Test {
         size_t differ = expected.pixels.size();
         for (int i = 0; i < 50 && differ != 0; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            if (!RunCommand("import -display " + x.Display() +
-                            " -window root -crop 640x480+0+0 +repage -depth 8 ppm:" +
-                            folder.Path("screen.ppm")))
+            if (!RunCommand("import -display " + screen + " -window root -crop " + size +
+                            "+0+0 +repage -depth 8 ppm:" + folder.Path("screen.ppm")))
                 continue;
             const TestPicture shown = ReadPnm(folder.Path("screen.ppm"));
             if (shown.pixels.size() != expected.pixels.size()) continue;
@@ -211,28 +227,99 @@ TEST_F(TessaronProgram, FileOptionsAndTheKeysHeldWithIt) {
     folder.Put("tessaron.cfg", folder.Get("tessaron.cfg") + "\\Language\\Choice:String=de_DE\n");
     std::unique_ptr<BackgroundCli> program = Start();
     ASSERT_TRUE(WindowShows("Tessaron"));
-    const std::string focusMain =
-        "id=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tessaron$' | head -1) && "
-        "xdotool windowfocus $id && sleep 0.2 && ";
     // Opened by its key, the menu has its first item, Optionen, active.
-    ASSERT_TRUE(RunCommand(focusMain + "xdotool key alt+d && sleep 0.3 && xdotool key Return"));
+    ASSERT_TRUE(MainWindowKeys("xdotool key alt+d && sleep 0.3 && xdotool key Return"));
     ASSERT_TRUE(WindowShows("Optionen"));
     ASSERT_TRUE(RunCommand("sleep 0.3 && xdotool key Escape"));
-    ASSERT_TRUE(RunCommand(focusMain +
-                           "xdotool key alt+d && sleep 0.3 && xdotool keydown ctrl+shift && "
-                           "xdotool key Return && xdotool keyup ctrl+shift"));
+    ASSERT_TRUE(
+        MainWindowKeys("xdotool key alt+d && sleep 0.3 && xdotool keydown ctrl+shift && "
+                       "xdotool key Return && xdotool keyup ctrl+shift"));
     ASSERT_TRUE(WindowShows("Weitere Einstellungen"));
     ASSERT_TRUE(RunCommand("sleep 0.3 && xdotool key Escape"));
     EXPECT_EQ(folder.Get("Deutsch.lng").find("Registry\\Comments"), std::string::npos);
     // Beenden is the File menu's last item.
-    ASSERT_TRUE(RunCommand(focusMain + "xdotool key alt+d && sleep 0.3 && xdotool key Up && "
-                                       "xdotool keydown ctrl+shift && xdotool key Return"));
+    ASSERT_TRUE(
+        MainWindowKeys("xdotool key alt+d && sleep 0.3 && xdotool key Up && "
+                       "xdotool keydown ctrl+shift && xdotool key Return"));
     const Result ended = program->Wait(20000);
     RunCommand("xdotool keyup ctrl+shift");
     EXPECT_EQ(ended.status, 0) << ended.err;
     const std::string exported = folder.Get("Deutsch.lng");
     EXPECT_NE(exported.find("Registry\\Comments\\Display\\CacheSize"), std::string::npos);
     EXPECT_NE(exported.find("Weitere Einstellungen"), std::string::npos);
+}
+
+// A service manager or a shutdown ends the program with SIGTERM: it ends as
+// File|Exit does, memorising what is open, with a dialog open and without a
+// question, and saves its configuration.
+TEST_F(TessaronProgram, AStopSignalEndsTheProgramInOrder) {
+    std::unique_ptr<BackgroundCli> program = Start();
+    ASSERT_TRUE(WindowShows("Tessaron"));
+    const std::string startList = Bin("layouts/Start List.tly");
+    EXPECT_EQ(Cli({"open", startList}).out, "ACK\n");
+    ASSERT_TRUE(MainWindowKeys("xdotool key alt+f && sleep 0.3 && xdotool key Return"));
+    ASSERT_TRUE(WindowShows("Options"));
+    const Result ended = program->Stop();
+    EXPECT_EQ(ended.status, 0) << ended.err;
+    const std::string saved = folder.Get("tessaron.cfg");
+    EXPECT_NE(saved.find("\\Layout\\Open\\2:String,1=" + startList), std::string::npos) << saved;
+}
+
+// What the user confirms is saved at once, not only at exit: OK in the
+// options dialog and leaving the settings editor write the configuration, so
+// a crash or a power cut (here SIGKILL) loses none of it.
+TEST_F(TessaronProgram, AConfirmedChangeIsSavedAtOnce) {
+    std::unique_ptr<BackgroundCli> program = Start();
+    ASSERT_TRUE(WindowShows("Tessaron"));
+    fs::remove(folder.Path("tessaron.cfg"));
+    ASSERT_TRUE(MainWindowKeys("xdotool key alt+f && sleep 0.3 && xdotool key Return"));
+    ASSERT_TRUE(WindowShows("Options"));
+    ASSERT_TRUE(RunCommand("sleep 0.3 && xdotool key Return"));  // OK
+    EXPECT_TRUE(Appears(folder.Path("tessaron.cfg")));
+    fs::remove(folder.Path("tessaron.cfg"));
+    ASSERT_TRUE(
+        MainWindowKeys("xdotool key alt+f && sleep 0.3 && xdotool keydown ctrl+shift && "
+                       "xdotool key Return && xdotool keyup ctrl+shift"));
+    ASSERT_TRUE(WindowShows("Other Settings"));
+    ASSERT_TRUE(RunCommand("sleep 0.3 && xdotool key Escape"));
+    EXPECT_TRUE(Appears(folder.Path("tessaron.cfg")));
+    program.reset();  // killed
+    const std::string saved = folder.Get("tessaron.cfg");
+    EXPECT_NE(saved.find("\\Display\\Width:Int"), std::string::npos) << saved;
+}
+
+// A memorised layout on a drive that is not there yet: the others open and
+// the board shows them while its alert waits, and it stays memorised.
+TEST_F(TessaronProgram, AMissingMemorisedLayoutNeitherBlocksNorIsForgotten) {
+    const std::string missing = folder.Path("stick/Heats.tly");
+    std::string config = folder.Get("tessaron.cfg");
+    const std::string first = "\\Layout\\Open\\1:String=";
+    config.replace(config.find(first), first.size(),
+                   first + missing + "\n\\Layout\\Open\\2:String=");
+    folder.Put("tessaron.cfg", config);
+    std::unique_ptr<BackgroundCli> program = Start();
+    EXPECT_EQ(DifferenceFromRender({layout}), 0u);
+    EXPECT_TRUE(WindowShows("Error"));
+    const Result ended = program->Stop();
+    EXPECT_EQ(ended.status, 0) << ended.err;
+    const std::string saved = folder.Get("tessaron.cfg");
+    EXPECT_NE(saved.find("\\Layout\\Open\\1:String,1=" + missing), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\\Layout\\Open\\2:String,1=" + layout), std::string::npos) << saved;
+}
+
+// Where each monitor is an X screen of its own, the display window starts on
+// the monitor the configuration names, as the options dialog puts it there.
+TEST_F(TessaronProgram, TheDisplayWindowStartsOnItsMonitorOfItsOwnXScreen) {
+    KZTestXServer two({"1280x800x24", "640x360x24"});
+    ASSERT_FALSE(two.Display().empty());
+    setenv("DISPLAY", two.Display().c_str(), 1);
+    std::string config = folder.Get("tessaron.cfg");
+    const std::string monitor = "\\Display\\Monitor:Int=-1";
+    config.replace(config.find(monitor), monitor.size(), "\\Display\\Monitor:Int=1");
+    folder.Put("tessaron.cfg", config);
+    std::unique_ptr<BackgroundCli> program = Start();
+    EXPECT_EQ(DifferenceFromRender({layout}, two.Display() + ".1", "640x360"), 0u);
+    program->Stop();
 }
 
 }  // namespace

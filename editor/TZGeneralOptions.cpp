@@ -32,14 +32,17 @@ TZGeneralOptions::TZGeneralOptions(const TZOptionsTarget& target, QWidget* paren
 
     profile_ = new QComboBox(this);
     profile_->setObjectName("profile");
-    FillProfiles();
+    const bool profiles = FillProfiles();
     form->addRow(text(u"Profile"), profile_);
     auto* note = new QLabel(text(u"Restart"), this);
     note->setWordWrap(true);
     form->addRow(QString(), note);
+    // Without a profile to choose from, there is nothing to show.
+    form->setRowVisible(profile_, profiles);
+    form->setRowVisible(note, profiles);
 }
 
-void TZGeneralOptions::FillProfiles() {
+bool TZGeneralOptions::FillProfiles() {
     profile_->addItem(KZSettingText(target_.settings, kTexts, u"ProfileStd"));
     const QStringList files = QDir(QString::fromStdString(target_.home))
                                   .entryList({"*.cfg"}, QDir::Files, QDir::Name | QDir::IgnoreCase);
@@ -52,6 +55,7 @@ void TZGeneralOptions::FillProfiles() {
         if (name.toStdString() == chosen) initialProfile_ = profile_->count() - 1;
     }
     profile_->setCurrentIndex(initialProfile_);
+    return profile_->count() > 1 || !chosen.empty();
 }
 
 void TZGeneralOptions::Apply() {

@@ -16,7 +16,8 @@ class TZGeneralOptions : public QWidget {
     void Apply();
 
   private:
-    void FillProfiles();
+    // Fills the profile combo; whether there is a profile to choose or in use.
+    bool FillProfiles();
 
     TZOptionsTarget target_;
     KRInt* restoreOpen_;

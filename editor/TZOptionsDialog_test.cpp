@@ -113,6 +113,13 @@ T* Find(QWidget& parent, const char* name) {
 }
 
 TEST_F(OptionsDialog, GeneralPageWritesRestoreChoiceAndProfileOnlyOnOk) {
+    home.Put("TESSARON.CFG", "");
+    Start();
+    {
+        // Without another configuration file there is no profile to offer.
+        TZOptionsDialog dialog(Target());
+        EXPECT_FALSE(Find<QComboBox>(dialog, "profile")->isVisibleTo(&dialog));
+    }
     home.Put("Meet A.cfg", "");
     home.Put("TESSARON.CFG", "");
     home.Put("notes.txt", "");
@@ -121,6 +128,7 @@ TEST_F(OptionsDialog, GeneralPageWritesRestoreChoiceAndProfileOnlyOnOk) {
     {
         TZOptionsDialog dialog(Target());
         auto* profile = Find<QComboBox>(dialog, "profile");
+        EXPECT_TRUE(profile->isVisibleTo(&dialog));
         ASSERT_EQ(profile->count(), 2);
         EXPECT_EQ(profile->itemText(0), "<standard>");
         EXPECT_EQ(profile->itemText(1), "Meet A");

@@ -1,7 +1,10 @@
 #include "TOpenLayouts.h"
 
+#include <algorithm>
+
 #include "KClock.h"
 #include "KFile.h"
+#include "KLog.h"
 #include "KRValues.h"
 #include "KRegistry.h"
 #include "TLayout.h"
@@ -41,6 +44,7 @@ int32_t TOpenLayouts::OpenLayout(const KString& path) {
         return kErrTooManyWindows;
     }
     auto layout = std::make_unique<TLayout>();
+    layout->SetUi(ui_);
     if (const int32_t code = layout->Load(path, true)) {
         Alert(code, path);
         return code;
@@ -89,13 +93,23 @@ bool TOpenLayouts::ShowWindowCommand(int32_t command) {
 void TOpenLayouts::MemorizeLayouts() {
     KRGroup* group = settings_.FindGroup(KString(kOpenGroup));
     if (!group) return;
-    group->children.Clear();
-    for (int32_t i = 0; i < Count(); ++i) {
-        auto* value = new KRString;
-        value->name.AppendInt(i + 1);
-        value->value.Assign(layouts_[i]->Path());
-        group->AddChild(value);
+    std::vector<const KString*> paths;
+    for (const auto& layout : layouts_) paths.push_back(&layout->Path());
+    // A layout that could not be restored keeps its place, so that it opens
+    // again once its file is there (a drive mounted late).
+    for (const Unrestored& missing : unrestored_) {
+        if (FindByPath(missing.path)) continue;
+        const size_t at = std::min(static_cast<size_t>(missing.position), paths.size());
+        paths.insert(paths.begin() + static_cast<std::ptrdiff_t>(at), &missing.path);
     }
+    std::vector<std::unique_ptr<KRString>> values;
+    for (size_t i = 0; i < paths.size() && i < kMaxWindows; ++i) {
+        values.push_back(std::make_unique<KRString>());
+        values.back()->name.AppendInt(static_cast<int32_t>(i) + 1);
+        values.back()->value.Assign(*paths[i]);
+    }
+    group->children.Clear();
+    for (auto& value : values) group->AddChild(value.release());
 }
 
 void TOpenLayouts::RestoreLayouts() {
@@ -105,7 +119,17 @@ void TOpenLayouts::RestoreLayouts() {
     restoring_ = true;
     for (int32_t number = 1; number <= kMaxWindows; ++number) {
         const KRString* path = MemorisedPath(*group, number);
-        if (!path || OpenLayout(path->value) != 0) break;
+        if (!path) break;
+        const int32_t code = OpenLayout(path->value);
+        if (code == 0) continue;
+        unrestored_.push_back({number - 1, path->value});
+        KString message(127, KString::kMaxLimit);
+        message.Append(KString(u"TOpenLayouts::RestoreLayouts: error "))
+            .AppendInt(code)
+            .Append(KString(u" opening "))
+            .Append(path->value)
+            .Append(KString(u"; it stays memorised"));
+        KLog::WriteProgram(message, u'E');
     }
     restoring_ = false;
 }

@@ -12,6 +12,7 @@ class KRegistry;
 class TLayout;
 class TLayoutDisplay;
 class TLayoutScreen;
+class TLayoutUi;
 struct TTrigger;
 
 // What the desktop's layout windows hear of the open layouts: a layout was
@@ -52,6 +53,9 @@ class TOpenLayouts : public TPacketSink {
     ~TOpenLayouts() override;
 
     void SetObserver(TOpenLayoutsObserver* observer) { observer_ = observer; }
+    // The desktop's busy cursor and file dialog for the layouts opened from
+    // now on (null: none).
+    void SetUi(TLayoutUi* ui) { ui_ = ui; }
 
     // Opens a layout file as the last window; 0 or the error code. A file
     // already open (path compared ignoring case) only comes to the front. A
@@ -77,10 +81,12 @@ class TOpenLayouts : public TPacketSink {
 
     // Replaces the values of Layout\Open\ by the paths of the open layouts,
     // named 1, 2, ... in window order.
+    // The layouts that could not be restored stay among them, at their
+    // places, until they are open again.
     void MemorizeLayouts();
     // When Layout\RestoreOpen has bit 0: opens the values 1, 2, ... of
-    // Layout\Open\ in order, stopping at the first missing one, the first
-    // that fails to open, or after kMaxWindows.
+    // Layout\Open\ in order, up to the first number without a value or
+    // kMaxWindows. A file that fails to open is alerted, logged and skipped.
     void RestoreLayouts();
 
     int32_t Count() const { return static_cast<int32_t>(layouts_.size()); }
@@ -101,6 +107,15 @@ class TOpenLayouts : public TPacketSink {
     TLayoutDisplay* display_;
     const KClock& clock_;
     TOpenLayoutsObserver* observer_ = nullptr;
+    TLayoutUi* ui_ = nullptr;
+    // A memorised layout that failed to open at start-up, and its index
+    // among the memorised ones.
+    struct Unrestored {
+        int32_t position;
+        KString path;
+    };
+
     std::vector<std::unique_ptr<TLayout>> layouts_;
+    std::vector<Unrestored> unrestored_;
     bool restoring_ = false;
 };

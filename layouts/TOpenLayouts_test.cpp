@@ -24,6 +24,7 @@
 #include "TLayout.h"
 #include "TLayoutJson.h"
 #include "TLayoutScreen.h"
+#include "TLayoutUi.h"
 #include "TReceiver.h"
 #include "TRemoteCommands.h"
 #include "TTextObject.h"
@@ -44,8 +45,10 @@ class RecordingScreen : public TLayoutScreen {
     std::vector<std::pair<TLayout*, int32_t>> shown;
 };
 
-class RecordingObserver : public TOpenLayoutsObserver {
+class RecordingObserver : public TOpenLayoutsObserver, public TLayoutUi {
   public:
+    bool AskSavePath(KString&) override { return false; }
+    void SetBusy(bool on) override { events.push_back(on ? "busy" : "idle"); }
     void LayoutOpened(TLayout&) override { events.push_back("opened"); }
     void LayoutClosing(TLayout&) override { events.push_back("closing"); }
     void BringToFront(TLayout&) override { events.push_back("front"); }
@@ -129,6 +132,16 @@ TEST_F(OpenLayoutsTest, OpeningClosingAndTheWindowMenu) {
     EXPECT_EQ(Events(), (std::vector<std::string>{"closing", "closing"}));
 }
 
+// Opening a file, at start-up, on request or by the user, shows the busy
+// cursor while the file is read, whether it opens or not.
+TEST_F(OpenLayoutsTest, TheCursorIsBusyWhileALayoutLoads) {
+    layouts.SetUi(&observer);
+    ASSERT_EQ(Open(Write("a.tly", kTimeLayout)), 0);
+    EXPECT_EQ(Open(folder.Path("missing.tly")), kErrFileOpen);
+    EXPECT_EQ(Events(), (std::vector<std::string>{"busy", "idle", "opened", "busy", "idle",
+                                                  "alert 3002 " + folder.Path("missing.tly")}));
+}
+
 TEST_F(OpenLayoutsTest, AHundredWindowsAtMost) {
     for (int i = 1; i <= TOpenLayouts::kMaxWindows; ++i)
         ASSERT_EQ(Open(Write(std::to_string(i) + ".tly", kTimeLayout)), 0);
@@ -140,7 +153,7 @@ TEST_F(OpenLayoutsTest, AHundredWindowsAtMost) {
     EXPECT_EQ(screen.current, layouts.Window(100));
 }
 
-TEST_F(OpenLayoutsTest, MemorisedLayoutsRestoreUpToTheFirstGapOrFailure) {
+TEST_F(OpenLayoutsTest, MemorisedLayoutsRestoreUpToTheFirstGapSkippingFailures) {
     const std::string a = Write("a.tly", kTimeLayout);
     const std::string b = Write("b.tly", kTimeLayout);
     Open(a);
@@ -167,13 +180,32 @@ TEST_F(OpenLayoutsTest, MemorisedLayoutsRestoreUpToTheFirstGapOrFailure) {
     EXPECT_EQ(Text(layouts.Window(1)).Width(), 100);
     layouts.Close(layouts.Window(1));
 
-    // A file that fails stops the restore after its alert.
+    // A file that is not there (a drive not mounted yet) is alerted and
+    // skipped; the restore goes on, and the file keeps its place among the
+    // memorised layouts until it opens again.
     settings.ApplyLine(KTestText("\\Layout\\Open\\1:String=" + folder.Path("gone.tly")));
     settings.ApplyLine(KTestText("\\Layout\\Open\\2:String=" + b));
+    settings.ApplyLine(KTestText("\\Layout\\Open\\3:String=" + a));
     Events();
     layouts.RestoreLayouts();
-    EXPECT_EQ(layouts.Count(), 0);
-    EXPECT_EQ(Events(), std::vector<std::string>{"alert 3002 " + folder.Path("gone.tly")});
+    ASSERT_EQ(layouts.Count(), 2);
+    EXPECT_EQ(KUtf8Of(layouts.Window(1)->Path()), b);
+    EXPECT_EQ(Events(), (std::vector<std::string>{"alert 3002 " + folder.Path("gone.tly"), "opened",
+                                                  "opened"}));
+    layouts.Close(layouts.Window(2));
+    layouts.MemorizeLayouts();
+    EXPECT_EQ(KUtf8Of(settings.StringOf(KTestText("\\Layout\\Open\\1"))), folder.Path("gone.tly"));
+    EXPECT_EQ(KUtf8Of(settings.StringOf(KTestText("\\Layout\\Open\\2"))), b);
+    EXPECT_EQ(settings.FindString(KTestText("\\Layout\\Open\\3")), nullptr);
+    // Once there and open, it is memorised where it is open.
+    const std::string back = Write("gone.tly", kTimeLayout);
+    Open(back);
+    layouts.MemorizeLayouts();
+    EXPECT_EQ(KUtf8Of(settings.StringOf(KTestText("\\Layout\\Open\\1"))), b);
+    EXPECT_EQ(KUtf8Of(settings.StringOf(KTestText("\\Layout\\Open\\2"))), back);
+    EXPECT_EQ(settings.FindString(KTestText("\\Layout\\Open\\3")), nullptr);
+    while (layouts.Count() > 0) layouts.Close(layouts.Window(1));
+
     // Without bit 0 of RestoreOpen nothing is restored.
     settings.ApplyLine(KTestText("\\Layout\\Open\\1:String=" + a));
     SetInt("\\Layout\\RestoreOpen", 2);
