@@ -1,0 +1,71 @@
+// The program itself, in this process on the offscreen platform: its main
+// window's menus while the user lock holds.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "KTestSupport.h"
+#include "TZApplication.h"
+
+namespace {
+
+QMainWindow* MainWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<QMainWindow*>(widget)) return window;
+    }
+    return nullptr;
+}
+
+// Whether each item of a menu is enabled once it is about to open, by its
+// text without the accelerator's ampersand.
+std::map<QString, bool> ItemsAsOpened(QMenu* menu) {
+    emit menu->aboutToShow();
+    std::map<QString, bool> enabled;
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator()) enabled[action->text().remove('&')] = action->isEnabled();
+    }
+    return enabled;
+}
+
+TEST(TZMainWindow, TheLockDisablesOptionsLockAndAboutOnly) {
+    KTestFolder folder;
+    std::filesystem::create_directory(folder.Path("run"));
+    std::filesystem::permissions(folder.Path("run"), std::filesystem::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", folder.Path("run").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
+    folder.Put("tessaron.cfg",
+               "Registry Version: 1.00\n\\General\\:=\n\\General\\Unlock:String=ab\n");
+    std::vector<std::string> args = {"tessaron",     "--home", folder.Path(),
+                                     "--quit-after", "2",      "-noserialport"};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    TZApplication program(static_cast<int>(argv.size()), argv.data());
+
+    std::map<QString, bool> file, help;
+    QTimer::singleShot(300, [&] {
+        QMainWindow* window = MainWindow();
+        ASSERT_NE(window, nullptr);
+        const QList<QAction*> menus = window->menuBar()->actions();
+        ASSERT_EQ(menus.size(), 3);
+        program.Lock().Lock();
+        file = ItemsAsOpened(menus[0]->menu());
+        help = ItemsAsOpened(menus[2]->menu());
+        // Typing the text unlocks, so that the program may end.
+        for (KChar c : {u'a', u'b'}) program.Lock().Type(c);
+    });
+    EXPECT_EQ(program.Run(), 0);
+    EXPECT_EQ(file,
+              (std::map<QString, bool>{{"Options...", false}, {"Exit", true}, {"Lock", false}}));
+    EXPECT_EQ(help, (std::map<QString, bool>{{"About...", false}}));
+}
+
+}  // namespace
