@@ -81,8 +81,8 @@ void BM_ImportJsonLayout(benchmark::State& state) {
         benchmark::DoNotOptimize(layout.State().objects.Count());
     }
     state.SetComplexityN(state.range(0));
-    state.counters["us_per_object"] = benchmark::Counter(
-        static_cast<double>(state.range(0)) * 1e-6,
+    state.counters["per_object"] = benchmark::Counter(
+        static_cast<double>(state.range(0)),
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
