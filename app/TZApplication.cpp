@@ -105,6 +105,7 @@ int TZApplication::SendToRunningCopy(const std::vector<std::string>& files) cons
             case KRequestReply::kAck:
                 break;
             case KRequestReply::kBusy:
+            case KRequestReply::kError:
                 code = 2;
                 break;
             case KRequestReply::kNoServer:

@@ -1,6 +1,7 @@
 // Framing a results stream through a script of four definitions and twelve
 // fields, single-byte code set: characters per second and heap allocations
-// per character once warm.
+// per character once warm. The same for remote command lines of 40,000
+// characters and one of the longest kept (1 MiB characters) between them.
 
 #include <benchmark/benchmark.h>
 
@@ -41,7 +42,19 @@ std::string Stream() {
     return s;
 }
 
-void BM_FrameResults(benchmark::State& state) {
+// 25 lines of 10,000 items that fire a trigger, then one of 1 MiB characters.
+std::string RemoteLines() {
+    std::string line;
+    while (line.size() < 40000 - 25) line += "k=1;";
+    line += "Command=Trigger;Name=F1;\n";
+    std::string s;
+    for (int i = 0; i < 25; ++i) s += line;
+    return s + std::string((1 << 20) - 25, 'k') + "Command=Trigger;Name=F1;\n";
+}
+
+// Frames the bytes through the results script, once to warm, then once per
+// iteration.
+void FrameAndCount(benchmark::State& state, const std::string& bytes) {
     TReceiver script;
     KString folder(TESSARON_BENCH_DATA);
     if (!script.LoadScript(folder, KString(u"Results.rss"), TReceiver::kDefaultBufferSize)) {
@@ -50,7 +63,6 @@ void BM_FrameResults(benchmark::State& state) {
     }
     Count count;
     script.SetSinks(&count, nullptr, &count);
-    const std::string bytes = Stream();
     auto run = [&] {
         KMemoryStream channel(bytes);
         channel.SetReadEncoding(KStream::kSingleByte);
@@ -68,9 +80,19 @@ void BM_FrameResults(benchmark::State& state) {
         static_cast<double>(AllocationCount() - before - state.iterations()) / chars);
     state.counters["chars_per_second"] = benchmark::Counter(chars, benchmark::Counter::kIsRate);
     state.counters["packets"] = static_cast<double>(count.packets);
+    state.counters["remote_lines"] = static_cast<double>(count.remote);
+}
+
+void BM_FrameResults(benchmark::State& state) {
+    FrameAndCount(state, Stream());
+}
+
+void BM_LongRemoteLines(benchmark::State& state) {
+    FrameAndCount(state, RemoteLines());
 }
 
 BENCHMARK(BM_FrameResults)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LongRemoteLines)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

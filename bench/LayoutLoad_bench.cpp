@@ -1,6 +1,7 @@
 // Loading a layout file of 200 objects (text, bitmap and video display
 // objects in turn), the pictures of its bitmaps read from files the system
-// has cached.
+// has cached; and importing a layout as text of 2,000 to 200,000 text
+// objects, whose time per object must not grow with their number.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include "KUtf8.h"
 #include "TBitmapObject.h"
 #include "TLayout.h"
+#include "TLayoutJson.h"
 #include "TLayoutSettings.h"
 #include "TTextObject.h"
 
@@ -67,6 +69,28 @@ void BM_LoadLayoutOf200Objects(benchmark::State& state) {
 }
 
 BENCHMARK(BM_LoadLayoutOf200Objects)->Unit(benchmark::kMillisecond);
+
+void BM_ImportJsonLayout(benchmark::State& state) {
+    TLayoutJson::Json document = {{"objects", TLayoutJson::Json::array()}};
+    for (int64_t i = 0; i < state.range(0); ++i)
+        document["objects"].push_back(
+            {{"class", "TTextObject"}, {"x", i % 1000}, {"text", "Lane"}});
+    for (auto _ : state) {
+        TLayout layout;
+        TLayoutJson::FromJson(document, layout);
+        benchmark::DoNotOptimize(layout.State().objects.Count());
+    }
+    state.SetComplexityN(state.range(0));
+    state.counters["per_object"] = benchmark::Counter(
+        static_cast<double>(state.range(0)),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+BENCHMARK(BM_ImportJsonLayout)
+    ->RangeMultiplier(10)
+    ->Range(2000, 200000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 }  // namespace
 

@@ -27,8 +27,9 @@ class TDisplayEngineListener {
 // renderer run the same passes on their clocks.
 class TDisplayEngine : public TPacketSink, public TRemoteHandler {
   public:
-    // The largest open request kept.
-    static constexpr int32_t kMaxRequest = 511;
+    // The longest open request taken whole: as many characters as the
+    // request channel's longest request has bytes.
+    static constexpr int32_t kMaxRequest = 64 * 1024;
 
     // home: the application folder, where scripts and pictures of relative
     // names are found. The layout model reads its settings from settings.

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "K3DFonts.h"
 #include "KClock.h"
 #include "KFrameBufferSurface.h"
 #include "KRegistry.h"
 #include "KTestSupport.h"
+#include "KUtf8.h"
 #include "LayoutTestSupport.h"
 #include "TDefaultSettings.h"
 #include "TLayout.h"
@@ -43,6 +46,19 @@ TEST_F(DisplayEngine, OpenRequestsWaitForThePassOneAtATime) {
         engine.Pass();
     }
     EXPECT_EQ(engine.Layouts().Count(), 1);
+}
+
+// A path as long as a deep folder makes it reaches the layouts whole.
+TEST_F(DisplayEngine, ALongOpenRequestIsTakenWhole) {
+    std::string deep;
+    for (int i = 0; i < 8; ++i) deep += std::string(120, char('a' + i)) + "/";
+    ASSERT_TRUE(std::filesystem::create_directories(folder.Path(deep)));
+    const std::string path = WriteLayoutFile(folder, deep + "long.tly", R"({"objects": []})");
+    ASSERT_GT(path.size(), 900u);
+    EXPECT_TRUE(engine.Request(KTestText("OpenLayout,\"" + path + "\"")));
+    engine.Pass();
+    ASSERT_EQ(engine.Layouts().Count(), 1);
+    EXPECT_EQ(KUtf8Of(engine.Layouts().Window(1)->Path()), path);
 }
 
 TEST_F(DisplayEngine, KeysFireToggleTriggersOnTheShownLayout) {

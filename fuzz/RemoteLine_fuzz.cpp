@@ -1,14 +1,19 @@
 // Arbitrary bytes, one character each, as a remote command line run against
 // two open windows' worth of state: every value found must be the one a plain
 // walk over the items with KString::NextField finds, and running the line
-// must do no harm, whatever its quotes and length.
+// must do no harm, whatever its quotes and length. The same bytes also go
+// through a source's line collector, every line feed ending a line: each
+// line it completes must be the text since the previous line feed, or the
+// last completed line for an empty one.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 #include "KClock.h"
 #include "KRegistry.h"
+#include "KRemote.h"
 #include "TDefaultSettings.h"
 #include "TLayout.h"
 #include "TLayoutObject.h"
@@ -39,9 +44,31 @@ bool PlainValue(const KString& line, const KString& key, KString& out) {
     return false;
 }
 
+void CheckCollector(const uint8_t* data, size_t size) {
+    KRemote collector;
+    std::u16string line, last;
+    for (size_t i = 0; i < size; ++i) {
+        const KRemote::Result result = collector.Feed(data[i]);
+        if (data[i] != 10) {
+            line.push_back(data[i]);
+            if (result != KRemote::kCollecting) std::abort();
+            continue;
+        }
+        if (line.empty()) line = last;
+        const KString& taken = collector.Line();
+        if (result != KRemote::kComplete ||
+            std::u16string(taken.Chars(), static_cast<size_t>(taken.Length())) != line)
+            std::abort();
+        collector.Done();
+        last.swap(line);
+        line.clear();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    CheckCollector(data, size);
     KString line;
     for (size_t i = 0; i < size; ++i) line.AppendChar(data[i]);
     for (const char16_t* name : {u"Command", u"Name", u"Window"}) {

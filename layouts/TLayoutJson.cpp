@@ -219,6 +219,9 @@ void TLayoutJson::FromJson(const Json& document, TLayout& layout) {
         if (!objects->is_array()) m.Fail("objects", "must be a list");
         for (size_t i = 0; i < objects->size(); ++i)
             ObjectFromJson((*objects)[i], layout, "objects[" + std::to_string(i) + "]");
+        // One report for all: a report per object would go to every object
+        // added before it, which grows with the square of their number.
+        if (!objects->empty()) layout.Send(TLayoutObject::kMessageLayout);
     }
     // After the objects, whose new ids count up from the layout's counter.
     int32_t lastId = layout.LastId();
@@ -234,7 +237,8 @@ void TLayoutJson::ObjectFromJson(const Json& item, TLayout& layout, const std::s
     m.String("class", className);
     const TLayoutObject* prototype = TPrototypes::Find(className);
     if (!prototype) m.Fail("class", "names no object class: " + Utf8(className));
-    TLayoutObject& o = *layout.AddObjectFrom(*prototype);
+    TLayoutObject& o = *prototype->Clone(&layout, layout.NewId());
+    layout.state_->objects.Add(&o);
     int32_t id = o.Id();
     m.Int("id", id);
     o.SetId(id);

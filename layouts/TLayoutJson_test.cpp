@@ -53,6 +53,35 @@ TEST(TLayoutJson, MissingKeysTakeTheDefaultsOfNewObjects) {
     EXPECT_FALSE(bitmap->IsDynamic());
 }
 
+// A layout that counts the change reports it receives; each one goes on to
+// every object of the layout.
+class CountingLayout : public TLayout {
+  public:
+    void Notify(const KMessage& message) override {
+        ++reports;
+        TLayout::Notify(message);
+    }
+    int reports = 0;
+};
+
+// Importing reports the new objects once, not once per object: the cost of
+// the reports would otherwise grow with the square of the objects.
+TEST(TLayoutJson, AnImportReportsItsObjectsOnce) {
+    Json document = Json::parse(R"({"objects": []})");
+    for (int i = 0; i < 100; ++i) document["objects"].push_back({{"class", "TTextObject"}});
+    CountingLayout layout;
+    TLayoutJson::FromJson(document, layout);
+    EXPECT_EQ(layout.reports, 1);
+    EXPECT_EQ(layout.State().objects.Count(), 100);
+    EXPECT_EQ(layout.LastId(), 100);
+    EXPECT_NE(layout.FindById(100), nullptr);
+    EXPECT_TRUE(layout.IsModified());
+
+    CountingLayout empty;
+    TLayoutJson::FromJson(Json::parse(R"({"objects": []})"), empty);
+    EXPECT_EQ(empty.reports, 0);
+}
+
 TEST(TLayoutJson, ColoursByNameByValueAndByNumber) {
     TLayout layout;
     TLayoutJson::FromJson(Json::parse(R"({"background": "#a0b1C2", "objects": [

@@ -1,12 +1,20 @@
 #include "KRemote.h"
 
-bool KRemote::Feed(KChar c) {
+KRemote::Result KRemote::Feed(KChar c) {
     if (c != 10) {
+        if (overlong_) return kCollecting;
+        const int32_t before = line_.Length();
         line_.AppendChar(c);
-        return false;
+        overlong_ = line_.Length() == before;  // no room left for it
+        return kCollecting;
+    }
+    if (overlong_) {
+        overlong_ = false;
+        line_.Empty();
+        return kDropped;
     }
     if (line_.IsEmpty()) line_.Assign(last_);
-    return true;
+    return kComplete;
 }
 
 void KRemote::Done() {

@@ -4,13 +4,19 @@
 
 // Collects the characters that arrive between packets into remote command
 // lines. An empty line repeats the last executed command.
+//
+// A line may hold up to kMaxLine characters; its buffer grows to the longest
+// line seen and is reused, so collecting allocates nothing once it has grown.
+// A longer line cannot be kept whole, and a cut line could run another
+// command than the one sent: it is dropped whole when its LF arrives.
 class KRemote {
   public:
-    // Longest command line kept; the rest of a longer one is dropped.
-    static constexpr int32_t kMaxLine = 4095;
+    static constexpr int32_t kMaxLine = 1 << 20;
 
-    // Takes one character; true when it completed a command line.
-    bool Feed(KChar c);
+    enum Result { kCollecting, kComplete, kDropped };
+    // Takes one character; kComplete when it completed a command line,
+    // kDropped when it ended one that was too long (nothing to execute).
+    Result Feed(KChar c);
     // The completed command line.
     const KString& Line() const { return line_; }
     // The completed line was executed: remember it, start a new one.
@@ -18,9 +24,12 @@ class KRemote {
     void Clear() {
         line_.Empty();
         last_.Empty();
+        overlong_ = false;
     }
 
   private:
-    KString line_{63, kMaxLine};
-    KString last_{63, kMaxLine};
+    KString line_{255, kMaxLine};
+    KString last_{255, kMaxLine};
+    // The line being received passed kMaxLine (or its buffer could not grow).
+    bool overlong_ = false;
 };

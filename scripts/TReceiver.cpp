@@ -6,6 +6,7 @@
 #include "KBufferedFile.h"
 #include "KDataName.h"
 #include "KFile.h"
+#include "KLog.h"
 #include "KX.h"
 
 namespace {
@@ -81,13 +82,34 @@ bool TReceiver::ReceiveAvailable(KStream& channel) {
         }
         if (inPacket) {
             collector_.Clear();
-        } else if (collector_.Feed(c)) {
-            if (remote_) remote_->ExecuteRemote(*this, collector_.Line());
-            collector_.Done();
-            return true;
+            continue;
+        }
+        switch (collector_.Feed(c)) {
+            case KRemote::kCollecting:
+                break;
+            case KRemote::kComplete:
+                if (remote_) remote_->ExecuteRemote(*this, collector_.Line());
+                collector_.Done();
+                return true;
+            case KRemote::kDropped:
+                LogDroppedLine();
+                break;
         }
     }
     return false;
+}
+
+void TReceiver::LogDroppedLine() {
+    // A sender that keeps sending such lines would fill the log otherwise.
+    if (droppedLogged_) return;
+    droppedLogged_ = true;
+    KString message(127, 4095);
+    message.Append(u"TReceiver::ReceiveAvailable: source \"")
+        .Append(SourceName())
+        .Append(u"\" sent a remote command line longer than ")
+        .AppendInt(KRemote::kMaxLine)
+        .Append(u" characters: dropped, not executed (later ones are dropped without a message)");
+    KLog::WriteProgram(message, u'E');
 }
 
 void TReceiver::Deliver(TFields& definition) {

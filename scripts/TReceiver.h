@@ -63,6 +63,8 @@ class TReceiver {
 
   private:
     void ReadDefinitions(KStream& file, int32_t bufferCapacity);
+    // Logs the first remote command line of this source that was too long.
+    void LogDroppedLine();
 
     KList definitions_;
     KRemote collector_;
@@ -71,6 +73,7 @@ class TReceiver {
     int32_t definitionBase_ = 0;
     int32_t position_ = 0;
     int64_t charsReceived_ = 0;
+    bool droppedLogged_ = false;
     TPacketSink* packets_ = nullptr;
     TTraceSink* trace_ = nullptr;
     TRemoteHandler* remote_ = nullptr;

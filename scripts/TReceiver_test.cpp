@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "KChunkedStream.h"
+#include "KLog.h"
 #include "KMemoryStream.h"
 #include "KTestSupport.h"
 #include "KUtf8.h"
@@ -212,6 +213,62 @@ TEST_F(ScriptTest, RemoteCommandsBetweenPacketsOnly) {
                    "abcd\r\x03\n")
                   .back(),
               "remote ");
+}
+
+// Counts the places where a text holds a piece.
+int CountOf(const std::string& text, const std::string& piece) {
+    int n = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
+    return n;
+}
+
+// Long events shortened to their start, their end and their length.
+std::vector<std::string> Shortened(const std::vector<std::string>& events) {
+    std::vector<std::string> shown;
+    for (const std::string& e : events)
+        shown.push_back(e.size() <= 64 ? e
+                                       : e.substr(0, 30) + ".." + e.substr(e.size() - 30) + " (" +
+                                             std::to_string(e.size()) + ")");
+    return shown;
+}
+
+// A remote line is taken whole however long it is, up to its limit; a
+// longer one is never executed, not even cut, and the collector goes on
+// with the next line. The log says so once per source.
+TEST_F(ScriptTest, LongRemoteLinesRunWholeAndTooLongOnesNever) {
+    ASSERT_TRUE(Load(kResults));
+    KTestFolder logFolder;
+    KLog log(KTestText(logFolder.Path("tessaron.log")));
+    KLog::SetProgramLog(&log);
+
+    // 40,000 characters: 9,998 items before the command's two.
+    std::string line;
+    for (int i = 0; i < 9998; ++i) line += i < 16 ? "k=;" : "k=1;";
+    line += "Command=Trigger;Name=F1;";
+    ASSERT_EQ(line.size(), 40000u);
+    EXPECT_EQ(Shortened(Feed(line + "\n")), Shortened({"remote " + line}));
+
+    const std::string longest(KRemote::kMaxLine, 'a');
+    EXPECT_EQ(Shortened(Feed(longest + "\n")), Shortened({"remote " + longest}));
+
+    // One character too many, twice: nothing runs, an empty line repeats the
+    // last line executed, and the next line runs as sent.
+    const std::string tooLong = "Command=Trigger;Name=F1" + std::string(KRemote::kMaxLine, 'x');
+    EXPECT_EQ(
+        Shortened(Feed(tooLong.substr(0, KRemote::kMaxLine + 1) + "\n" + tooLong + "\n\nName=B\n")),
+        Shortened({"remote " + longest, "remote Name=B"}));
+    const std::string logged = logFolder.Get("tessaron.log");
+    EXPECT_EQ(CountOf(logged, "source \"Timer\" sent a remote command line longer than 1048576"), 1)
+        << logged;
+
+    // Another source logs its own.
+    TReceiver other;
+    const KString otherName(u"Scoreboard");
+    other.SetSourceName(otherName);
+    KMemoryStream channel(tooLong + "\n");
+    while (other.ReceiveAvailable(channel)) {
+    }
+    EXPECT_EQ(CountOf(logFolder.Get("tessaron.log"), "source \"Scoreboard\" sent"), 1);
 }
 
 TEST_F(ScriptTest, TwoDefinitionsWithOneHeaderBothOpen) {

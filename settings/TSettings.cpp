@@ -50,9 +50,9 @@ bool ReadFirstLine(KStream& stream, KString& line) {
 
 }  // namespace
 
-int TSettings::Start(const std::string& home) {
+int TSettings::Start(const std::string& home, bool readOnly) {
     home_ = home;
-    ChooseConfigFile(home);
+    ChooseConfigFile(home, readOnly);
     ApplyDefaultSettings(registry_);
     const int result = LoadConfig();
     CollectLanguages(home);
@@ -60,15 +60,15 @@ int TSettings::Start(const std::string& home) {
     return result;
 }
 
-void TSettings::ChooseConfigFile(const std::string& home) {
+void TSettings::ChooseConfigFile(const std::string& home, bool readOnly) {
     std::string profile;
-    if (!ReadProfileName(&profile)) WriteProfileName("");
+    if (!ReadProfileName(&profile) && !readOnly) WriteProfileName("");
     configPath_ = home + "/" + kConfigFileName;
     if (profile.empty()) return;
     const std::string named = home + "/" + profile + ".cfg";
     if (KFile(Text(named)).Exists()) {
         configPath_ = named;
-    } else {
+    } else if (!readOnly) {
         WriteProfileName("");
     }
 }

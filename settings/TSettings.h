@@ -12,8 +12,10 @@ class TSettings {
   public:
     // The settings part of start-up in home: profile and configuration file,
     // the default table, the configuration, the language. Returns 0, or 6001
-    // when the configuration could not be read (what was read stays).
-    int Start(const std::string& home);
+    // when the configuration could not be read (what was read stays). With
+    // readOnly (a tool that only reads) the profile file is left as it is:
+    // not made when missing, nor reset when it names a missing profile.
+    int Start(const std::string& home, bool readOnly = false);
     // Saves the configuration, replacing the old file only once the new one
     // is complete. Returns 0 or 6002. A configuration that could not be read
     // is never saved over: the user's file stays as it was.
@@ -32,7 +34,7 @@ class TSettings {
     const std::string& Home() const { return home_; }
 
   private:
-    void ChooseConfigFile(const std::string& home);
+    void ChooseConfigFile(const std::string& home, bool readOnly);
     int LoadConfig();
     void CollectLanguages(const std::string& home);
     void LoadLanguage();

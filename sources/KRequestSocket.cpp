@@ -9,8 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
+
+#include "KRuntimeFolder.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ void KRequestServer::Poll(const Handler& handler, int64_t nowMs) {
     while (clients_.size() < kMaxClients) {
         const int fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) break;
-        clients_.push_back({fd, nowMs, {}});
+        clients_.push_back({fd, nowMs, {}, false});
     }
     std::erase_if(clients_, [&](Client& client) {
         if (!Serve(client, handler, nowMs)) return false;
@@ -89,16 +90,21 @@ bool KRequestServer::Serve(Client& client, const Handler& handler, int64_t nowMs
     // A client past its time is dropped, even one that keeps sending; and one
     // pass reads a bounded amount, so no client holds the program up.
     if (nowMs - client.since > kClientTimeoutMs) return true;
-    char buffer[512];
+    char buffer[4096];
     for (int reads = 0; reads < kReadsPerPoll; ++reads) {
         const ssize_t n = recv(client.fd, buffer, sizeof buffer, 0);
         if (n > 0) {
-            const size_t room = kMaxRequest - std::min(kMaxRequest, client.request.size());
-            client.request.append(buffer, std::min(static_cast<size_t>(n), room));
+            // A cut request could name another file than the one meant; a
+            // longer one is read to its end so that the client gets the answer.
+            client.tooLong |= client.request.size() + static_cast<size_t>(n) > kMaxRequest;
+            if (!client.tooLong) client.request.append(buffer, static_cast<size_t>(n));
             continue;
         }
         if (n == 0) {  // the request is complete
-            Answer(client.fd, handler(client.request) ? "ACK\n" : "BUSY\n");
+            const char* reply = client.tooLong            ? "ERROR\n"
+                                : handler(client.request) ? "ACK\n"
+                                                          : "BUSY\n";
+            Answer(client.fd, reply);
             return true;
         }
         if (errno == EINTR) continue;
@@ -108,9 +114,11 @@ bool KRequestServer::Serve(Client& client, const Handler& handler, int64_t nowMs
 }
 
 std::string RequestSocketPath() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime) return std::string(runtime) + "/tessaron.sock";
-    return "/tmp/tessaron-" + std::to_string(getuid()) + ".sock";
+    return RequestSocketPath(KRuntimeFolder());
+}
+
+std::string RequestSocketPath(const KRuntimeFolder& folder) {
+    return folder.Path().empty() ? "" : folder.Path() + "/tessaron.sock";
 }
 
 KRequestReply SendRequest(const std::string& path, const std::string& request, int timeoutMs) {
@@ -134,5 +142,6 @@ KRequestReply SendRequest(const std::string& path, const std::string& request, i
     close(fd);
     if (reply == "ACK\n") return KRequestReply::kAck;
     if (reply == "BUSY\n") return KRequestReply::kBusy;
+    if (reply == "ERROR\n") return KRequestReply::kError;
     return KRequestReply::kNoServer;
 }

@@ -5,16 +5,20 @@
 #include <string>
 #include <vector>
 
+class KRuntimeFolder;
+
 // The local request channel between copies of the program: the first copy
 // serves a Unix-domain socket (mode 0600) from its idle pass; another program
-// connects, writes one request (UTF-8, no terminator), shuts down its
-// sending side and reads "ACK\n" or "BUSY\n"; the server then closes the
-// connection. Nothing here waits: connections are read as their bytes come,
-// and one that stays silent is dropped.
+// connects, writes one request (UTF-8, no terminator, at most kMaxRequest
+// bytes), shuts down its sending side and reads "ACK\n" or "BUSY\n", or
+// "ERROR\n" for a longer request, which is read to its end and dropped
+// unseen; the server then closes the connection. Nothing here waits:
+// connections are read as their bytes come, and one that stays silent is
+// dropped.
 class KRequestServer {
   public:
-    // The longest request kept, in bytes; the rest is read and dropped.
-    static constexpr size_t kMaxRequest = 511;
+    // The longest request taken, in bytes.
+    static constexpr size_t kMaxRequest = 64 * 1024;
     // Connections served at once; more wait in the listen queue.
     static constexpr size_t kMaxClients = 8;
     // A connection that has not finished its request by then is dropped.
@@ -44,6 +48,7 @@ class KRequestServer {
         int fd;
         int64_t since;
         std::string request;
+        bool tooLong;
     };
     // Reads what the client sent; true when it is finished with (answered or
     // dropped).
@@ -54,11 +59,12 @@ class KRequestServer {
     std::vector<Client> clients_;
 };
 
-// The socket of the user's running copy: $XDG_RUNTIME_DIR/tessaron.sock, or
-// /tmp/tessaron-<uid>.sock without XDG_RUNTIME_DIR.
+// The socket of the user's running copy: tessaron.sock in the user's private
+// run-time folder (KRuntimeFolder); empty when there is none to trust.
 std::string RequestSocketPath();
+std::string RequestSocketPath(const KRuntimeFolder& folder);
 
-enum class KRequestReply { kAck, kBusy, kNoServer };
+enum class KRequestReply { kAck, kBusy, kError, kNoServer };
 // Sends one request to the server at path and waits for its answer (at most
 // timeoutMs).
 KRequestReply SendRequest(const std::string& path, const std::string& request,

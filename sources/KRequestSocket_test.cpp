@@ -59,11 +59,24 @@ TEST_F(RequestSocket, RequestsAreAnsweredAckOrBusy) {
     EXPECT_EQ(Exchange("OpenLayout,\"/tmp/a b.tly\"", takeOne), KRequestReply::kAck);
     EXPECT_EQ(Exchange("OpenLayout,\"/tmp/c.tly\"", takeOne), KRequestReply::kBusy);
     EXPECT_EQ(taken, std::vector<std::string>{"OpenLayout,\"/tmp/a b.tly\""});
+}
 
-    // A huge request is read whole and kept to its first 511 bytes.
-    taken.clear();
-    EXPECT_EQ(Exchange(std::string(1 << 20, 'x'), takeOne), KRequestReply::kAck);
-    EXPECT_EQ(taken.at(0), std::string(KRequestServer::kMaxRequest, 'x'));
+// A request is taken whole up to its limit; a longer one is answered ERROR
+// and handed to no one, so no cut path is ever opened.
+TEST_F(RequestSocket, LongRequestsAreTakenWholeAndLongerOnesRefused) {
+    ASSERT_TRUE(server.Open(path));
+    std::vector<std::string> taken;
+    const auto take = [&](const std::string& request) {
+        taken.push_back(request);
+        return true;
+    };
+    const std::string longest =
+        "OpenLayout,\"/" + std::string(KRequestServer::kMaxRequest - 14, 'x') + "\"";
+    ASSERT_EQ(longest.size(), KRequestServer::kMaxRequest);
+    EXPECT_EQ(Exchange(longest, take), KRequestReply::kAck);
+    EXPECT_EQ(Exchange(longest + "x", take), KRequestReply::kError);
+    EXPECT_EQ(Exchange(std::string(1 << 20, 'x'), take), KRequestReply::kError);
+    EXPECT_EQ(taken, std::vector<std::string>{longest});
 }
 
 TEST_F(RequestSocket, ASilentClientIsDroppedWithoutHoldingOthers) {
@@ -85,7 +98,9 @@ TEST_F(RequestSocket, ASilentClientIsDroppedWithoutHoldingOthers) {
 // between them too: it is taken whole only when the client is done.
 TEST_F(RequestSocket, ARequestInPiecesIsTakenWhole) {
     ASSERT_TRUE(server.Open(path));
-    const std::string request = "OpenLayout,\"/tmp/B\xc3\xa4der.tly\"";
+    const std::string request =
+        "OpenLayout,\"/tmp/B\xc3\xa4"
+        "der.tly\"";
     const int client = socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_EQ(
         connect(client, reinterpret_cast<const sockaddr*>(&Address(path)), sizeof(sockaddr_un)), 0);

@@ -23,7 +23,7 @@ void Build(KStreamMenu& menu, KRegistry& settings, uint32_t serialMode, int32_t 
 
 int32_t ChannelBufferSize(KRegistry& settings) {
     const KRInt* size = settings.FindInt(KString(u"\\Sources\\BufferSize"));
-    return std::max(size ? size->value : 0, 2048);
+    return std::clamp(size ? size->value : 0, kMinChannelBuffer, kMaxChannelBuffer);
 }
 
 void BuildSourceChannels(KStreamMenu& menu, KRegistry& settings) {

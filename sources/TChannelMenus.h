@@ -6,8 +6,10 @@ class KRegistry;
 
 // The channel kinds a source can use (serial reading, TCP, UDP) and those of
 // the debug port (serial reading and writing with an output buffer), sized by
-// Sources\BufferSize (at least 2048) with TCP keep-alive from
-// Sources\KeepAlive.
+// Sources\BufferSize (2048 bytes to 1 MiB: every source holds such buffers)
+// with TCP keep-alive from Sources\KeepAlive.
+constexpr int32_t kMinChannelBuffer = 2048;
+constexpr int32_t kMaxChannelBuffer = 1 << 20;
 int32_t ChannelBufferSize(KRegistry& settings);
 void BuildSourceChannels(KStreamMenu& menu, KRegistry& settings);
 void BuildDebugChannels(KStreamMenu& menu, KRegistry& settings);

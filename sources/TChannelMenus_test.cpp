@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "KRegistry.h"
 #include "KSerialPort.h"
 #include "KSocket.h"
@@ -9,6 +12,28 @@
 #include "TDefaultSettings.h"
 
 namespace {
+
+// The buffer size lies in 2048 bytes .. 1 MiB whatever the setting says, as
+// every source's channels hold buffers of that size.
+TEST(TChannelMenus, BufferSizeIsBounded) {
+    KRegistry settings;
+    ApplyDefaultSettings(settings);
+    for (const auto& [line, size] : std::vector<std::pair<const char*, int32_t>>{
+             {"Sources\\BufferSize:Int=-5", 2048},
+             {"Sources\\BufferSize:Int=65536", 65536},
+             {"Sources\\BufferSize:Int=1048577", 1 << 20},
+             {"Sources\\BufferSize:Int=2147483647", 1 << 20}}) {
+        settings.ApplyLine(KTestText(line));
+        EXPECT_EQ(ChannelBufferSize(settings), size) << line;
+        KStreamMenu menu;
+        BuildSourceChannels(menu, settings);
+        auto channel = SelectPortChannel(menu, KTestText("-3,,5000"), nullptr);
+        auto* udp = dynamic_cast<KUDPSocket*>(channel.get());
+        ASSERT_NE(udp, nullptr);
+        EXPECT_EQ(udp->ReceiveSize(), size) << line;
+        EXPECT_EQ(udp->SendSize(), size) << line;
+    }
+}
 
 TEST(TChannelMenus, ChoiceByPortNumberKeepsAChannelThatServesIt) {
     KRegistry settings;

@@ -127,7 +127,7 @@ int RunMonitorVerb(int argc, char** argv, FILE* out, FILE* err) {
     if (const int done = ParseVerbOptions(verb, argc, argv, out, err); done >= 0) return done;
 
     TSettings settings;
-    if (!StartToolSettings(home.empty() ? nullptr : home.c_str(), settings, err)) return 1;
+    if (!StartToolSettings(home.empty() ? nullptr : home.c_str(), settings, err, true)) return 1;
     KRegistry& registry = settings.Registry();
     EnumerateToolPorts(registry);
     // The log of this run, deleted at the end when nothing was written to it.

@@ -35,6 +35,18 @@ TEST(OpenVerb, SendsTheAbsolutePathAndSaysWhatTheProgramAnswered) {
     }
     EXPECT_EQ(received,
               "OpenLayout,\"" + std::filesystem::current_path().string() + "/my layout.tly\"");
+
+    // A request longer than the program takes is refused, and says so.
+    received.clear();
+    const std::string tooLong = "/" + std::string(KRequestServer::kMaxRequest, 'x') + ".tly";
+    auto run = std::async(std::launch::async, [&] { return Cli({"open", tooLong}); });
+    while (run.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+        server.Poll(handler, 0);
+    const Result r = run.get();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "ERROR\n");
+    EXPECT_NE(r.err.find("refused the request (longer than 64 KiB)"), std::string::npos) << r.err;
+    EXPECT_EQ(received, "");
 }
 
 }  // namespace

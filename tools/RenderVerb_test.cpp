@@ -140,6 +140,31 @@ TEST_F(RenderVerb, KeysTriggersAndTheRunningClockShowOnTheBoard) {
     EXPECT_GT(changed, 1000);
 }
 
+// A remote line of 10,000 items fires the trigger it ends with, as the key
+// does; a line past the longest kept fires nothing, even with the trigger
+// named at its start.
+TEST_F(RenderVerb, LongRemoteLinesFireWholeOrNotAtAll) {
+    const auto board = [&](const std::vector<std::string>& keys, const std::string& capture) {
+        std::vector<std::string> args = {"--size", "640x480"};
+        args.insert(args.end(), keys.begin(), keys.end());
+        args.push_back(Demo("Results"));
+        const Result r = Render(args, capture);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return ReadPng(Png()).pixels;
+    };
+    const auto plain = board({}, Heat());
+    const auto keyed = board({"--key", "F1"}, Heat());
+    ASSERT_NE(plain, keyed);
+
+    std::string line;
+    for (int i = 0; i < 9998; ++i) line += i < 16 ? "k=;" : "k=1;";
+    line += "Command=Trigger;Name=F1;";
+    ASSERT_EQ(line.size(), 40000u);
+    EXPECT_TRUE(board({}, Heat() + line + "\n") == keyed);
+    const std::string tooLong = "Command=Trigger;Name=F1;" + std::string(1 << 20, 'x');
+    EXPECT_TRUE(board({}, Heat() + tooLong + "\n") == plain);
+}
+
 TEST_F(RenderVerb, FramesFollowTheCaptureOnTheVirtualClock) {
     // Ten clock packets a second, one every 100 ms at 120 bytes per second.
     std::string capture;

@@ -50,7 +50,8 @@ int RunSettingsVerb(int argc, char** argv, FILE* out, FILE* err) {
     if (const int done = ParseVerbOptions(verb, argc, argv, out, err); done >= 0) return done;
 
     TSettings settings;
-    if (!StartToolSettings(home.empty() ? nullptr : home.c_str(), settings, err)) return 1;
+    if (!StartToolSettings(home.empty() ? nullptr : home.c_str(), settings, err, set->parsed()))
+        return 1;
     KRegistry& registry = settings.Registry();
     const KString path = Arg(pathText);
 

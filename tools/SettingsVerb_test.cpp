@@ -2,9 +2,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "CliTestSupport.h"
 #include "KTestSupport.h"
@@ -53,6 +56,40 @@ TEST_F(SettingsVerb, SetSavesAndSurvivesARestart) {
     std::stringstream now;
     now << after.rdbuf();
     EXPECT_EQ(now.str(), before.str());  // a refused value changes nothing
+}
+
+// Every file below the folder with its bytes.
+std::map<std::string, std::string> FilesBelow(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file()) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        files[entry.path().string()] = bytes.str();
+    }
+    return files;
+}
+
+// Reading commands write nothing: not the configuration, not the profile
+// file, even where the program would make or repair it.
+TEST_F(SettingsVerb, ReadingWritesNothing) {
+    const std::string profile = home + "/config/Quillmark/Tessaron/Profile";
+    const std::vector<std::vector<std::string>> reads = {
+        {"get", "\\Display\\Width"}, {"lines", "\\Display\\"}, {"help", "\\Display\\CacheSize"}};
+    for (const auto& read : reads) EXPECT_EQ(Settings(read).status, 0);
+    EXPECT_TRUE(FilesBelow(home).empty());
+
+    ASSERT_TRUE(std::filesystem::create_directories(home + "/config/Quillmark/Tessaron"));
+    std::ofstream(profile) << "Gone";  // names a configuration that does not exist
+    const auto before = FilesBelow(home);
+    for (const auto& read : reads) EXPECT_EQ(Settings(read).status, 0);
+    EXPECT_EQ(FilesBelow(home), before);
+
+    // A change is saved, and the profile is repaired as the program does.
+    EXPECT_EQ(Settings({"set", "\\Display\\Width", "800"}).status, 0);
+    EXPECT_NE(FilesBelow(home), before);
+    EXPECT_EQ(FilesBelow(home).at(profile), "\n");
 }
 
 TEST_F(SettingsVerb, LinesOfASubtree) {

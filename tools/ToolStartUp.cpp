@@ -20,7 +20,7 @@ void EnumerateToolPorts(KRegistry& settings) {
     KSerialPorts::Program().Enumerate(settings, noSerialPort);
 }
 
-bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err) {
+bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err, bool willSave) {
     const std::string home = ResolveProgramHome(homeOption);
     if (home.empty()) {
         std::fputs("tessaron-cli: no usable home folder\n", err);
@@ -28,7 +28,7 @@ bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err) {
     }
     // A configuration that cannot be read leaves the defaults; the tool goes
     // on, but will not save over the file.
-    if (settings.Start(home) != 0)
+    if (settings.Start(home, !willSave) != 0)
         std::fprintf(err, "tessaron-cli: cannot read %s; it will not be changed\n",
                      settings.ConfigPath().c_str());
     return true;

@@ -9,8 +9,10 @@
 
 // The settings part of start-up for a tool, as the program does it: the home
 // (homeOption, else as the platform rules say) and its settings. Problems go
-// to err; false when there is no usable home.
-bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err);
+// to err; false when there is no usable home. A tool that will not save
+// (willSave false) writes nothing, not even the profile file.
+bool StartToolSettings(const char* homeOption, TSettings& settings, FILE* err,
+                       bool willSave = false);
 // The log of the home, "tessaron.log".
 std::unique_ptr<KLog> OpenToolLog(const TSettings& settings);
 // Makes the folder a verb writes its files to, with its parents; false,
