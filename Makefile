@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 DEPS := setup/install-deps
 
-.PHONY: run build test snapshots bench fuzz deps clean
+.PHONY: run build test snapshots bench fuzz deps clean format-check
 
 deps:
 	@$(DEPS)
@@ -33,15 +33,18 @@ install: build
 	@! command -v update-desktop-database >/dev/null || \
 	    update-desktop-database $(DESTDIR)$(PREFIX)/share/applications
 
+# The test build treats a compiler warning in our code as an error.
+TEST_CONFIG := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARON_SANITIZE=ON -DTESSARON_WERROR=ON
+
 test: deps
-	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARON_SANITIZE=ON
+	cmake -S . -B build-test $(TEST_CONFIG)
 	cmake --build build-test -j $(JOBS)
 	cd build-test && ctest --output-on-failure -j $(JOBS)
 
 # Rewrites every snapshot reference (testing/snapshots/*.png) from what the
 # snapshot tests draw now; review the pictures before committing them.
 snapshots: deps
-	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARON_SANITIZE=ON
+	cmake -S . -B build-test $(TEST_CONFIG)
 	cmake --build build-test -j $(JOBS)
 	cd build-test && TESSARON_UPDATE_SNAPSHOTS=1 ctest --output-on-failure -j $(JOBS) -R Snapshot
 
@@ -61,6 +64,10 @@ fuzz: deps
 	    $$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
 	        -artifact_prefix=fuzz/artifacts/ build-fuzz/corpus/$$name fuzz/corpus/$$name || exit 1; \
 	done
+
+# Fails when a C++ file of the repository differs from what clang-format makes of it.
+format-check: deps
+	git ls-files '*.cpp' '*.h' | tr '\n' '\0' | xargs -0 clang-format --dry-run --Werror
 
 clean:
 	rm -rf build build-test build-bench build-fuzz

@@ -38,7 +38,6 @@ class KFile : public KStream {
     // raises 3005.
     void Sync();
 
-
     // Paths.
     void SetPath(const KString& path);
     void GetPath(KString& out) const { out.Append(path_); }

@@ -40,10 +40,10 @@ struct Key {
 bool ParseKey(const std::string& text, Key* key) {
     std::string rest = text;
     for (bool more = true; more && rest.size() > 2 && rest[1] == '+';) {
-        const uint32_t bit = rest[0] == 'S'   ? kKeyShift
-                             : rest[0] == 'C' ? kKeyCtrl
-                             : rest[0] == 'A' ? kKeyAlt
-                                              : 0;
+        const uint32_t bit = rest[0] == 'S'   ? uint32_t{kKeyShift}
+                             : rest[0] == 'C' ? uint32_t{kKeyCtrl}
+                             : rest[0] == 'A' ? uint32_t{kKeyAlt}
+                                              : 0u;
         more = bit != 0;
         if (more) key->modifiers |= bit, rest.erase(0, 2);
     }
