@@ -61,11 +61,6 @@ void KRInt::ParseLimits(const KString& low, const KString& high) {
     ParseWholeInt(high, &max);
 }
 
-void KRInt::SetHook(Hook hook, void* data) {
-    hook_ = hook ? hook : StoreHook;
-    hookData_ = data;
-}
-
 void KRRat::AppendRational(KString& out, KRational r) {
     if (r.denominator == 0) return;
     int64_t n = r.numerator;
@@ -138,11 +133,6 @@ bool KRRat::ParseValue(KString& text) {
     return true;
 }
 
-void KRRat::SetHook(Hook hook, void* data) {
-    hook_ = hook ? hook : StoreHook;
-    hookData_ = data;
-}
-
 bool KRFloat::ParseValue(KString& text) {
     double v;
     if (!text.ParseReal(&v)) return false;
@@ -168,9 +158,4 @@ bool KRString::ParseValue(KString& text) {
     const bool accepted = Set(text);
     text.Seek(0, 2);
     return accepted;
-}
-
-void KRString::SetHook(Hook hook, void* data) {
-    hook_ = hook ? hook : StoreHook;
-    hookData_ = data;
 }

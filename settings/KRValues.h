@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "KRNode.h"
 
 // The typed values of the settings tree. A value with a hook does not store
-// what is parsed or set; it hands it to the hook, whose default stores it.
+// what is parsed or set; it hands it to the hook, which stores what it takes
+// and tells the part that watches the setting. Without a hook the value is
+// stored as it is. A watcher removes its hook (an empty one) before it goes.
 
 class KRBool : public KRValue {
   public:
@@ -20,7 +23,7 @@ class KRBool : public KRValue {
 
 class KRInt : public KRValue {
   public:
-    using Hook = void (*)(KRInt& setting, int32_t value, void* data);
+    using Hook = std::function<void(KRInt& setting, int32_t value)>;
     static constexpr int32_t kNoMax = 2147483647;
     static constexpr int32_t kNoMin = -2147483647 - 1;
 
@@ -30,10 +33,14 @@ class KRInt : public KRValue {
     void AppendType(KString& out) const override;
     const char16_t* TypeName() const override { return u"Int"; }
     KRNode* NewOfSameType() const override { return new KRInt; }
-    // Sets the value through the hook; a null hook restores the default.
-    void Set(int32_t v) { hook_(*this, v, hookData_); }
-    void SetHook(Hook hook, void* data);
-    static void StoreHook(KRInt& setting, int32_t value, void*) { setting.value = value; }
+    // Sets the value through the hook, if any.
+    void Set(int32_t v) {
+        if (hook_)
+            hook_(*this, v);
+        else
+            value = v;
+    }
+    void SetHook(Hook hook) { hook_ = std::move(hook); }
 
     int32_t value = 0;
     int32_t max = kNoMax;
@@ -43,8 +50,7 @@ class KRInt : public KRValue {
     void ParseLimits(const KString& low, const KString& high) override;
 
   private:
-    Hook hook_ = StoreHook;
-    void* hookData_ = nullptr;
+    Hook hook_;
 };
 
 struct KRational {
@@ -54,16 +60,20 @@ struct KRational {
 
 class KRRat : public KRValue {
   public:
-    using Hook = void (*)(KRRat& setting, KRational value, void* data);
+    using Hook = std::function<void(KRRat& setting, KRational value)>;
 
     const char* ClassName() const override { return "KRRat"; }
     bool ParseValue(KString& text) override;
     void AppendValue(KString& out) const override { AppendRational(out, value); }
     const char16_t* TypeName() const override { return u"Rat"; }
     KRNode* NewOfSameType() const override { return new KRRat; }
-    void Set(KRational v) { hook_(*this, v, hookData_); }
-    void SetHook(Hook hook, void* data);
-    static void StoreHook(KRRat& setting, KRational value, void*) { setting.value = value; }
+    void Set(KRational v) {
+        if (hook_)
+            hook_(*this, v);
+        else
+            value = v;
+    }
+    void SetHook(Hook hook) { hook_ = std::move(hook); }
 
     // "3/4", "1 3/4", "-2", "0"; nothing for a zero denominator.
     static void AppendRational(KString& out, KRational r);
@@ -74,8 +84,7 @@ class KRRat : public KRValue {
     KRational value;
 
   private:
-    Hook hook_ = StoreHook;
-    void* hookData_ = nullptr;
+    Hook hook_;
 };
 
 class KRFloat : public KRValue {
@@ -101,7 +110,7 @@ class KRFloat : public KRValue {
 class KRString : public KRValue {
   public:
     // Returns whether the new text was accepted; false fails the parse.
-    using Hook = bool (*)(KRString& setting, const KString& value, void* data);
+    using Hook = std::function<bool(KRString& setting, const KString& value)>;
     static constexpr int32_t kMaxValue = 1 << 20;
 
     const char* ClassName() const override { return "KRString"; }
@@ -109,16 +118,15 @@ class KRString : public KRValue {
     void AppendValue(KString& out) const override { out.Append(value); }
     const char16_t* TypeName() const override { return u"String"; }
     KRNode* NewOfSameType() const override { return new KRString; }
-    bool Set(const KString& v) { return hook_(*this, v, hookData_); }
-    void SetHook(Hook hook, void* data);
-    static bool StoreHook(KRString& setting, const KString& value, void*) {
-        setting.value.Assign(value);
+    bool Set(const KString& v) {
+        if (hook_) return hook_(*this, v);
+        value.Assign(v);
         return true;
     }
+    void SetHook(Hook hook) { hook_ = std::move(hook); }
 
     KString value{31, kMaxValue};
 
   private:
-    Hook hook_ = StoreHook;
-    void* hookData_ = nullptr;
+    Hook hook_;
 };

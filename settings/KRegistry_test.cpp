@@ -127,19 +127,17 @@ TEST_F(Registry, HooksSeeEveryChange) {
     auto* count = registry.FindInt(KTestText("\\Count"));
     auto* name = registry.FindString(KTestText("\\Name"));
     int calls = 0;
-    count->SetHook(
-        [](KRInt& s, int32_t v, void* data) {
-            ++*static_cast<int*>(data);
-            s.value = v * 2;
-        },
-        &calls);
+    count->SetHook([&calls](KRInt& s, int32_t v) {
+        ++calls;
+        s.value = v * 2;
+    });
     Apply("Count:Int=4");
     EXPECT_EQ(count->value, 8);
     EXPECT_EQ(calls, 1);
-    count->SetHook(nullptr, nullptr);
+    count->SetHook({});
     count->Set(3);
     EXPECT_EQ(count->value, 3);
-    name->SetHook([](KRString&, const KString& v, void*) { return v.Length() < 4; }, nullptr);
+    name->SetHook([](KRString&, const KString& v) { return v.Length() < 4; });
     Apply("Name:String=toolong");
     EXPECT_EQ(KUtf8Of(name->value), "a");
     EXPECT_TRUE(name->nodeFlags & KRNode::kAssigned);

@@ -10,20 +10,18 @@ TDebugTrace::TDebugTrace(KRegistry& settings) {
     BuildDebugChannels(channels_, settings);
     setting_ = settings.FindString(KString(u"\\Sources\\DebugPort"));
     if (!setting_) return;
-    setting_->SetHook(SettingHook, this);
+    setting_->SetHook([this](KRString& setting, const KString& value) {
+        setting.value.Assign(value);
+        Apply(setting.value);
+        return true;
+    });
     Apply(setting_->value);
 }
 
 TDebugTrace::~TDebugTrace() {
-    if (setting_) setting_->SetHook(nullptr, nullptr);
+    if (setting_) setting_->SetHook({});
     channel_.reset();
     channels_.Clear();
-}
-
-bool TDebugTrace::SettingHook(KRString& setting, const KString& value, void* data) {
-    setting.value.Assign(value);
-    static_cast<TDebugTrace*>(data)->Apply(setting.value);
-    return true;
 }
 
 void TDebugTrace::Apply(const KString& spec) {

@@ -42,7 +42,6 @@ class TDebugTrace : public TTraceSink {
     KStreamMenu& Channels() { return channels_; }
 
   private:
-    static bool SettingHook(KRString& setting, const KString& value, void* data);
     void Apply(const KString& spec);
     void Write(const KString& text);
     void NewLine();

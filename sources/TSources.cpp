@@ -32,9 +32,9 @@ bool TSources::IsSourceGroup(const KRNode* node, int32_t* number) {
 TSource::TSource(TSources& owner, KRGroup& group) : group(group), owner_(owner) {}
 
 TSource::~TSource() {
-    if (scriptSetting_) scriptSetting_->SetHook(nullptr, nullptr);
-    if (port_) port_->SetHook(nullptr, nullptr);
-    if (charMode_) charMode_->SetHook(nullptr, nullptr);
+    if (scriptSetting_) scriptSetting_->SetHook({});
+    if (port_) port_->SetHook({});
+    if (charMode_) charMode_->SetHook({});
     channel.reset();
 }
 
@@ -53,7 +53,8 @@ bool TSource::BindSettings() {
     if (KRString* name = group.Find<KRString>(u"Name")) script.SetSourceName(name->value);
     scriptSetting_ = group.Find<KRString>(u"Script");
     if (!scriptSetting_) return false;
-    scriptSetting_->SetHook(ScriptHook, this);
+    scriptSetting_->SetHook(
+        [this](KRString& setting, const KString& value) { return ScriptSet(setting, value); });
     // The configured script, or the default one when that cannot be loaded.
     if (!LoadScript(scriptSetting_->value)) {
         const KString fallback(TSources::kDefaultScript);
@@ -62,11 +63,15 @@ bool TSource::BindSettings() {
     }
     port_ = group.Find<KRString>(u"SerialPort");
     if (!port_) return false;
-    port_->SetHook(PortHook, this);
+    port_->SetHook(
+        [this](KRString& setting, const KString& value) { return PortSet(setting, value); });
     ApplyPort();
     charMode_ = group.Find<KRInt>(u"CharMode");
     if (!charMode_) return false;
-    charMode_->SetHook(CharModeHook, this);
+    charMode_->SetHook([this](KRInt& setting, int32_t value) {
+        setting.value = value;
+        ApplyCharMode();
+    });
     ApplyCharMode();
     return true;
 }
@@ -104,30 +109,23 @@ bool TSource::IsRunning() {
     return channel && channel->IsOpen();
 }
 
-bool TSource::ScriptHook(KRString& setting, const KString& value, void* data) {
-    auto* source = static_cast<TSource*>(data);
+bool TSource::ScriptSet(KRString& setting, const KString& value) {
     if (setting.value.Equals(value)) return true;
     setting.value.Assign(value);
-    if (source->LoadScript(value)) {
-        source->owner_.Renumber();
+    if (LoadScript(value)) {
+        owner_.Renumber();
     } else {
-        source->LogScriptNotLoaded(value, KString(u""));
+        LogScriptNotLoaded(value, KString(u""));
     }
     return true;
 }
 
-bool TSource::PortHook(KRString& setting, const KString& value, void* data) {
-    auto* source = static_cast<TSource*>(data);
+bool TSource::PortSet(KRString& setting, const KString& value) {
     const KString spec(value);
-    source->owner_.ReleasePort(spec, setting);
+    owner_.ReleasePort(spec, setting);
     setting.value.Assign(spec);
-    source->ApplyPort();
+    ApplyPort();
     return true;
-}
-
-void TSource::CharModeHook(KRInt& setting, int32_t value, void* data) {
-    setting.value = value;
-    static_cast<TSource*>(data)->ApplyCharMode();
 }
 
 // The list

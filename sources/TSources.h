@@ -35,9 +35,9 @@ class TSource : public KListItem {
     std::unique_ptr<KStream> channel;
 
   private:
-    static bool ScriptHook(KRString& setting, const KString& value, void* data);
-    static bool PortHook(KRString& setting, const KString& value, void* data);
-    static void CharModeHook(KRInt& setting, int32_t value, void* data);
+    // What the Script and SerialPort settings' hooks do with a new value.
+    bool ScriptSet(KRString& setting, const KString& value);
+    bool PortSet(KRString& setting, const KString& value);
     bool LoadScript(const KString& name);
     // Writes to the log that the script name did not load, and what the
     // source uses instead (nothing named: the script it had).

@@ -105,10 +105,7 @@ TEST_F(RegistryDialogTest, MarkersExpandGroupsAndTypedValuesReachTheHook) {
 
     std::vector<int32_t> seen;
     KRInt* cache = settings.Registry().FindInt(KTestText("\\Display\\CacheSize"));
-    auto record = [](KRInt&, int32_t v, void* seen) {
-        static_cast<std::vector<int32_t>*>(seen)->push_back(v);
-    };
-    cache->SetHook(record, &seen);
+    cache->SetHook([&seen](KRInt&, int32_t v) { seen.push_back(v); });
     Select("CacheSize");
     EXPECT_EQ(Label("type") + " " + value->text(), "Int 1048576");
     const QString help = dialog->findChild<QPlainTextEdit*>("help")->toPlainText();
