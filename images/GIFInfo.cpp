@@ -70,6 +70,7 @@ void GIFInfo::Decode(KStream& stream, KBitmaps& frames) {
     for (;;) {
         const uint8_t introducer = ReadByte(stream);
         if (introducer == kTrailer) return;
+        if (introducer == kImage && FramesDone(frames)) return;
         data_.Begin(stream);
         if (introducer == kExtension) {
             ReadExtension(stream, frames);
@@ -152,6 +153,13 @@ void GIFInfo::ReadImage(KStream& stream, KBitmaps& frames) {
     controlFlags_ = 0;
     delay_ = -1;
     transparent_ = -1;
+}
+
+bool GIFInfo::FramesDone(const KBitmaps& frames) const {
+    const int32_t wanted = frames.Options().maxFrames;
+    const KBitmap* last = frames.Last();
+    // An image drawn into the last frame still belongs to it.
+    return wanted > 0 && frames.Count() >= wanted && last && last->Delay() >= 1;
 }
 
 KBitmap& GIFInfo::ChooseFrame(KBitmaps& frames) {
