@@ -59,8 +59,8 @@ std::shared_ptr<const KBitmaps> KPictureCache::Load(const KString& path,
                                                     KBitmaps::ReadOptions options, int32_t* error,
                                                     KPictureStamp* stamp) {
     EvictTo(Bound());  // the bound may have been lowered since the last store
-    KBufferedFile file(path, 4096);
-    const std::string native = file.NativePath();
+    const KFile named(path);
+    const std::string native = named.NativePath();
     KPictureStamp found;
     const bool plain = StampOfNative(native, &found);
     if (stamp) *stamp = found;
@@ -70,7 +70,7 @@ std::shared_ptr<const KBitmaps> KPictureCache::Load(const KString& path,
     }
     // Options that do not change what this type of file decodes to are
     // dropped, so that the entries they would make are one.
-    const KImageType type = KImageTypeOf(file.Path());
+    const KImageType type = KImageTypeOf(path);
     if (type != KImageType::kJpeg) options.minWidth = options.minHeight = 0;
     if (type != KImageType::kGif) options.maxFrames = 0;
     options.gifUseBackground =
@@ -88,6 +88,7 @@ std::shared_ptr<const KBitmaps> KPictureCache::Load(const KString& path,
     frames->SetOptions(options);
     ++decodes_;
     try {
+        KBufferedFile file(path, 4096);
         file.Open(KFile::kRead, false);
         frames->ReadFrames(file, type);
     } catch (const KX& e) {
