@@ -67,10 +67,10 @@ void DrawRun(const uint8_t* indices, int32_t count, const uint8_t (*palette)[4],
 
 void GIFInfo::Decode(KStream& stream, KBitmaps& frames) {
     ReadScreen(stream, frames);
-    for (;;) {
+    // The frames asked for are complete: what follows them is never read.
+    while (!FramesDone(frames)) {
         const uint8_t introducer = ReadByte(stream);
         if (introducer == kTrailer) return;
-        if (introducer == kImage && FramesDone(frames)) return;
         data_.Begin(stream);
         if (introducer == kExtension) {
             ReadExtension(stream, frames);
@@ -158,7 +158,7 @@ void GIFInfo::ReadImage(KStream& stream, KBitmaps& frames) {
 bool GIFInfo::FramesDone(const KBitmaps& frames) const {
     const int32_t wanted = frames.Options().maxFrames;
     const KBitmap* last = frames.Last();
-    // An image drawn into the last frame still belongs to it.
+    // A frame without a delay yet takes the next image too.
     return wanted > 0 && frames.Count() >= wanted && last && last->Delay() >= 1;
 }
 

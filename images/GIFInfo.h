@@ -17,8 +17,8 @@ class KStream;
 //
 // An image goes into the previous frame when that frame has no delay yet
 // (no graphic control, or a zero delay); otherwise it starts a new frame that
-// copies the previous one. A read limited to n frames ends where frame n + 1
-// would begin. Raises 3010 for a stream that breaks the format,
+// copies the previous one. A read limited to n frames ends as soon as frame
+// n has its delay, without reading further. Raises 3010 for a stream that breaks the format,
 // 2001 when frames cannot be allocated, and the stream's error when the data
 // ends before the trailer.
 class GIFInfo {

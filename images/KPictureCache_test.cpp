@@ -107,13 +107,13 @@ TEST_F(PictureCache, TheCacheKeepsAtMostItsBoundAndDropsTheOldestFirst) {
     EXPECT_EQ(cache.Bytes(), 0);
 }
 
-TEST_F(PictureCache, AReadForTheFirstFrameStopsWhereTheSecondBegins) {
-    // Three frames of 50 ms; the third image's code stream is broken, so only
-    // a read that stops early succeeds.
+TEST_F(PictureCache, AReadForTheFirstFrameStopsWhenThatFrameIsComplete) {
+    // Two frames of 50 ms, then a graphic control of a size no file may
+    // have: only a read that stops early succeeds, and it reads no further
+    // than the first frame's image.
     GifBuilder gif(2, 1, {0x000000, 0xFF0000});
     gif.Control(0, 5).Image(0, 0, 2, 1, {1, 1}).Control(0, 5).Image(0, 0, 2, 1, {0, 0});
-    gif.Control(0, 5).ImageCodes(0, 0, 2, 1, 2, {4, 7, 5});
-    const std::string path = folder.Put("three.gif", gif.Bytes());
+    const std::string path = folder.Put("two.gif", gif.Raw("\x21\xF9\x07").Bytes());
     KBitmaps::ReadOptions first;
     first.maxFrames = 1;
     const auto frames = Load(path, first);
@@ -122,6 +122,12 @@ TEST_F(PictureCache, AReadForTheFirstFrameStopsWhereTheSecondBegins) {
     EXPECT_EQ(frames->Frame(0)->GetPixel(0, 0), 0xFF0000u);
     EXPECT_FALSE(Load(path));
     EXPECT_EQ(error, kErrImageFormat);
+    // An image without a delay belongs to the first frame: it is read too.
+    GifBuilder merged(2, 1, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF});
+    merged.Image(0, 0, 1, 1, {1}).Control(0, 5).Image(1, 0, 1, 1, {2});
+    const auto both = Load(folder.Put("merged.gif", merged.Raw("\x21\xF9\x07").Bytes()), first);
+    ASSERT_TRUE(both);
+    EXPECT_EQ(both->Frame(0)->GetPixel(1, 0), 0x00FF00u);
 }
 
 TEST_F(PictureCache, TheGifBackgroundFollowsTheSetting) {
