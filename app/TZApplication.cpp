@@ -249,8 +249,8 @@ void TZApplication::LoopFailed() {
     alerts_->ShowError(1001);
 }
 
-void TZApplication::RedrawNeeded() {
-    if (engine_) engine_->Window().FullRedraw();
+void TZApplication::RedrawNeeded(const KRect& rect) {
+    if (engine_) engine_->Window().Paint(rect);
 }
 
 void TZApplication::KeyPressed(int32_t functionKey, KChar character, uint32_t modifiers) {

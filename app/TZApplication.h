@@ -51,7 +51,7 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     void WaitDescriptors(std::vector<int>& out) override;
     void LoopFailed() override;
 
-    void RedrawNeeded() override;
+    void RedrawNeeded(const KRect& rect) override;
     void KeyPressed(int32_t functionKey, KChar character, uint32_t modifiers) override;
     void MenuRequested(const QPoint& desktop) override;
 

@@ -11,10 +11,14 @@
 #include "KTestSupport.h"
 #include "KUtf8.h"
 #include "LayoutTestSupport.h"
+#include "TBitmapObject.h"
 #include "TDefaultSettings.h"
+#include "TFields.h"
 #include "TLayout.h"
 #include "TLayoutObject.h"
+#include "TMemoryBudget.h"
 #include "TTrigger.h"
+#include "TVideoDisplayObject.h"
 
 namespace {
 
@@ -78,6 +82,74 @@ TEST_F(DisplayEngine, KeysFireToggleTriggersOnTheShownLayout) {
     EXPECT_TRUE(letter->IsVisible());
     engine.KeyPress(0, u'a', 0);  // a toggle: hidden again
     EXPECT_FALSE(letter->IsVisible());
+}
+
+// A page of the video display reaches the board only with its "LayoutFlush":
+// the values before it leave the board as it was.
+TEST_F(DisplayEngine, AVideoDisplayShowsItsPageAfterLayoutFlush) {
+    const std::string path = WriteLayoutFile(folder, "video.tly", R"({"objects": [
+        {"class": "TVideoDisplayObject", "x": 0, "y": 0, "width": 200, "height": 100}]})");
+    ASSERT_EQ(engine.Layouts().OpenLayout(KTestText(path)), 0);
+    TLayout* layout = engine.Layouts().Window(1);
+    engine.Window().ShowLayout(layout, -1);
+    TLayoutObject* video = layout->NextObject(nullptr);
+    TFields definition(nullptr, 64);
+    TField field(&definition);
+    auto send = [&](const std::string& commands) {
+        field.value = KTestText(commands);
+        video->SetValue(&field);
+    };
+    const uint32_t before = surface.Pixel(100, 50);
+    send("\x12LayoutSetup=1\x14\x12LayoutBackColor=Red\x14\x12ImageDraw=none.tga\x14");
+    EXPECT_EQ(surface.Pixel(100, 50), before);
+    send("\x12LayoutFlush\x14");
+    EXPECT_EQ(surface.Pixel(100, 50), 0xFF0000u);
+}
+
+// Four video displays of 11000 × 11000 (462 MiB each) and four bitmaps of a
+// GIF whose screen is 16384 × 8192 (384 MiB each) in one layout: what fits in
+// the budget of 1 GiB is made, the rest is refused and draws nothing, and the
+// small display after them all still shows its page.
+TEST_F(DisplayEngine, ALayoutPastTheMemoryBudgetDrawsWhatFits) {
+    folder.Put("huge.gif", GifBuilder(16384, 8192, {0, 0xFFFFFF}).Image(0, 0, 1, 1, {1}).Bytes());
+    std::string objects;
+    for (int i = 0; i < 4; ++i)
+        objects += R"({"class": "TVideoDisplayObject", "x": 0, "y": 0, "width": 11000,
+                       "height": 11000},)";
+    for (int i = 0; i < 4; ++i)
+        objects += R"({"class": "TBitmapObject", "x": 0, "y": 0, "file": "huge.gif"},)";
+    objects += R"({"class": "TVideoDisplayObject", "x": 10, "y": 10, "width": 100,
+                   "height": 50})";
+    const std::string path =
+        WriteLayoutFile(folder, "heavy.tly", R"({"objects": [)" + objects + "]}");
+    ASSERT_FALSE(path.empty());
+    const int64_t before = TMemoryBudget::Used();
+    ASSERT_EQ(engine.Layouts().OpenLayout(KTestText(path)), 0);
+    EXPECT_LE(TMemoryBudget::Used(), TMemoryBudget::Limit());
+    TLayout* layout = engine.Layouts().Window(1);
+    std::vector<TLayoutObject*> all;
+    for (TLayoutObject* o = layout->NextObject(nullptr); o; o = layout->NextObject(o))
+        all.push_back(o);
+    ASSERT_EQ(all.size(), size_t(9));
+    auto hasBuffer = [&](int i) {
+        return static_cast<TVideoDisplayObject*>(all[i])->Display().HasBuffer();
+    };
+    EXPECT_TRUE(hasBuffer(0));
+    EXPECT_TRUE(hasBuffer(1));
+    EXPECT_FALSE(hasBuffer(2));
+    EXPECT_FALSE(hasBuffer(3));
+    for (int i = 4; i < 8; ++i)
+        EXPECT_EQ(static_cast<TBitmapObject*>(all[i])->CurrentFrame(), nullptr) << i;
+    ASSERT_TRUE(hasBuffer(8));
+
+    engine.Window().ShowLayout(layout, -1);
+    TFields definition(nullptr, 64);
+    TField field(&definition);
+    field.value = KTestText("\x12LayoutBackColor=Red\x14\x12ImageDraw=none\x14\x12LayoutFlush\x14");
+    all[8]->SetValue(&field);
+    EXPECT_EQ(surface.Pixel(50, 30), 0xFF0000u);
+    engine.Layouts().Close(layout);
+    EXPECT_EQ(TMemoryBudget::Used(), before);
 }
 
 }  // namespace

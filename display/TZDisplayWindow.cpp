@@ -208,7 +208,10 @@ void TZDisplayWindow::DrawArea(const KRect& rect, int32_t screen) {
     const int32_t offset = scroller_.BeginDrawing();
     if (clipped.IsEmpty()) return;
     screenFilter_ = screen;
+    // The glyphs of a text that spans several bands are rasterised once.
+    fonts_.Cache().BeginPass();
     DrawLayout(clipped, offset);
+    fonts_.Cache().EndPass();
     surface_.Present();
     if (listener_) listener_->AreaDrawn(clipped);
 }
@@ -317,8 +320,11 @@ void TZDisplayWindow::ShowLayout(TLayout* layout, int32_t delay) {
     if (delay < 0) {
         FullRedraw();
     } else {
+        // Even without a delay the old picture stays for the rest of this
+        // tick: the passes that follow at once read what arrived with the
+        // command, and the first value for the new layout draws it whole.
         redrawPending_ = true;
-        redrawDue_ = clock_.Ms() + delay;
+        redrawDue_ = clock_.Ms() + std::max(delay, 1);
     }
 }
 

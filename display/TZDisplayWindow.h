@@ -80,7 +80,10 @@ class TZDisplayWindow : public TLayoutDisplay, public TLayoutScreen {
     void DrawArea(const KRect& rect, int32_t screen);
     // The whole layout area; unscrolled when a step with Reset on happened.
     void FullRedraw();
-    // A paint request of the window for a rectangle of its client area.
+    // A paint request of the window for a rectangle of its client area
+    // (the window was made, resized or uncovered pixels it never had): the
+    // scrolling is reset and the whole layout drawn; an empty rectangle
+    // does nothing.
     void Paint(const KRect& rect);
     // An object of the current layout looks different now.
     void ObjectChanged(TLayoutObject& object);

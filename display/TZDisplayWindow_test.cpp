@@ -215,6 +215,17 @@ TEST_F(DisplayWindow, ShowingWaitsForItsDelayOrTheFirstChange) {
     EXPECT_EQ(surface.Pixel(0, 0), 0u);
     EXPECT_EQ(surface.Pixel(100, 100), kRed);
 
+    // Without a delay the old picture stays until the next tick.
+    clock.SetMs(2000);
+    w.ShowLayout(first.get(), 0);
+    surface.bands.clear();
+    w.Tick();
+    EXPECT_TRUE(surface.bands.empty());
+    clock.SetMs(2001);
+    w.Tick();
+    EXPECT_EQ(surface.Pixel(0, 0), kRed);
+    w.ShowLayout(second.get(), -1);
+
     // A change to the new layout ends the wait at once, with the whole layout.
     w.ShowLayout(first.get(), 500);
     surface.bands.clear();
@@ -234,6 +245,26 @@ TEST_F(DisplayWindow, ShowingWaitsForItsDelayOrTheFirstChange) {
     w.ShowLayout(nullptr, -1);
     EXPECT_EQ(surface.Pixel(0, 0), 0u);
     EXPECT_EQ(CountPixels(kRed), 0);
+}
+
+// A text taller than a band is drawn band by band, but its glyph is
+// rasterised once per draw, however small the glyph cache; after the draw
+// the cache is back within its budget.
+TEST_F(DisplayWindow, ATextOverManyBandsIsRasterisedOncePerDraw) {
+    Set("\\Display\\CacheSize", 0);  // 262144 bytes: bands of 102 rows
+    TZDisplayWindow& w = Window();
+    fonts->Cache().SetBudget(4096);
+    auto layout = Layout(R"({"background": "Black", "objects": [
+        {"class": "TTextObject", "x": 0, "y": 0, "width": 640, "flags": 0, "text": "8",
+         "font": {"name": "DejaVu Sans", "size": 440, "face": "Red"}}]})");
+    const int64_t before = fonts->Rasterised();
+    w.ShowLayout(layout.get(), -1);
+    EXPECT_EQ(surface.bands.size(), 5u);
+    EXPECT_GT(CountPixels(kRed), 10000);
+    EXPECT_EQ(fonts->Rasterised() - before, 1);
+    EXPECT_LE(fonts->Cache().Bytes(), 4096u);
+    w.FullRedraw();
+    EXPECT_EQ(fonts->Rasterised() - before, 2);
 }
 
 TEST_F(DisplayWindow, TextIsDrawnAndHiddenObjectsAreNot) {

@@ -159,6 +159,26 @@ TEST_F(Scrolling, StartThenEveryDelayOnePixelLeft) {
     EXPECT_EQ(w.Scroller().Offset(), 197);
 }
 
+// A refresh of the window (made again, or resized) resets the scrolling:
+// the ticker keeps its place when it can, and starts again at the left
+// edge from a place the narrower window no longer has.
+TEST_F(Scrolling, AWindowRefreshResetsTheScrolling) {
+    Set("\\Display\\Scroll\\Mode", 1);
+    Set("\\Display\\Scroll\\Step", 300);
+    TZDisplayWindow& w = Show(640, 50);
+    TickAt(500);
+    ASSERT_EQ(w.Scroller().Offset(), 340);
+    w.Paint({0, 0, 639, 49});
+    EXPECT_EQ(w.Scroller().Offset(), 340);
+    Set("\\Display\\Width", 100);
+    w.Place();
+    w.Paint({0, 0, 99, 49});
+    EXPECT_EQ(w.Scroller().Offset(), 0);
+    EXPECT_EQ(Logical(0, 0), 1u << 16);
+    w.Paint({0, 0, -1, -1});  // nothing to paint: nothing happens
+    EXPECT_EQ(Logical(0, 0), 1u << 16);
+}
+
 TEST_F(Scrolling, RotationChoosesTheDirectionAndANegativeStepTurnsIt) {
     Set("\\Display\\Scroll\\Mode", 1);
     Set("\\Display\\Scroll\\Start", 0);

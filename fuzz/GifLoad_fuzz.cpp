@@ -1,6 +1,7 @@
 // Bytes decoded as a GIF file. The first byte picks the background rule
-// (bit 0: the file's background colour) and the frame format (bits 1-2:
-// 24-, 32-, 16-bit or grey); the rest is the file. Screens above 1024 ×
+// (bit 0: the file's background colour), the frame format (bits 1-2: 24-,
+// 32-, 16-bit or grey) and whether the read stops after the first frame
+// (bit 3); the rest is the file. Screens above 1024 ×
 // 1024 are skipped: they only cost the time to fill their frames, and the
 // size limits have tests of their own.
 
@@ -20,7 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (screen > 1024 * 1024) return 0;
     KMemoryStream stream(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
     KBitmaps frames(kFuzzFrameFormats[(data[0] >> 1) & 3]);
-    frames.SetGifUseBackground(data[0] & 1);
+    KBitmaps::ReadOptions options;
+    options.gifUseBackground = data[0] & 1;
+    options.maxFrames = data[0] & 8 ? 1 : 0;
+    frames.SetOptions(options);
     try {
         frames.ReadFrames(stream, KImageType::kGif);
     } catch (const KX&) {

@@ -3,8 +3,8 @@
 // is 48 × 24 or 24 × 48 (bit 2); the rest, decoded as UTF-8, is cut at each
 // 0 byte into field values fed one after the other, so commands run across
 // values. The application folder holds a bitmap font of digits and a few
-// pictures (Targa, GIF, a broken one and a pipe); the system fonts are
-// there as well.
+// pictures (Targa, GIF, a JPEG made by ImageMagick, a broken one and a
+// pipe), read through the picture cache; the system fonts are there as well.
 
 #include <sys/stat.h>
 
@@ -35,6 +35,7 @@ struct Home {
         folder.Put("flag.gif",
                    GifBuilder(2, 2, {0xFF0000, 0x00FF00}).Image(0, 0, 2, 2, {0, 1, 1, 0}).Bytes());
         folder.Put("bad.jpg", "not a picture");
+        std::system(("convert -size 64x40 gradient:red-blue " + folder.Path("pic.jpg")).c_str());
         mkfifo(folder.Path("pipe.tga").c_str(), 0600);
         ApplyDefaultSettings(settings);
         fonts = std::make_unique<K3DFonts>(settings, folder.Path(), nullptr);

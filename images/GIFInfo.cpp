@@ -67,7 +67,8 @@ void DrawRun(const uint8_t* indices, int32_t count, const uint8_t (*palette)[4],
 
 void GIFInfo::Decode(KStream& stream, KBitmaps& frames) {
     ReadScreen(stream, frames);
-    for (;;) {
+    // The frames asked for are complete: what follows them is never read.
+    while (!FramesDone(frames)) {
         const uint8_t introducer = ReadByte(stream);
         if (introducer == kTrailer) return;
         data_.Begin(stream);
@@ -152,6 +153,13 @@ void GIFInfo::ReadImage(KStream& stream, KBitmaps& frames) {
     controlFlags_ = 0;
     delay_ = -1;
     transparent_ = -1;
+}
+
+bool GIFInfo::FramesDone(const KBitmaps& frames) const {
+    const int32_t wanted = frames.Options().maxFrames;
+    const KBitmap* last = frames.Last();
+    // A frame without a delay yet takes the next image too.
+    return wanted > 0 && frames.Count() >= wanted && last && last->Delay() >= 1;
 }
 
 KBitmap& GIFInfo::ChooseFrame(KBitmaps& frames) {

@@ -17,7 +17,8 @@ class KStream;
 //
 // An image goes into the previous frame when that frame has no delay yet
 // (no graphic control, or a zero delay); otherwise it starts a new frame that
-// copies the previous one. Raises 3010 for a stream that breaks the format,
+// copies the previous one. A read limited to n frames ends as soon as frame
+// n has its delay, without reading further. Raises 3010 for a stream that breaks the format,
 // 2001 when frames cannot be allocated, and the stream's error when the data
 // ends before the trailer.
 class GIFInfo {
@@ -39,6 +40,9 @@ class GIFInfo {
     void ReadGraphicControl(KStream& stream);
     void ReadApplication(KBitmaps& frames);
     void ReadImage(KStream& stream, KBitmaps& frames);
+    // Whether the frames asked for are complete: the next image would start
+    // a frame past them.
+    bool FramesDone(const KBitmaps& frames) const;
     KBitmap& ChooseFrame(KBitmaps& frames);
     void DisposePrevious(KBitmap& frame);
     void RememberDisposal(const KBitmap& frame);

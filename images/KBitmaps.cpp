@@ -1,5 +1,6 @@
 #include "KBitmaps.h"
 
+#include <algorithm>
 #include <new>
 
 #include "GIFInfo.h"
@@ -13,7 +14,8 @@ KBitmap& KBitmaps::AddFrame(int32_t width, int32_t height) {
     std::unique_ptr<KBitmap> frame(new (std::nothrow) KBitmap(width, height, format_));
     if (!frame) throw KX(kErrNoMemory);
     const int64_t bytes = frame->Stride() * height;
-    if (bytes > kMaxFramesBytes - bytes_ || !frame->Allocate()) throw KX(kErrNoMemory);
+    const int64_t cap = std::min(options_.maxBytes, kMaxFramesBytes);
+    if (bytes > cap - bytes_ || !frame->Allocate()) throw KX(kErrNoMemory);
     bytes_ += bytes;
     width_ = width, height_ = height;
     frames_.Add(frame.get());
@@ -29,6 +31,7 @@ void KBitmaps::ReadFrames(KStream& stream, KImageType type) {
     frames_.Clear();
     bytes_ = 0;
     width_ = height_ = 0;
+    naturalWidth_ = naturalHeight_ = 0;
     loopCount_ = -1;
     try {
         ReadFramesOfType(stream, type);
@@ -36,6 +39,7 @@ void KBitmaps::ReadFrames(KStream& stream, KImageType type) {
         frames_.Clear();
         bytes_ = 0;
         width_ = height_ = 0;
+        naturalWidth_ = naturalHeight_ = 0;
         throw;
     }
 }
@@ -43,7 +47,7 @@ void KBitmaps::ReadFrames(KStream& stream, KImageType type) {
 void KBitmaps::ReadFramesOfType(KStream& stream, KImageType type) {
     switch (type) {
         case KImageType::kGif:
-            GIFInfo(gifUseBackground_).Decode(stream, *this);
+            GIFInfo(options_.gifUseBackground).Decode(stream, *this);
             break;
         case KImageType::kJpeg:
             KJpegReader::Read(stream, *this);
@@ -58,6 +62,8 @@ std::unique_ptr<KBitmaps> KBitmaps::ScaledFrames(int32_t width, int32_t height) 
     std::unique_ptr<KBitmaps> scaled(new (std::nothrow) KBitmaps(format_));
     if (!scaled) return nullptr;
     scaled->loopCount_ = loopCount_;
+    scaled->naturalWidth_ = NaturalWidth();
+    scaled->naturalHeight_ = NaturalHeight();
     scaled->width_ = width < 0 ? width_ : width;
     scaled->height_ = height < 0 ? height_ : height;
     for (KListItem* p = frames_.Head(); p; p = p->Next()) {

@@ -6,6 +6,7 @@
 #include <jerror.h>
 // clang-format on
 
+#include <algorithm>
 #include <csetjmp>
 #include <memory>
 #include <new>
@@ -128,6 +129,23 @@ void DecodeRows(jpeg_decompress_struct& info, KBitmap& frame, JSAMPLE* scratch) 
     }
 }
 
+// A side scaled by n eighths, as the library rounds it.
+int64_t Scaled(JDIMENSION side, int32_t n) {
+    return (int64_t{side} * n + 7) / 8;
+}
+
+// The fewest eighths that keep the size asked for: the decoder then does
+// a fraction of the work and memory of the whole picture.
+int32_t ScaleInEighths(const jpeg_decompress_struct& info, const KBitmaps::ReadOptions& options) {
+    const int64_t width = std::min<int64_t>(options.minWidth, info.image_width);
+    const int64_t height = std::min<int64_t>(options.minHeight, info.image_height);
+    if (options.minWidth <= 0 || options.minHeight <= 0) return 8;
+    int32_t n = 1;
+    while (n < 8 && (Scaled(info.image_width, n) < width || Scaled(info.image_height, n) < height))
+        ++n;
+    return n;
+}
+
 // The decoding steps. Returns 0 or the error code; a failing library call
 // jumps back to the setjmp here, which only plain locals cross.
 int32_t Decode(Decoder& decoder, KBitmaps& frames, std::unique_ptr<JSAMPLE[]>& scratch) {
@@ -142,6 +160,9 @@ int32_t Decode(Decoder& decoder, KBitmaps& frames, std::unique_ptr<JSAMPLE[]>& s
     jpeg_read_header(&info, TRUE);
     if (info.image_width > uint32_t(kMaxImageSide) || info.image_height > uint32_t(kMaxImageSide))
         return kErrImageFormat;
+    frames.SetNaturalSize(int32_t(info.image_width), int32_t(info.image_height));
+    info.scale_num = ScaleInEighths(info, frames.Options());
+    info.scale_denom = 8;
     const bool grey = frames.Format() & KBitmap::kGrey8;
     // The library gives CMYK pictures only as CMYK; they are converted here,
     // as the reference decoder converts them.

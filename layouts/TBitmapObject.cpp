@@ -1,12 +1,10 @@
 #include "TBitmapObject.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdlib>
 
-#include "KBufferedFile.h"
 #include "KDataName.h"
+#include "KFile.h"
 #include "KStream.h"
 #include "KX.h"
 #include "TField.h"
@@ -18,12 +16,6 @@ namespace {
 constexpr uint32_t kFirstVersion = 0x30008;
 
 bool tracking = false;
-
-// A plain file: reading a pipe or a device named like a picture could wait forever.
-bool IsRegularFile(const KFile& file) {
-    struct stat info;
-    return stat(file.NativePath().c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
 
 int32_t Proportion(int32_t v, int32_t numerator, int32_t denominator) {
     return static_cast<int32_t>(
@@ -165,9 +157,9 @@ bool TBitmapObject::Animate(int64_t now) {
     if (now - nextFrameTime_ < 0) return false;
     nextFrameTime_ = 0;
     const KBitmap* shown = current_;
-    KListItem* step = speed_ < 0 ? current_->Prev() : current_->Next();
+    const KListItem* step = speed_ < 0 ? current_->Prev() : current_->Next();
     if (step) {
-        current_ = static_cast<KBitmap*>(step);
+        current_ = static_cast<const KBitmap*>(step);
     } else {
         ++loopsDone_;
         if (loops <= 0 || loopsDone_ < loops)
@@ -221,6 +213,7 @@ void TBitmapObject::DropFrames() {
     nextFrameTime_ = 0;
     loopsDone_ = 0;
     frames_.reset();
+    memory_.Release();
     naturalSize_ = KSize{};
 }
 
@@ -228,35 +221,49 @@ bool TBitmapObject::Reload(bool force) {
     const bool ownFolder = IsDynamic() && !directory_.IsEmpty();
     KString path(255, KFile::kMaxPath);
     KResolveDataName(ownFolder ? directory_ : TLayoutSettings::ApplicationFolder(), file_, path);
-    KBufferedFile file(path, 4096);
-    const KDateTime stamp = file.GetLastWriteTime();
+    KPictureStamp stamp;
+    KPictureCache::StampOf(path, &stamp);
     if (!force && stamp == stamp_) {
         const bool rescale = (flags_ & kStretch) && current_ &&
                              (current_->Width() != width_ || current_->Height() != height_);
         if (!rescale) return false;
     }
-    stamp_ = stamp;
     const bool shown = current_ != nullptr;
     DropFrames();
-    try {
-        if (!IsRegularFile(file)) throw KXStream(kErrFileOpen, 0);
-        file.Open(KFile::kRead, false);
-        auto frames = std::make_unique<KBitmaps>(KBitmap::kImageFormat);
-        frames->ReadFrames(file);
-        if (frames->Count() == 0) return true;
-        naturalSize_ = KSize{frames->Frame(0)->Width(), frames->Frame(0)->Height()};
-        const bool resize = naturalSize_.width != width_ || naturalSize_.height != height_;
-        if ((flags_ & kStretch) && resize) {
-            // A size the scaler refuses keeps the picture as it is.
-            if (auto scaled = frames->ScaledFrames(width_, height_)) frames = std::move(scaled);
-        }
-        frames_ = std::move(frames);
-        RewindAnimation();
-        return true;
-    } catch (const KX&) {
-        DropFrames();
-        return shown;
+    KBitmaps::ReadOptions options;
+    if (flags_ & kStretch) {
+        options.minWidth = width_;
+        options.minHeight = height_;
     }
+    options.maxBytes = memory_.Left();
+    int32_t error = 0;
+    std::shared_ptr<const KBitmaps> frames =
+        KPictureCache::Shared().Load(path, options, &error, &stamp_);
+    if (error == kErrNoMemory) TMemoryBudget::Refuse("TBitmapObject::Reload");
+    if (!frames) return shown;
+    if (frames->Count() == 0) return true;
+    naturalSize_ = KSize{frames->NaturalWidth(), frames->NaturalHeight()};
+    return Show(std::move(frames)) || shown;
+}
+
+bool TBitmapObject::Show(std::shared_ptr<const KBitmaps> frames) {
+    const KBitmap& first = *frames->Frame(0);
+    const bool resize = first.Width() != width_ || first.Height() != height_;
+    if ((flags_ & kStretch) && resize && width_ >= 1 && height_ >= 1) {
+        const int64_t bytes =
+            KRowStride(width_, first.BytesPerPixel(), 4) * height_ * frames->Count();
+        if (!memory_.Take(bytes, "TBitmapObject::Reload")) return false;
+        // A size the scaler refuses keeps the picture as it is.
+        if (std::shared_ptr<const KBitmaps> scaled = frames->ScaledFrames(width_, height_)) {
+            frames_ = std::move(scaled);
+            RewindAnimation();
+            return true;
+        }
+    }
+    if (!memory_.Take(frames->Bytes(), "TBitmapObject::Reload")) return false;
+    frames_ = std::move(frames);
+    RewindAnimation();
+    return true;
 }
 
 void TBitmapObject::Write(KStream& stream) const {

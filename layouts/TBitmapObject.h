@@ -3,14 +3,18 @@
 #include <memory>
 
 #include "KBitmaps.h"
-#include "KDateTime.h"
+#include "KPictureCache.h"
 #include "TLayoutObject.h"
+#include "TMemoryBudget.h"
 
 // An object that shows a picture file (Targa, JPEG, GIF): a fixed file, or,
 // when dynamic, the name its format makes of the last value received, in
 // its own directory or the application folder. The picture is read again
-// only when forced or when the file's last-write time changed; a picture
-// that cannot be read shows nothing and is not reported. Without stretch a
+// only when forced or when the file's size or last-write time changed,
+// through the program's picture cache (a JPEG decoded at the scale it is
+// shown at); a picture that cannot be read shows nothing and is not
+// reported, and one that would pass the memory budget of the open layouts
+// shows nothing and is logged (error 2001). Without stretch a
 // static object has its picture's size; with stretch the picture is scaled
 // to the object, keeping its aspect when asked.
 //
@@ -71,6 +75,9 @@ class TBitmapObject : public TLayoutObject {
     bool Animate(int64_t now);
     // Reads the picture again; true when what is shown may have changed.
     bool Reload(bool force);
+    // Takes the frames (scaled to a stretched object's size) within the
+    // budget; false when they do not fit.
+    bool Show(std::shared_ptr<const KBitmaps> frames);
     void DropFrames();
     void ApplySize() { SetSize(width_, height_); }
     // For a dynamic object: the file name from format and value, the picture
@@ -79,11 +86,12 @@ class TBitmapObject : public TLayoutObject {
     bool UpdateDynamicName();
 
     KString255 file_;
-    KDateTime stamp_;
+    KPictureStamp stamp_;
     KString31 format_;
     KString31 value_;
-    std::unique_ptr<KBitmaps> frames_;
-    KBitmap* current_ = nullptr;
+    std::shared_ptr<const KBitmaps> frames_;
+    const KBitmap* current_ = nullptr;
+    TMemoryBudget::Share memory_;
     KSize naturalSize_;
     KString255 directory_;
     bool blackTransparent_ = true;

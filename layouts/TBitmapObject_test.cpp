@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "KLog.h"
 #include "KRValues.h"
 #include "KRegistry.h"
 #include "KTestSupport.h"
@@ -11,6 +12,7 @@
 #include "TLayout.h"
 #include "TLayoutDisplay.h"
 #include "TLayoutSettings.h"
+#include "TMemoryBudget.h"
 #include "TTrigger.h"
 
 namespace {
@@ -110,6 +112,80 @@ TEST_F(TBitmapObjectTest, ADynamicBitmapShowsThePictureItsValueNames) {
     Receive(bitmap, "7");
     ASSERT_NE(bitmap.CurrentFrame(), nullptr);
     EXPECT_EQ(bitmap.CurrentFrame()->Width(), 16);
+}
+
+// Sets a file's last-write time to a fixed moment.
+void SetTime(const std::string& path, time_t seconds) {
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST_F(TBitmapObjectTest, AReplacedPictureIsReadAgainWhenItsSizeOrTimeChanged) {
+    const std::string path = folder.Put("lane.tga", GreyTarga(30, 20));
+    SetTime(path, 1000000000);
+    TBitmapObject& bitmap = NewBitmap();
+    bitmap.SetDynamic(true);
+    bitmap.SetFormat(KTestText("%s.tga"));
+    Receive(bitmap, "lane");
+    ASSERT_NE(bitmap.CurrentFrame(), nullptr);
+    // Another size written within the same second as the first.
+    folder.Put("lane.tga", GreyTarga(30, 21));
+    SetTime(path, 1000000000);
+    Receive(bitmap, "lane");
+    ASSERT_NE(bitmap.CurrentFrame(), nullptr);
+    EXPECT_EQ(bitmap.CurrentFrame()->Height(), 21);
+    folder.Put("lane.tga", GreyTarga(21, 30));
+    SetTime(path, 1000000100);
+    Receive(bitmap, "lane");
+    EXPECT_EQ(bitmap.CurrentFrame()->Height(), 30);
+    EXPECT_EQ(display.redraws, 3);
+}
+
+TEST_F(TBitmapObjectTest, GifsTakeTheirBackgroundWhenTheSettingSaysSo) {
+    // A 3 × 1 screen on a red background; the image covers its first pixel.
+    folder.Put("bg.gif", GifBuilder(3, 1, {0x000000, 0xFF0000}, 1).Image(0, 0, 1, 1, {0}).Bytes());
+    KRegistry settings;
+    settings.ApplyLine(KTestText("\\Display\\:Group="));
+    settings.ApplyLine(KTestText("\\Display\\GIFUseBg:Int=1"));
+    TLayoutSettings::Bind(&settings);
+    TBitmapObject& bitmap = NewBitmap();
+    bitmap.SetFile(KTestText("bg.gif"));
+    ASSERT_NE(bitmap.CurrentFrame(), nullptr);
+    EXPECT_EQ(bitmap.CurrentFrame()->GetPixel(2, 0), 0xFF0000u);
+    TLayoutSettings::Bind(nullptr);
+}
+
+// Four objects naming one small GIF whose screen takes 16384 × 8192 × 3
+// bytes (384 MiB): two fit in the budget of 1 GiB, the others show nothing
+// and say so in the log.
+TEST_F(TBitmapObjectTest, PicturesPastTheMemoryBudgetAreRefused) {
+    const std::string gif = GifBuilder(16384, 8192, {0, 0xFFFFFF}).Image(0, 0, 1, 1, {1}).Bytes();
+    ASSERT_LT(gif.size(), size_t(50));
+    folder.Put("huge.gif", gif);
+    KLog log(KTestText(folder.Path("tessaron.log")));
+    KLog::SetProgramLog(&log);
+    const int64_t before = TMemoryBudget::Used();
+    std::vector<TBitmapObject*> objects;
+    for (int i = 0; i < 4; ++i) {
+        objects.push_back(&NewBitmap());
+        objects.back()->SetFile(KTestText("huge.gif"));
+    }
+    EXPECT_NE(objects[0]->CurrentFrame(), nullptr);
+    EXPECT_NE(objects[1]->CurrentFrame(), nullptr);
+    EXPECT_EQ(objects[2]->CurrentFrame(), nullptr);
+    EXPECT_EQ(objects[3]->CurrentFrame(), nullptr);
+    EXPECT_LE(TMemoryBudget::Used(), TMemoryBudget::Limit());
+    EXPECT_EQ(TMemoryBudget::Used() - before, 2 * int64_t{16384} * 8192 * 3);
+    KLog::SetProgramLog(nullptr);
+    const std::string text = folder.Get("tessaron.log");
+    EXPECT_NE(text.find("E: "), std::string::npos) << text;
+    EXPECT_NE(text.find("TBitmapObject::Reload: error 2001"), std::string::npos) << text;
+
+    // What one object gives back, the next may take.
+    layout.RemoveObject(objects[0]);
+    objects[3]->SetFile(KTestText("other.gif"));
+    objects[3]->SetFile(KTestText("huge.gif"));
+    EXPECT_NE(objects[3]->CurrentFrame(), nullptr);
 }
 
 TEST_F(TBitmapObjectTest, PipesAndDamagedPicturesShowNothing) {

@@ -1,8 +1,10 @@
 #include "TLayoutSettings.h"
 
 #include "KFile.h"
+#include "KPictureCache.h"
 #include "KRValues.h"
 #include "KRegistry.h"
+#include "TMemoryBudget.h"
 
 namespace {
 
@@ -36,6 +38,8 @@ void TLayoutSettings::Bind(KRegistry* settings) {
     for (int i = 0; i < kTextCount; ++i)
         bound[i] = settings ? settings->FindString(kEntries[i].path) : nullptr;
     minAnimDelay = settings ? settings->FindInt(KString(u"\\Display\\MinAnimDelay")) : nullptr;
+    TMemoryBudget::Bind(settings);
+    KPictureCache::Shared().Bind(settings);
 }
 
 const KString& TLayoutSettings::Get(Text text) {

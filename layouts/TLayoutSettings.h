@@ -10,7 +10,8 @@ class KRegistry;
 // generated layout name and the shortest delay between animation frames,
 // bound once at start-up and read at each use (unbound, the built-in
 // defaults answer); and the application folder, where pictures of relative
-// names are found.
+// names are found. Binding also binds the memory budget and the picture
+// cache to the same settings.
 class TLayoutSettings {
   public:
     enum Text : int {

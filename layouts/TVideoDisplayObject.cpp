@@ -21,6 +21,7 @@ TVideoDisplayObject::TVideoDisplayObject()
 void TVideoDisplayObject::Notify(const KMessage& message) {
     if (message.code == kMessageBeforeSwap) {
         display_.Release();
+        memory_.Release();
     } else if (message.code == kMessageAfterSwap) {
         SetUp();
     }
@@ -34,6 +35,17 @@ void TVideoDisplayObject::CopyFrom(const TLayoutObject& other) {
     rotate_ = video->rotate_;
     blackTransparent_ = video->blackTransparent_;
     if (Parent()) SetUp();
+}
+
+void TVideoDisplayObject::SetUp() {
+    const bool possible = width_ >= 1 && width_ <= KVideoBuffer::kMaxSide && height_ >= 1 &&
+                          height_ <= KVideoBuffer::kMaxSide;
+    const int64_t bytes = possible ? int64_t{width_} * height_ * 4 : 0;
+    if (!memory_.Take(bytes, "TVideoDisplayObject::SetUp")) {
+        display_.Release();
+        return;
+    }
+    if (!display_.Setup(width_, height_, rotate_)) memory_.Release();
 }
 
 bool TVideoDisplayObject::GetTypeInfo(KString& text) const {
@@ -53,7 +65,9 @@ void TVideoDisplayObject::SetTracking(bool on) {
 }
 
 void TVideoDisplayObject::SetValue(const TField* field) {
-    if (field && display_.Feed(field->value)) RequestRedraw();
+    // A page may arrive over several values: it is shown when the value
+    // that ends it with "LayoutFlush" has come, never half-built.
+    if (field && display_.Feed(field->value) && display_.TakeFlush()) RequestRedraw();
 }
 
 bool TVideoDisplayObject::SetRotate(int32_t rotate) {

@@ -2,12 +2,15 @@
 
 #include "KVideoDisplay.h"
 #include "TLayoutObject.h"
+#include "TMemoryBudget.h"
 
 // An object that hosts a video display: the commands carried in its field's
 // values draw into a picture of the object's size, turned a quarter left or
 // right when asked. The picture is made again when the size or rotation
 // changes, except while an interactive resize is on; a picture that cannot
-// be made leaves the object drawn empty.
+// be made leaves the object drawn empty, and so does one that would pass the
+// memory budget of the open layouts (error 2001, logged). The object asks to be redrawn only
+// after a value that sent "LayoutFlush".
 class TVideoDisplayObject : public TLayoutObject {
   public:
     static constexpr uint32_t kVersion = 0x30009;
@@ -38,9 +41,11 @@ class TVideoDisplayObject : public TLayoutObject {
   private:
     friend class TLayoutJson;
 
-    void SetUp() { display_.Setup(width_, height_, rotate_); }
+    // Makes the picture for the size and rotation, within the budget.
+    void SetUp();
 
     int32_t rotate_ = 0;
     bool blackTransparent_ = false;
     KVideoDisplay display_;
+    TMemoryBudget::Share memory_;
 };

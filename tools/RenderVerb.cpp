@@ -12,6 +12,7 @@
 #include "KChunkedStream.h"
 #include "KClock.h"
 #include "KFrameBufferSurface.h"
+#include "KLog.h"
 #include "KRValues.h"
 #include "KUtf8.h"
 #include "TDisplayEngine.h"
@@ -218,6 +219,8 @@ int RunRenderVerb(int argc, char** argv, FILE* out, FILE* err) {
     if (!StartToolSettings(o.home.empty() ? nullptr : o.home.c_str(), settings, err)) return 1;
     KRegistry& registry = settings.Registry();
     std::unique_ptr<KLog> log = OpenToolLog(settings);
+    // Objects that cannot have their pictures say so in the log, as in the program.
+    KLog::SetProgramLog(log.get());
     const std::vector<KRect> monitors = Monitors(o, registry);
     TZDisplayWindow::AdjustAtStartUp(registry);
     K3DFonts fonts(registry, settings.Home(), log.get());

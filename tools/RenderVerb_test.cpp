@@ -121,6 +121,27 @@ TEST_F(RenderVerb, RemoteCommandsSwitchLayoutsAndFireTriggers) {
     EXPECT_NE(r.out.find("{\"t\":0,\"draw\":[0,0,1919,1079]}", at), std::string::npos) << r.out;
 }
 
+TEST_F(RenderVerb, LayoutDrawWithoutDelayKeepsTheOldPictureUntilTheNextTick) {
+    // The command's last byte arrives at 1363 ms; with Delay=3 the new
+    // layout is drawn at 1366, with Delay=0 at the next tick.
+    for (const char* delay : {"0", "3"}) {
+        const std::string capture =
+            std::string(1326, 'x') + "\ncommand=layoutdraw;window=2;delay=" + delay + "\n";
+        const Result r = Render(
+            {"--rate", "1000", "--at", "1370", Demo("Results"), Demo("Start List")}, capture);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const size_t at = r.out.find("{\"t\":1363,\"current\":\"Start List\"}\n");
+        ASSERT_NE(at, std::string::npos) << r.out;
+        const std::string drawn = std::string("{\"t\":") + (delay[0] == '0' ? "1364" : "1366") +
+                                  ",\"draw\":[0,0,1919,1079]}\n";
+        // The first drawing after the switch is the whole new layout, then.
+        const size_t draw = r.out.find("\"draw\"", at);
+        ASSERT_NE(draw, std::string::npos) << r.out;
+        const size_t begin = r.out.rfind('\n', draw) + 1;
+        EXPECT_EQ(r.out.substr(begin, r.out.find('\n', draw) + 1 - begin), drawn) << delay;
+    }
+}
+
 TEST_F(RenderVerb, KeysTriggersAndTheRunningClockShowOnTheBoard) {
     // Shift+F1 is not F1: the "OFFICIAL" banner stays hidden; F1 shows it.
     const Result plain = Render({"--size", "640x480", "--key", "S+F1", Demo("Results")}, Heat());

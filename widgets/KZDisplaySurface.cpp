@@ -122,7 +122,8 @@ void KZDisplaySurface::paintEvent(QPaintEvent* event) {
     // resized window never shows a black frame first.
     if (undrawn_ && events_) {
         undrawn_ = false;
-        events_->RedrawNeeded();
+        const QRect r = event->rect();
+        events_->RedrawNeeded(KRect{r.left(), r.top(), r.right(), r.bottom()});
     }
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);

@@ -39,8 +39,9 @@ struct Key {
 
 class Recorder : public KZScreenEvents {
   public:
-    void RedrawNeeded() override {
+    void RedrawNeeded(const KRect& rect) override {
         ++redraws;
+        painted = rect;
         if (onRedraw) onRedraw();
     }
     void KeyPressed(int32_t functionKey, KChar character, uint32_t modifiers) override {
@@ -50,6 +51,7 @@ class Recorder : public KZScreenEvents {
 
     std::function<void()> onRedraw;
     int redraws = 0;
+    KRect painted{0, 0, -1, -1};
     std::vector<Key> keys;
     std::vector<QPoint> menus;
 };
@@ -126,6 +128,11 @@ TEST(DisplaySurface, AsksForFullRedrawOnlyForPixelsNeverDrawn) {
     surface.show();
     ASSERT_TRUE(WaitExposed(surface));
     EXPECT_EQ(events.redraws, 1);
+    // The paint request names the part of the client area to be shown.
+    EXPECT_FALSE(events.painted.IsEmpty());
+    EXPECT_GE(events.painted.left, 0);
+    EXPECT_LE(events.painted.right, 159);
+    EXPECT_LE(events.painted.bottom, 99);
     // The engine's own copies are shown without another redraw.
     const std::vector<uint32_t> band = Pattern(160, 20);
     surface.CopyBand({0, 40, 159, 59}, band.data());
@@ -296,7 +303,7 @@ TEST(DISABLED_Child, ShowsTheEngineOnX11) {
     KZDisplaySurface surface;
     Board board(surface);
     Recorder events;
-    events.onRedraw = [&board] { board.window->FullRedraw(); };
+    events.onRedraw = [&board, &events] { board.window->Paint(events.painted); };
     surface.SetEvents(&events);
     surface.show();
     ASSERT_TRUE(WaitExposed(surface));

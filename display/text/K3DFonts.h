@@ -62,6 +62,9 @@ class K3DFonts : public KList {
     K3DScratch<uint8_t>& Coverage() { return coverage_; }
     K3DScratch<uint32_t>& Pixels() { return pixels_; }
     K3DGlyphCache& Cache() { return cache_; }
+    // How many glyph cells were rasterised since the list was made.
+    int64_t Rasterised() const { return rasterised_; }
+    void CountRasterised() { ++rasterised_; }
     // The line a text block fits and draws; one block draws at a time.
     KString& TextLine() { return textLine_; }
     void LogError(const char* message);
@@ -82,4 +85,5 @@ class K3DFonts : public KList {
     K3DScratch<uint32_t> pixels_;
     K3DGlyphCache cache_{kCacheBytes};
     K3DFont* lastFound_ = nullptr;
+    int64_t rasterised_ = 0;
 };

@@ -75,7 +75,27 @@ bool K3DGlyphCache::SameKey(const K3DGlyphKey& a, const K3DGlyphKey& b) {
 
 void K3DGlyphCache::SetBudget(size_t bytes) {
     budget_ = bytes;
+    if (!inPass_) EvictTo(budget_);
+}
+
+void K3DGlyphCache::BeginPass() {
+    ++pass_;
+    inPass_ = true;
+}
+
+void K3DGlyphCache::EndPass() {
+    inPass_ = false;
     EvictTo(budget_);
+}
+
+size_t K3DGlyphCache::Allowance() const {
+    return inPass_ ? std::max(budget_, kPassBytes) : budget_;
+}
+
+void K3DGlyphCache::MakeRoom(size_t bytes) {
+    while (!order_.empty() && order_.back().pass != pass_ && bytes_ + bytes > budget_)
+        EvictTo(bytes_ - order_.back().bytes);
+    EvictTo(Allowance() - bytes);
 }
 
 const K3DGlyphCache::Cell* K3DGlyphCache::Find(const K3DGlyphKey& key) {
@@ -84,6 +104,7 @@ const K3DGlyphCache::Cell* K3DGlyphCache::Find(const K3DGlyphKey& key) {
     for (auto it = first; it != last; ++it) {
         if (!SameKey(it->second->key, key)) continue;
         order_.splice(order_.begin(), order_, it->second);
+        it->second->pass = pass_;
         return &it->second->cell;
     }
     return nullptr;
@@ -96,8 +117,8 @@ const K3DGlyphCache::Cell* K3DGlyphCache::Store(const K3DGlyphKey& key, const ui
     const size_t runs = FindRuns(pixels, extent, nullptr, nullptr);
     const size_t bytes = count * sizeof(uint32_t) + (rows + 1) * sizeof(int32_t) +
                          runs * sizeof(K3DInkRun) + static_cast<size_t>(key.length) * 2 + 128;
-    if (bytes > budget_ || runs > INT32_MAX) return nullptr;
-    EvictTo(budget_ - bytes);
+    if (budget_ == 0 || bytes > Allowance() || runs > INT32_MAX) return nullptr;
+    MakeRoom(bytes);
     try {
         Entry entry{Hash(key),
                     key,
@@ -106,7 +127,8 @@ const K3DGlyphCache::Cell* K3DGlyphCache::Store(const K3DGlyphKey& key, const ui
                     std::unique_ptr<int32_t[]>(new int32_t[rows + 1]),
                     std::unique_ptr<K3DInkRun[]>(new K3DInkRun[runs]),
                     bytes,
-                    {}};
+                    {},
+                    pass_};
         std::copy(pixels, pixels + count, entry.pixels.get());
         FindRuns(pixels, extent, entry.rowStart.get(), entry.runs.get());
         order_.push_front(std::move(entry));

@@ -33,8 +33,16 @@ struct K3DGlyphKey {
 // allocates nothing; storing may evict the oldest cells, and a cell larger
 // than the whole budget is not kept. Allocation failures while storing only
 // mean the cell is not kept.
+//
+// A pass (one draw of the display, band after band) keeps the cells it used
+// beyond the budget, up to kPassBytes, so that a text drawn over several
+// bands is rasterised once whatever its size: older cells go first, then
+// this pass's least recently used. Ending the pass trims the cache to its
+// budget again.
 class K3DGlyphCache {
   public:
+    static constexpr size_t kPassBytes = size_t{256} << 20;
+
     struct Cell {
         const uint32_t* pixels;
         const int32_t* rowStart;  // the ink runs as K3DGlyph has them
@@ -47,6 +55,8 @@ class K3DGlyphCache {
 
     // 0 turns the cache off; shrinking evicts at once.
     void SetBudget(size_t bytes);
+    void BeginPass();
+    void EndPass();
     size_t Bytes() const { return bytes_; }
 
     // The cell stored under key, or null.
@@ -65,14 +75,21 @@ class K3DGlyphCache {
         std::unique_ptr<K3DInkRun[]> runs;
         size_t bytes;
         Cell cell;
+        uint64_t pass;  // the last pass that used it
     };
     using Order = std::list<Entry>;
 
     static uint64_t Hash(const K3DGlyphKey& key);
     static bool SameKey(const K3DGlyphKey& a, const K3DGlyphKey& b);
     void EvictTo(size_t bytes);
+    // Room for a cell of this many bytes: older cells within the budget,
+    // then this pass's within the pass's allowance.
+    void MakeRoom(size_t bytes);
+    size_t Allowance() const;
 
     size_t budget_;
+    uint64_t pass_ = 0;
+    bool inPass_ = false;
     size_t bytes_ = 0;
     Order order_;
     std::unordered_multimap<uint64_t, Order::iterator> index_;

@@ -135,6 +135,7 @@ bool K3DSystemFont::Glyphs(const KChar* text, int32_t n, K3DFontInfo& info, cons
     const bool drawn = request.trim ? face->DrawChar(text[0], -left, coverage, width, textHeight)
                                     : face->DrawShaped(-left, coverage, width, textHeight);
     if (!drawn) return Fail("K3DSystemFont::Glyphs: TextOut failed");
+    fonts->CountRasterised();
     const K3DCellPainter painter{coverage, width, textHeight, g.border, g.shadow};
     painter.Paint(*palette, fonts->Pixels().Data(), cellWidth, g.size);
     *request.pixels = fonts->Pixels().Data();

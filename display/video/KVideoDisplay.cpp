@@ -1,14 +1,12 @@
 #include "KVideoDisplay.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "K3DFonts.h"
 #include "KBitmaps.h"
-#include "KBufferedFile.h"
 #include "KDataName.h"
-#include "KUtf8.h"
+#include "KFile.h"
+#include "KPictureCache.h"
 #include "KVideoValue.h"
 #include "KX.h"
 
@@ -416,11 +414,13 @@ void KVideoDisplay::ImageDraw(const KString& name) {
     DefaultEnds();
     K3DRect cell;
     if (RangeRect(&cell)) {
-        KBitmaps frames(KBitmap::kImageFormat);
-        const KBitmap* first =
-            LoadImage(name, frames) && frames.Count() > 0 ? frames.Frame(0) : nullptr;
+        const K3DRect inner = InnerRect(cell);
+        std::shared_ptr<const KBitmaps> picture;
+        if (inner.left <= inner.right && inner.top <= inner.bottom)
+            picture = LoadImage(name, inner);
+        const KBitmap* first = picture && picture->Count() > 0 ? picture->Frame(0) : nullptr;
         if (first && first->Width() >= 1 && first->Height() >= 1) {
-            DrawImage(*first, cell);
+            DrawImage(*picture, cell, inner);
         } else {
             FillBack(cell);
         }
@@ -429,7 +429,18 @@ void KVideoDisplay::ImageDraw(const KString& name) {
     Advance();
 }
 
-bool KVideoDisplay::LoadImage(const KString& name, KBitmaps& frames) const {
+K3DRect KVideoDisplay::InnerRect(const K3DRect& cell) const {
+    const ImageInfo& info = *image_;
+    return K3DRect{
+        Near(int64_t{cell.left} + std::max(info.marginLeft, 0)),
+        Near(int64_t{cell.top} + std::max(info.marginTop, 0)),
+        Near(int64_t{cell.right} - std::max(info.marginRight, 0)),
+        Near(int64_t{cell.bottom} - std::max(info.marginBottom, 0)),
+    };
+}
+
+std::shared_ptr<const KBitmaps> KVideoDisplay::LoadImage(const KString& name,
+                                                         const K3DRect& inner) const {
     // A name of up to four characters is always taken inside the folder.
     int32_t skip = 0;
     if (name.Length() <= 4) {
@@ -437,33 +448,25 @@ bool KVideoDisplay::LoadImage(const KString& name, KBitmaps& frames) const {
     }
     KString path(255, KFile::kMaxPath);
     KResolveDataName(folder_, KString(name.Chars() + skip, name.Length() - skip), path);
-    struct stat status;
-    if (stat(KUtf8Of(path).c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
-    try {
-        KBufferedFile file(path, 4096);
-        file.Open(KFile::kRead, false);
-        frames.ReadFrames(file);
-    } catch (const KX&) {
-        return false;
+    // Only the first frame is drawn; a stretched picture is decoded no
+    // larger than it is drawn.
+    KBitmaps::ReadOptions options;
+    options.maxFrames = 1;
+    if (image_->stretch != 0) {
+        options.minWidth = inner.right - inner.left + 1;
+        options.minHeight = inner.bottom - inner.top + 1;
     }
-    return true;
+    int32_t error;
+    return KPictureCache::Shared().Load(path, options, &error);
 }
 
-void KVideoDisplay::DrawImage(const KBitmap& image, const K3DRect& cell) {
+void KVideoDisplay::DrawImage(const KBitmaps& picture, const K3DRect& cell, const K3DRect& inner) {
     const ImageInfo& info = *image_;
-    const K3DRect inner{
-        Near(int64_t{cell.left} + std::max(info.marginLeft, 0)),
-        Near(int64_t{cell.top} + std::max(info.marginTop, 0)),
-        Near(int64_t{cell.right} - std::max(info.marginRight, 0)),
-        Near(int64_t{cell.bottom} - std::max(info.marginBottom, 0)),
-    };
-    if (inner.left > inner.right || inner.top > inner.bottom) {
-        FillBack(cell);
-        return;
-    }
     const int64_t innerWidth = int64_t{inner.right} - inner.left + 1;
     const int64_t innerHeight = int64_t{inner.bottom} - inner.top + 1;
-    int64_t width = image.Width(), height = image.Height();
+    // Sizes follow the picture as the file has it, whatever scale it was
+    // decoded at.
+    int64_t width = picture.NaturalWidth(), height = picture.NaturalHeight();
     if (info.stretch != 0 && (width != innerWidth || height != innerHeight)) {
         const int64_t keptWidth = width * innerHeight / height;
         const int64_t keptHeight = height * innerWidth / width;
@@ -481,7 +484,8 @@ void KVideoDisplay::DrawImage(const KBitmap& image, const K3DRect& cell) {
     if (!SameRect(inner, cell) || width < innerWidth || height < innerHeight) FillBack(cell);
     const int32_t x = Place(info.justifyX, inner.left, inner.right, int32_t(width));
     const int32_t y = Place(info.justifyY, inner.top, inner.bottom, int32_t(height));
-    buffer_.CopyImage(image, K3DRect{x, y, Near(x + width - 1), Near(y + height - 1)}, inner);
+    buffer_.CopyImage(*picture.Frame(0), K3DRect{x, y, Near(x + width - 1), Near(y + height - 1)},
+                      inner);
 }
 
 void KVideoDisplay::FillBack(const K3DRect& rect) {

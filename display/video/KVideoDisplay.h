@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "K3DFont.h"
@@ -29,8 +30,11 @@ class KVideoValue;
 // ignored: unknown names, malformed values (a field that does not parse
 // leaves its setting as it was), characters outside a command, pictures that
 // cannot be read (their cells drawn empty). Pictures are read from plain
-// files only: a pipe or a device would block the reader. Drawing allocates
-// nothing once warm, except that each "ImageDraw" reads its file.
+// files only: a pipe or a device would block the reader. "ImageDraw" takes
+// its picture from the program's picture cache: a file is decoded again only
+// when its size or time changed, and only as far as it is drawn (the first
+// frame; a JPEG at the scale it is drawn at). Drawing allocates nothing once
+// warm, except for pictures not cached yet.
 class KVideoDisplay {
   public:
     static constexpr int32_t kSlots = 128;
@@ -122,9 +126,12 @@ class KVideoDisplay {
     TextOptimize* NextSlot();
     void DrawText(const KString& text, const K3DRect& rect, TextOptimize* slot);
     void ImageDraw(const KString& name);
-    // Reads the named picture's frames; false when it cannot.
-    bool LoadImage(const KString& name, KBitmaps& frames) const;
-    void DrawImage(const KBitmap& image, const K3DRect& cell);
+    // The cell less the current image margins (may be empty).
+    K3DRect InnerRect(const K3DRect& cell) const;
+    // The named picture's first frame, decoded no larger than the inner
+    // rectangle needs when stretched; null when it cannot be read.
+    std::shared_ptr<const KBitmaps> LoadImage(const KString& name, const K3DRect& inner) const;
+    void DrawImage(const KBitmaps& picture, const K3DRect& cell, const K3DRect& inner);
     void FillBack(const K3DRect& rect);
     void RestoreDefaults();
 

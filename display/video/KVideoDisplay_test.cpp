@@ -10,6 +10,7 @@
 
 #include "ImagesTestSupport.h"
 #include "K3DFonts.h"
+#include "KPictureCache.h"
 #include "SnapshotTestSupport.h"
 #include "TextTestSupport.h"
 
@@ -545,6 +546,62 @@ TEST_F(VideoImages, NamesAndUnreadablePictures) {
     ASSERT_EQ(mkfifo(folder.Path("pipe.tga").c_str(), 0600), 0);
     Draw("", "pipe.tga");
     EXPECT_EQ(Count(kBlue), 40u * 20);
+}
+
+// A repeated "ImageDraw" takes the picture from the cache: no decode until
+// the file changes; only the first frame of an animation is decoded; a GIF
+// shows its background when Display\GIFUseBg asks for it.
+TEST_F(VideoImages, PicturesComeFromTheCacheDecodedAsFarAsDrawn) {
+    KPictureCache& cache = KPictureCache::Shared();
+    cache.Bind(&settings.registry);
+    Draw("");
+    const int64_t decodes = cache.Decodes();
+    Draw("");
+    Draw(Cmd("ImageStretch", "Off"));
+    EXPECT_EQ(cache.Decodes(), decodes);
+    EXPECT_EQ(Box(Red()), "18,9,21,10");
+    folder.Put("wide.tga", Targa(4, 2, kGreen) + std::string(1, '\0'));
+    Draw("");
+    EXPECT_EQ(cache.Decodes(), decodes + 1);
+    EXPECT_EQ(Count(kGreen), 40u * 20);
+
+    // Two frames of 50 ms, the second one's codes broken: only a decoder
+    // that stops at the first frame draws it.
+    GifBuilder gif(2, 1, {0x000000, 0xFF0000}, 1);
+    gif.Control(0, 5).Image(0, 0, 1, 1, {1}).Control(0, 5).ImageCodes(0, 0, 2, 1, 2, {4, 7, 5});
+    folder.Put("bg.gif", gif.Bytes());
+    Draw(Cmd("ImageStretch", "On"), "bg.gif");
+    EXPECT_EQ(display->Pixel(39, 0), 0u);  // the screen's second pixel: black
+    settings.Int("\\Display\\GIFUseBg")->value = 1;
+    Draw(Cmd("ImageStretch", "On"), "bg.gif");
+    EXPECT_EQ(Count(kRed), 40u * 20);
+    settings.Int("\\Display\\GIFUseBg")->value = 0;
+    cache.Bind(nullptr);
+}
+
+// A big JPEG is decoded at the scale of its cell: an eighth of 800 × 400
+// still covers 40 × 20.
+TEST_F(VideoImages, AJpegIsDecodedAtTheScaleOfItsCell) {
+    const std::string make = "convert -size 800x400 xc:red -quality 95 " + folder.Path("big.jpg");
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    Draw("", "big.jpg");
+    for (int32_t y = 0; y < 20; ++y) {
+        for (int32_t x = 0; x < 40; ++x) {
+            const uint32_t p = display->Pixel(x, y);
+            ASSERT_GE(p >> 16, 0xF0u) << x << "," << y;
+            ASSERT_LE(p & 0xFFFF, 0x1010u) << x << "," << y;
+        }
+    }
+    int32_t error = 0;
+    KBitmaps::ReadOptions cell;
+    cell.maxFrames = 1;
+    cell.minWidth = 40;
+    cell.minHeight = 20;
+    const auto picture =
+        KPictureCache::Shared().Load(KTestText(folder.Path("big.jpg")), cell, &error);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->Width(), 100);
+    EXPECT_EQ(picture->NaturalWidth(), 800);
 }
 
 }  // namespace
