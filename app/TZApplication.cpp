@@ -138,8 +138,9 @@ bool TZApplication::StartUp() {
     const bool first = copies_->Number() == 1;
     const bool serving = first && requests_.Open(RequestSocketPath());
     ReadProfileName(&profile_);
-    if (settings_.Start(ResolveProgramHome(OptionValue("--home"))) != 0) alerts_->ShowError(6001);
-    if (first && !serving) alerts_->ShowError(1002);
+    if (settings_.Start(ResolveProgramHome(OptionValue("--home"))) != 0)
+        alerts_->ShowError(kErrConfigLoad);
+    if (first && !serving) alerts_->ShowError(kErrRequestServer);
     lock_ = std::make_unique<TZUserLock>(settings);
     if (!first) {
         KString title(63, KString::kMaxLimit);
@@ -201,7 +202,7 @@ void TZApplication::EndBySignal() {
 
 void TZApplication::SaveSettings() {
     if (endedBySignal_) return;  // the shutdown saves, last
-    if (settings_.Save() != 0) alerts_->ShowError(6002);
+    if (settings_.Save() != 0) alerts_->ShowError(kErrConfigSave);
 }
 
 void TZApplication::Shutdown() {
@@ -220,7 +221,7 @@ void TZApplication::Shutdown() {
         log_->Write(KString(u"TZApplication::Shutdown: the configuration could not be saved"),
                     u'E');
     else if (saved != 0)
-        alerts_->ShowError(6002);
+        alerts_->ShowError(kErrConfigSave);
     KLog::SetProgramLog(nullptr);
 }
 
@@ -246,7 +247,7 @@ void TZApplication::WaitDescriptors(std::vector<int>& out) {
 }
 
 void TZApplication::LoopFailed() {
-    alerts_->ShowError(1001);
+    alerts_->ShowError(kErrLoopException);
 }
 
 void TZApplication::RedrawNeeded(const KRect& rect) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "TSettings.h"
@@ -30,7 +31,8 @@ void BM_SettingsStart(benchmark::State& state) {
         TSettings settings;
         benchmark::DoNotOptimize(settings.Start(home));
     }
-    std::system(("rm -rf '" + home + "'").c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(home, ignored);
 }
 
 BENCHMARK(BM_SettingsStart)->Unit(benchmark::kMillisecond);

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -94,7 +95,8 @@ void BM_SourceLatency(benchmark::State& state) {
         state.counters["p50_us"] = micros[micros.size() / 2];
         state.counters["p99_us"] = micros[micros.size() * 99 / 100];
     }
-    std::system(("rm -rf '" + folder + "'").c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 BENCHMARK(BM_SourceLatency)->Arg(0)->Arg(1)->Iterations(2000)->Unit(benchmark::kMicrosecond);

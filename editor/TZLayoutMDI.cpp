@@ -69,7 +69,7 @@ bool TZLayoutMDI::AgreeToClose(bool exiting) {
         UpdateTitle();
         return true;
     }
-    if (code != TLayout::kErrCancelled) host_.Alerts().ShowError(code);
+    if (code != kErrCancelled) host_.Alerts().ShowError(code);
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "KList.h"
 
+#include "KAssert.h"
 #include "KStream.h"
 #include "KString.h"
 #include "KX.h"
@@ -13,6 +14,7 @@ int32_t KListItem::IndexInOwner() const {
 }
 
 void KList::Link(KListItem* item, KListItem* prev, KListItem* next) {
+    K_ASSERT(Insertable(item));
     item->owner_ = this;
     item->prev_ = prev;
     item->next_ = next;

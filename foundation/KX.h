@@ -3,16 +3,7 @@
 #include <cstdint>
 #include <exception>
 
-// Error codes of the foundation library.
-enum : int32_t {
-    kErrNoMemory = 2001,
-    kErrFileAlreadyOpen = 3001,
-    kErrFileOpen = 3002,
-    kErrFileAccess = 3003,
-    kErrFileRead = 3004,
-    kErrFileWrite = 3005,
-    kErrFileVersion = 3009,
-};
+#include "KErrors.h"
 
 // A failure carrying an error code; its text is the setting Strings\Errors\<code>.
 class KX : public std::exception {

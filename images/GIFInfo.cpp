@@ -85,10 +85,10 @@ void GIFInfo::ReadScreen(KStream& stream, KBitmaps& frames) {
     uint8_t header[13];
     stream.Read(header, sizeof header);
     // The version after "GIF" is not looked at: files claim all sorts.
-    if (std::memcmp(header, "GIF", 3) != 0) throw KX(kErrImageFormat);
+    if (std::memcmp(header, "GIF", 3) != 0) throw KX(kErrFileContents);
     screenWidth_ = Word(header + 6);
     screenHeight_ = Word(header + 8);
-    if (screenWidth_ < 1 || screenHeight_ < 1) throw KX(kErrImageFormat);
+    if (screenWidth_ < 1 || screenHeight_ < 1) throw KX(kErrFileContents);
     KCheckImageSides(screenWidth_, screenHeight_);
     frames.SetSize(screenWidth_, screenHeight_);
     const uint8_t flags = header[10];
@@ -108,7 +108,7 @@ void GIFInfo::ReadExtension(KStream& stream, KBitmaps& frames) {
 }
 
 void GIFInfo::ReadGraphicControl(KStream& stream) {
-    if (ReadByte(stream) != 4) throw KX(kErrImageFormat);
+    if (ReadByte(stream) != 4) throw KX(kErrFileContents);
     uint8_t control[4];
     stream.Read(control, sizeof control);
     controlFlags_ = control[0];
@@ -132,7 +132,7 @@ void GIFInfo::ReadImage(KStream& stream, KBitmaps& frames) {
     image_ = {Word(descriptor), Word(descriptor + 2), Word(descriptor + 4), Word(descriptor + 6)};
     if (image_.width < 1 || image_.height < 1 || image_.left + image_.width > screenWidth_ ||
         image_.top + image_.height > screenHeight_)
-        throw KX(kErrImageFormat);
+        throw KX(kErrFileContents);
     const uint8_t flags = descriptor[8];
     table_ = global_;
     if (flags & kHasTable) {
@@ -140,7 +140,7 @@ void GIFInfo::ReadImage(KStream& stream, KBitmaps& frames) {
         table_ = local_;
     }
     const int32_t minCodeSize = ReadByte(stream);
-    if (minCodeSize < 2 || minCodeSize > 8) throw KX(kErrImageFormat);
+    if (minCodeSize < 2 || minCodeSize > 8) throw KX(kErrFileContents);
     lzw_.Start(minCodeSize);
 
     KBitmap& frame = ChooseFrame(frames);

@@ -214,20 +214,20 @@ TEST(GIFInfo, LongImagesThroughManySubBlocksAndClears) {
 TEST(GIFInfo, FormatErrors) {
     const GifBuilder screen(4, 4, kTable);
     EXPECT_EQ(GifError(GifBuilder(screen).Image(2, 0, 3, 1, Solid(3, R)).Bytes()),
-              kErrImageFormat);  // beyond the screen
-    EXPECT_EQ(GifError(GifBuilder(screen).Image(0, 0, 0, 1, {}).Bytes()), kErrImageFormat);
+              kErrFileContents);  // beyond the screen
+    EXPECT_EQ(GifError(GifBuilder(screen).Image(0, 0, 0, 1, {}).Bytes()), kErrFileContents);
     EXPECT_EQ(GifError(GifBuilder(screen).Raw(",\0\0\0\0\1\0\1\0\0\x09"s).Bytes()),
-              kErrImageFormat);  // minimum code size 9
+              kErrFileContents);  // minimum code size 9
     EXPECT_EQ(GifError(GifBuilder(screen).ImageCodes(0, 0, 2, 1, 2, {4, 1, 7, 5}).Bytes()),
-              kErrImageFormat);  // 7 is past the pending entry 6
+              kErrFileContents);  // 7 is past the pending entry 6
     EXPECT_EQ(GifError(GifBuilder(screen).ImageCodes(0, 0, 2, 1, 2, {4, 1, 1, 1, 5}).Bytes()),
-              kErrImageFormat);  // three pixels for two
+              kErrFileContents);  // three pixels for two
     EXPECT_EQ(GifError(GifBuilder(screen).ImageCodes(0, 0, 2, 1, 2, {4, 1}).Bytes()),
-              kErrImageFormat);  // the data ends before the end code
+              kErrFileContents);  // the data ends before the end code
     EXPECT_EQ(GifError(GifBuilder(screen).Raw("\x21\xF9\x05\0\0\0\0\0\0"s).Bytes()),
-              kErrImageFormat);  // graphic control of 5 bytes
-    EXPECT_EQ(GifError(GifBuilder(0, 4, kTable).Bytes()), kErrImageFormat);
-    EXPECT_EQ(GifError("GIT89a" + GifBuilder(screen).Bytes().substr(6)), kErrImageFormat);
+              kErrFileContents);  // graphic control of 5 bytes
+    EXPECT_EQ(GifError(GifBuilder(0, 4, kTable).Bytes()), kErrFileContents);
+    EXPECT_EQ(GifError("GIT89a" + GifBuilder(screen).Bytes().substr(6)), kErrFileContents);
     EXPECT_EQ(GifError("GIF8"), kErrFileRead);
     // The stream ends before the trailer: its own read error.
     const std::string whole = GifBuilder(screen).Image(0, 0, 4, 4, Solid(16, R)).Bytes();
@@ -254,8 +254,8 @@ TEST(GIFInfo, AnyVersionTextAndUnknownBlocks) {
 }
 
 TEST(GIFInfo, ClaimedSizesDoNotTakeTheMemory) {
-    EXPECT_EQ(GifError(GifBuilder(65535, 65535, kTable).Bytes()), kErrImageFormat);
-    EXPECT_EQ(GifError(GifBuilder(16385, 1, kTable).Bytes()), kErrImageFormat);
+    EXPECT_EQ(GifError(GifBuilder(65535, 65535, kTable).Bytes()), kErrFileContents);
+    EXPECT_EQ(GifError(GifBuilder(16385, 1, kTable).Bytes()), kErrFileContents);
     // 5000 frames of 4000 × 4000 that change one pixel each would take 240 GB.
     GifBuilder many(4000, 4000, kTable);
     for (int i = 0; i < 5000; ++i) many.Control(0, 2).Image(i % 4000, i / 4000, 1, 1, {R});

@@ -60,7 +60,7 @@ TEST_F(KBitmapsFiles, EachTypeByItsName) {
     ASSERT_EQ(Load("logo.JPEG", frames), 0);
     EXPECT_EQ(frames.Width(), 4);
     EXPECT_GT(frames.Frame(0)->GetPixel(0, 0) >> 16, 0xF0u);
-    EXPECT_EQ(Load("targa.gif", frames), kErrImageFormat);
+    EXPECT_EQ(Load("targa.gif", frames), kErrFileContents);
     EXPECT_EQ(frames.Count(), 0);
     EXPECT_EQ(Load("gif.tga", frames), kErrFileVersion);
     // A stream that is no file is read as a Targa.

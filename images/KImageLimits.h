@@ -2,14 +2,11 @@
 
 #include <cstdint>
 
+#include "KErrors.h"
+
 // The limits every picture loader applies to sizes that come from a file, and
 // the size arithmetic they share. Sizes are computed in 64 bits from 32-bit
 // inputs, so no product of a side, a depth and an alignment can overflow.
-
-enum : int32_t {
-    // A GIF stream that breaks its own rules, or a picture side above the cap.
-    kErrImageFormat = 3010,
-};
 
 // The largest width or height a loaded picture may have.
 constexpr int32_t kMaxImageSide = 16384;
@@ -23,5 +20,5 @@ inline int64_t KRowStride(int32_t width, int32_t bytesPerPixel, int32_t alignmen
     return (bytes + alignment - 1) / alignment * alignment;
 }
 
-// Raises kErrImageFormat for a side read from a file that is above the cap.
+// Raises kErrFileContents for a side read from a file that is above the cap.
 void KCheckImageSides(int64_t width, int64_t height);

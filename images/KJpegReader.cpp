@@ -159,7 +159,7 @@ int32_t Decode(Decoder& decoder, KBitmaps& frames, std::unique_ptr<JSAMPLE[]>& s
     info.mem->max_memory_to_use = kMaxFramesBytes;
     jpeg_read_header(&info, TRUE);
     if (info.image_width > uint32_t(kMaxImageSide) || info.image_height > uint32_t(kMaxImageSide))
-        return kErrImageFormat;
+        return kErrFileContents;
     frames.SetNaturalSize(int32_t(info.image_width), int32_t(info.image_height));
     info.scale_num = ScaleInEighths(info, frames.Options());
     info.scale_denom = 8;

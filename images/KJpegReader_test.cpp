@@ -176,7 +176,7 @@ TEST_F(KJpegReaderTest, ClaimedSizeAboveTheCapIsRefused) {
     const size_t sof = bytes.find("\xFF\xC0");
     ASSERT_NE(sof, std::string::npos);
     bytes[sof + 5] = '\x4E', bytes[sof + 6] = '\x20';  // height 20000
-    EXPECT_EQ(JpegError(bytes), kErrImageFormat);
+    EXPECT_EQ(JpegError(bytes), kErrFileContents);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ int64_t KLzwDecoder::Decode(KGifSubBlocks& data, uint8_t* pixels, int64_t capaci
         const int32_t width = codeSize_ + 1;
         while (held < width) {
             uint8_t byte;
-            if (!data.Next(&byte)) throw KX(kErrImageFormat);
+            if (!data.Next(&byte)) throw KX(kErrFileContents);
             bits |= uint32_t(byte) << held;
             held += 8;
         }
@@ -46,7 +46,7 @@ int64_t KLzwDecoder::Decode(KGifSubBlocks& data, uint8_t* pixels, int64_t capaci
             continue;
         }
         // The pending entry counts as assigned once this code arrives.
-        if (code > (pending_ >= 0 ? pending_ : last_)) throw KX(kErrImageFormat);
+        if (code > (pending_ >= 0 ? pending_ : last_)) throw KX(kErrFileContents);
         if (pending_ >= 0) {
             last_ = pending_;
             pending_ = -1;
@@ -61,7 +61,7 @@ int64_t KLzwDecoder::Decode(KGifSubBlocks& data, uint8_t* pixels, int64_t capaci
         }
 
         const int32_t length = length_[code];
-        if (length > capacity - count) throw KX(kErrImageFormat);
+        if (length > capacity - count) throw KX(kErrFileContents);
         uint8_t* out = pixels + count + length;
         for (int32_t c = code; out != pixels + count; c = prefix_[c]) *--out = suffix_[c];
         count += length;

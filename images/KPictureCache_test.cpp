@@ -121,7 +121,7 @@ TEST_F(PictureCache, AReadForTheFirstFrameStopsWhenThatFrameIsComplete) {
     EXPECT_EQ(frames->Count(), 1);
     EXPECT_EQ(frames->Frame(0)->GetPixel(0, 0), 0xFF0000u);
     EXPECT_FALSE(Load(path));
-    EXPECT_EQ(error, kErrImageFormat);
+    EXPECT_EQ(error, kErrFileContents);
     // An image without a delay belongs to the first frame: it is read too.
     GifBuilder merged(2, 1, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF});
     merged.Image(0, 0, 1, 1, {1}).Control(0, 5).Image(1, 0, 1, 1, {2});

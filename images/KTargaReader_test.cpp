@@ -115,8 +115,8 @@ TEST(KTargaReader, RefusesWhatItCannotRead) {
     EXPECT_EQ(TargaError(TargaHeader(2, 3, 2, 24, 0) + pixels.substr(0, 10)), kErrFileRead);
     EXPECT_EQ(TargaError(TargaHeader(2, 3, 2, 24, 0).substr(0, 17)), kErrFileRead);
     // Claimed sizes are refused before any memory is taken.
-    EXPECT_EQ(TargaError(TargaHeader(2, 65535, 65535, 32, 0)), kErrImageFormat);
-    EXPECT_EQ(TargaError(TargaHeader(2, 16385, 1, 24, 0)), kErrImageFormat);
+    EXPECT_EQ(TargaError(TargaHeader(2, 65535, 65535, 32, 0)), kErrFileContents);
+    EXPECT_EQ(TargaError(TargaHeader(2, 16385, 1, 24, 0)), kErrFileContents);
     EXPECT_EQ(TargaError(TargaHeader(2, 16384, 16384, 24, 0)), kErrNoMemory);  // 768 MiB
 }
 

@@ -140,7 +140,7 @@ void TLayout::Read(KStream& stream) {
     // through its layout (a bitmap finds its picture on reading).
     const auto make = [this](const KString& className) -> KListItem* {
         const TLayoutObject* prototype = TPrototypes::Find(className);
-        if (!prototype) throw KXPersistent(kErrUnknownClass);
+        if (!prototype) throw KXPersistent(kErrFileContents);
         return prototype->Clone(this, -1);
     };
     state_->objects.ReadList(stream, make, true);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "KErrors.h"
 #include "KFile.h"
 #include "KMessageObject.h"
 #include "KPoint.h"
@@ -30,7 +31,6 @@ class TLayout : public KMessageObject {
   public:
     static constexpr uint32_t kVersion = 0x30005;
     enum : uint32_t { kSave = 1, kAskName = 2 };
-    enum : int32_t { kErrCancelled = 1004, kErrUnknownClass = 3010 };
     static constexpr int32_t kMaxRescaleSide = 16384;
 
     TLayout();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "KAssert.h"
 #include "KLog.h"
 #include "KRValues.h"
 #include "KRegistry.h"
@@ -56,6 +57,7 @@ void TMemoryBudget::Refuse(const char* who) {
 void TMemoryBudget::Share::Release() {
     used -= bytes_;
     bytes_ = 0;
+    K_ASSERT(used >= 0);
 }
 
 int64_t TMemoryBudget::Share::Left() const {

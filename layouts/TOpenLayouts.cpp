@@ -40,8 +40,8 @@ int32_t TOpenLayouts::OpenLayout(const KString& path) {
         return 0;
     }
     if (Count() >= kMaxWindows) {
-        Alert(kErrTooManyWindows, path);
-        return kErrTooManyWindows;
+        Alert(kErrOperationFailed, path);
+        return kErrOperationFailed;
     }
     auto layout = std::make_unique<TLayout>();
     layout->SetUi(ui_);

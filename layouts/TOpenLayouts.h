@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "KErrors.h"
 #include "KString.h"
 #include "TReceiverSinks.h"
 
@@ -46,7 +47,6 @@ class TOpenLayouts : public TPacketSink {
     static constexpr int32_t kMaxWindows = 100;
     // The display window's layout menu: command kFirstWindowCommand shows window 1.
     static constexpr int32_t kFirstWindowCommand = 10035;
-    static constexpr int32_t kErrTooManyWindows = 1000;
 
     TOpenLayouts(KRegistry& settings, TLayoutScreen& screen, TLayoutDisplay* display,
                  const KClock& clock);

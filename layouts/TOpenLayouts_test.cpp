@@ -146,7 +146,7 @@ TEST_F(OpenLayoutsTest, AHundredWindowsAtMost) {
     for (int i = 1; i <= TOpenLayouts::kMaxWindows; ++i)
         ASSERT_EQ(Open(Write(std::to_string(i) + ".tly", kTimeLayout)), 0);
     const std::string extra = Write("extra.tly", kTimeLayout);
-    EXPECT_EQ(Open(extra), TOpenLayouts::kErrTooManyWindows);
+    EXPECT_EQ(Open(extra), kErrOperationFailed);
     EXPECT_EQ(layouts.Count(), TOpenLayouts::kMaxWindows);
     EXPECT_EQ(Events().back(), "alert 1000 " + extra);
     EXPECT_TRUE(layouts.ShowWindowCommand(10134));

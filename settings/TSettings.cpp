@@ -6,6 +6,7 @@
 
 #include "KAtomicSave.h"
 #include "KBufferedFile.h"
+#include "KErrors.h"
 #include "KFileInfo.h"
 #include "KUtf8.h"
 #include "KX.h"
@@ -13,9 +14,6 @@
 #include "TProgramHome.h"
 
 namespace {
-
-constexpr int32_t kErrConfigLoad = 6001;
-constexpr int32_t kErrConfigSave = 6002;
 
 KString Text(const std::string& utf8) {
     KString s(31, KFile::kMaxPath);

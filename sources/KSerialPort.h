@@ -6,18 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "KErrors.h"
 #include "KStream.h"
 #include "KThread.h"
 
 class KRegistry;
-
-// Error codes of the serial channels.
-enum : int32_t {
-    kErrSerialReceive = 5001,
-    kErrSerialReceiveShort = 5002,
-    kErrSerialTransmit = 5003,
-    kErrSerialTransmitBusy = 5004,
-};
 
 // One usable COM port: its number, label and device, and what the channels
 // attached to it share (users, the open device, output not yet sent).

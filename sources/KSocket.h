@@ -5,15 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "KErrors.h"
 #include "KStream.h"
-
-// Error codes of the network channels.
-enum : int32_t {
-    kErrSocketReceive = 8001,
-    kErrSocketReceiveShort = 8002,
-    kErrSocketSend = 8003,
-    kErrSocketSendShort = 8004,
-};
 
 // The base of the network channels: a non-blocking socket, a receive buffer
 // that keeps what has arrived until it is read whole, and an optional send

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -32,7 +33,8 @@ class KTestFolder {
         if (mkdtemp(pattern)) path_ = pattern;
     }
     ~KTestFolder() {
-        if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
     }
     KTestFolder(const KTestFolder&) = delete;
     KTestFolder& operator=(const KTestFolder&) = delete;
