@@ -6,12 +6,16 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -56,6 +60,25 @@ class KTestFolder {
   private:
     std::string path_;
 };
+
+// Makes a FIFO at path; false when the system will not.
+inline bool KMakeFifo(const std::string& path) {
+    return mkfifo(path.c_str(), 0600) == 0;
+}
+
+// Whether call comes back within two seconds while the FIFO at fifo has no
+// writer. A call that waits on the FIFO instead is released (a writer opens
+// and closes it, so that its open returns and its reads end) and counts as
+// hung, so the test fails rather than hanging.
+inline bool KReturnsAtOnce(const std::string& fifo, const std::function<void()>& call) {
+    std::future<void> done = std::async(std::launch::async, call);
+    if (done.wait_for(std::chrono::seconds(2)) == std::future_status::ready) return true;
+    while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (writer >= 0) close(writer);
+    }
+    return false;
+}
 
 // Ports of 127.0.0.1 that are free now, all different (type SOCK_STREAM for
 // TCP, SOCK_DGRAM for UDP); fewer when the system has no more. The system
