@@ -171,7 +171,7 @@ TEST_F(PictureCache, APipeAFolderOrADeviceIsNoPictureAndIsRefusedAtOnce) {
     ASSERT_TRUE(KMakeFifo(pipe));
     for (const std::string& path : {pipe, folder.Path(), std::string("/dev/null")}) {
         std::shared_ptr<const KBitmaps> frames;
-        EXPECT_TRUE(KReturnsAtOnce(pipe, [&] { frames = Load(path); })) << path;
+        EXPECT_TRUE(KReturnsAtOnce({pipe}, [&] { frames = Load(path); })) << path;
         EXPECT_FALSE(frames) << path;
         EXPECT_EQ(error, kErrFileOpen) << path;
     }

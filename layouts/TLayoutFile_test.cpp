@@ -266,7 +266,7 @@ TEST_F(TLayoutFile, APipeAFolderOrADeviceNamedAsALayoutIsRefusedAtOnce) {
     ASSERT_TRUE(KMakeFifo(pipe));
     for (const std::string& path : {pipe, folder.Path(), std::string("/dev/null")}) {
         int32_t code = 0;
-        EXPECT_TRUE(KReturnsAtOnce(pipe, [&] { code = layout.Load(KTestText(path), true); }))
+        EXPECT_TRUE(KReturnsAtOnce({pipe}, [&] { code = layout.Load(KTestText(path), true); }))
             << path;
         EXPECT_EQ(code, kErrFileOpen) << path;
     }

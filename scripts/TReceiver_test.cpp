@@ -401,7 +401,7 @@ TEST_F(ScriptTest, APipeAFolderOrADeviceNamedAsAScriptIsRefusedAtOnce) {
     ASSERT_TRUE(KMakeFifo(folder.Path("waiting.rss")));
     for (const std::string& name : {std::string("waiting.rss"), dir, std::string("/dev/null")}) {
         bool loaded = true;
-        EXPECT_TRUE(KReturnsAtOnce(folder.Path("waiting.rss"), [&] {
+        EXPECT_TRUE(KReturnsAtOnce({folder.Path("waiting.rss")}, [&] {
             loaded = script.LoadScript(Str(dir), Str(name), 100);
         })) << name;
         EXPECT_FALSE(loaded) << name;

@@ -224,7 +224,9 @@ TEST_F(SettingsTest, PipesForTheConfigurationTheProfileOrALanguageAreRefusedAtOn
     TSettings settings;
     int result = 0;
     const auto start = [&] { result = settings.Start(home, true); };
-    EXPECT_TRUE(KReturnsAtOnce(folder.Path("tessaron.cfg"), start));
+    const std::vector<std::string> pipes = {folder.Path("tessaron.cfg"), folder.Path("Waiting.lng"),
+                                            ProfileStorePath()};
+    EXPECT_TRUE(KReturnsAtOnce(pipes, start));
     EXPECT_EQ(result, kErrConfigLoad);
     KRegistry& r = settings.Registry();
     EXPECT_EQ(KUtf8Of(r.StringOf(KTestText("\\Language\\Choices\\1"))),
@@ -236,7 +238,7 @@ TEST_F(SettingsTest, PipesForTheConfigurationTheProfileOrALanguageAreRefusedAtOn
     ASSERT_EQ(stat(folder.Path("tessaron.cfg").c_str(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
     std::string name = "x";
-    EXPECT_TRUE(KReturnsAtOnce(ProfileStorePath(), [&] { EXPECT_FALSE(ReadProfileName(&name)); }));
+    EXPECT_TRUE(KReturnsAtOnce(pipes, [&] { EXPECT_FALSE(ReadProfileName(&name)); }));
 }
 
 }  // namespace

@@ -66,16 +66,19 @@ inline bool KMakeFifo(const std::string& path) {
     return mkfifo(path.c_str(), 0600) == 0;
 }
 
-// Whether call comes back within two seconds while the FIFO at fifo has no
-// writer. A call that waits on the FIFO instead is released (a writer opens
-// and closes it, so that its open returns and its reads end) and counts as
-// hung, so the test fails rather than hanging.
-inline bool KReturnsAtOnce(const std::string& fifo, const std::function<void()>& call) {
+// Whether call comes back within two seconds while the FIFOs at fifos have
+// no other end. A call that waits on one instead is released (each FIFO is
+// opened at both ends and closed, so that a waiting open returns and reads
+// end) and counts as hung, so the test fails rather than hanging.
+inline bool KReturnsAtOnce(const std::vector<std::string>& fifos,
+                           const std::function<void()>& call) {
     std::future<void> done = std::async(std::launch::async, call);
     if (done.wait_for(std::chrono::seconds(2)) == std::future_status::ready) return true;
     while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
-        const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (writer >= 0) close(writer);
+        for (const std::string& fifo : fifos) {
+            const int both = open(fifo.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+            if (both >= 0) close(both);
+        }
     }
     return false;
 }
