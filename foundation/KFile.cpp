@@ -64,18 +64,31 @@ void KFile::Open(int mode, bool create) {
     mode_ = mode;
     KStream::SetDirection(kNone);
     const int access = mode & kReadWrite;
+    const bool regularOnly = (mode & kRegularOnly) != 0;
     int flags = access == kReadWrite ? O_RDWR : access == kWrite ? O_WRONLY : O_RDONLY;
-    flags |= O_CLOEXEC | (create ? O_CREAT : 0);
+    flags |= O_CLOEXEC | (create ? O_CREAT : 0) | (regularOnly ? O_NONBLOCK | O_NOCTTY : 0);
     do {
         fd_ = open(NativePath().c_str(), flags, 0666);
     } while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0) throw KXStream(kErrFileOpen, 0);
     struct stat st;
-    if (fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+    const bool refused =
+        fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode) ||
+        (regularOnly && (!S_ISREG(st.st_mode) || fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0));
+    if (refused) {
         close(fd_);
         fd_ = -1;
         throw KXStream(kErrFileOpen, 0);
     }
+}
+
+int32_t KFile::TryOpen(int mode, bool create) {
+    try {
+        Open(mode, create);
+    } catch (const KX& e) {
+        return e.Code();
+    }
+    return 0;
 }
 
 int64_t KFile::RawRead(void* buffer, int64_t n) {
@@ -265,12 +278,7 @@ bool KFile::Rename(const KString& newPath) {
     KFile target(newPath);
     bool moved = rename(NativePath().c_str(), target.NativePath().c_str()) == 0;
     if (moved) path_.Assign(newPath);
-    if (wasOpen) {
-        try {
-            Open(mode_, false);
-        } catch (const KX&) {
-        }
-    }
+    if (wasOpen) TryOpen(mode_, false);
     return moved;
 }
 

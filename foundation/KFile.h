@@ -11,8 +11,18 @@
 class KFile : public KStream {
   public:
     // Open modes: access bits and sharing bits (sharing is recorded; POSIX
-    // files have no mandatory sharing).
-    enum : int { kRead = 1, kWrite = 2, kReadWrite = 3, kShareRead = 0x100, kShareWrite = 0x200 };
+    // files have no mandatory sharing). kRegularOnly refuses anything but a
+    // plain file before the open can wait: a pipe would wait for a writer, a
+    // device may never end. Every path a user, a setting or a file names is
+    // opened with it.
+    enum : int {
+        kRead = 1,
+        kWrite = 2,
+        kReadWrite = 3,
+        kShareRead = 0x100,
+        kShareWrite = 0x200,
+        kRegularOnly = 0x400
+    };
     static constexpr int32_t kMaxPath = 4095;
 
     KFile() = default;
@@ -28,6 +38,8 @@ class KFile : public KStream {
     // Raises 3001 when open, 3002 when the file cannot be opened; with create
     // a missing file is created, an existing one is opened as it is.
     virtual void Open(int mode, bool create);
+    // Open without raising: the error code, 0 when the file is open.
+    int32_t TryOpen(int mode, bool create);
     virtual int64_t GetSize();
     virtual void SetLength(int64_t n);
     virtual int64_t Tell();

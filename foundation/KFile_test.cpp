@@ -117,6 +117,37 @@ TEST_F(FileTest, OpenReadWriteAndTheirErrors) {
     EXPECT_THROW(folder.Open(KFile::kRead, false), KXStream);
 }
 
+TEST_F(FileTest, RegularOnlyRefusesAFifoAFolderAndADeviceWithoutWaiting) {
+    ASSERT_TRUE(KMakeFifo(Path("pipe")));
+    for (const std::string& path : {Path("pipe"), dir, std::string("/dev/null")}) {
+        SCOPED_TRACE(path);
+        int32_t code = 0;
+        KBufferedFile f(Str(path));
+        EXPECT_TRUE(KReturnsAtOnce(
+            {Path("pipe")}, [&] { code = f.TryOpen(KFile::kRead | KFile::kRegularOnly, false); }));
+        EXPECT_EQ(code, kErrFileOpen);
+        EXPECT_FALSE(f.IsOpen());
+    }
+    int32_t code = 0;
+    KFile writer(Str(Path("pipe")));
+    EXPECT_TRUE(KReturnsAtOnce({Path("pipe")}, [&] {
+        code = writer.TryOpen(KFile::kWrite | KFile::kRegularOnly, false);
+    }));
+    EXPECT_EQ(code, kErrFileOpen);
+}
+
+TEST_F(FileTest, RegularOnlyReadsAPlainFileAsAnyOpenDoes) {
+    Put("plain.txt", "line\n");
+    KBufferedFile f(Str(Path("plain.txt")));
+    ASSERT_EQ(f.TryOpen(KFile::kRead | KFile::kRegularOnly, false), 0);
+    KString line;
+    EXPECT_EQ(f.ReadUntil(line, KString(u"\n"), KString(u"")), u'\n');
+    EXPECT_EQ(Utf8(line), "line");
+    EXPECT_EQ(f.TryOpen(KFile::kRead, false), kErrFileAlreadyOpen);
+    KFile missing(Str(Path("missing")));
+    EXPECT_EQ(missing.TryOpen(KFile::kRead | KFile::kRegularOnly, false), kErrFileOpen);
+}
+
 TEST_F(FileTest, BufferedFileMixesReadsWritesAndSeeks) {
     std::string content;
     for (int i = 0; i < 10000; ++i) content += static_cast<char>('a' + i % 26);

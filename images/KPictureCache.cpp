@@ -27,7 +27,7 @@ bool SameOptions(const KBitmaps::ReadOptions& a, const KBitmaps::ReadOptions& b)
 
 bool StampOfNative(const std::string& path, KPictureStamp* stamp) {
     struct stat status;
-    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    if (stat(path.c_str(), &status) != 0) return false;
     stamp->size = status.st_size;
     stamp->time = int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec;
     return true;
@@ -62,9 +62,9 @@ std::shared_ptr<const KBitmaps> KPictureCache::Load(const KString& path,
     const KFile named(path);
     const std::string native = named.NativePath();
     KPictureStamp found;
-    const bool plain = StampOfNative(native, &found);
+    const bool stamped = StampOfNative(native, &found);
     if (stamp) *stamp = found;
-    if (!plain) {
+    if (!stamped) {
         *error = kErrFileOpen;
         return nullptr;
     }
@@ -80,6 +80,11 @@ std::shared_ptr<const KBitmaps> KPictureCache::Load(const KString& path,
         entries_.splice(entries_.begin(), entries_, it);
         return entries_.front().frames;
     }
+    KBufferedFile file(path, 4096);
+    if (const int32_t code = file.TryOpen(KFile::kRead | KFile::kRegularOnly, false)) {
+        *error = code;
+        return nullptr;
+    }
     std::shared_ptr<KBitmaps> frames(new (std::nothrow) KBitmaps(KBitmap::kImageFormat));
     if (!frames) {
         *error = kErrNoMemory;
@@ -88,8 +93,6 @@ std::shared_ptr<const KBitmaps> KPictureCache::Load(const KString& path,
     frames->SetOptions(options);
     ++decodes_;
     try {
-        KBufferedFile file(path, 4096);
-        file.Open(KFile::kRead, false);
         frames->ReadFrames(file, type);
     } catch (const KX& e) {
         *error = e.Code();

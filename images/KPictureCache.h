@@ -40,8 +40,8 @@ class KPictureCache {
     // black GIF backgrounds).
     void Bind(KRegistry* settings);
 
-    // The stamp of a plain file; false for a missing file, a folder, a pipe
-    // or a device (reading those could wait forever).
+    // The stamp of the file at path, found without opening it; false when
+    // there is none. Load refuses what is no plain file when it opens it.
     static bool StampOf(const KString& path, KPictureStamp* stamp);
 
     // The frames of the file at path, read as options say (their maxBytes is

@@ -166,4 +166,15 @@ TEST_F(PictureCache, AJpegIsDecodedAtTheScaleItIsShownAt) {
     EXPECT_EQ(error, kErrNoMemory);
 }
 
+TEST_F(PictureCache, APipeAFolderOrADeviceIsNoPictureAndIsRefusedAtOnce) {
+    const std::string pipe = folder.Path("waiting.tga");
+    ASSERT_TRUE(KMakeFifo(pipe));
+    for (const std::string& path : {pipe, folder.Path(), std::string("/dev/null")}) {
+        std::shared_ptr<const KBitmaps> frames;
+        EXPECT_TRUE(KReturnsAtOnce({pipe}, [&] { frames = Load(path); })) << path;
+        EXPECT_FALSE(frames) << path;
+        EXPECT_EQ(error, kErrFileOpen) << path;
+    }
+}
+
 }  // namespace

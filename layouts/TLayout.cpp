@@ -1,7 +1,5 @@
 #include "TLayout.h"
 
-#include <sys/stat.h>
-
 #include <climits>
 
 #include "KAtomicSave.h"
@@ -46,12 +44,6 @@ bool InSide(int32_t side) {
     return side >= 1 && side <= TLayout::kMaxRescaleSide;
 }
 
-// A plain file: opening a pipe or a device for reading could wait forever.
-bool IsRegularFile(const KFile& file) {
-    struct stat info;
-    return stat(file.NativePath().c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 }  // namespace
 
 TLayout::TLayout() : state_(new TLayoutState) {}
@@ -84,8 +76,7 @@ int32_t TLayout::Load(const KString& path, bool readContents) {
     BusyCursor busy(ui_);
     try {
         KBufferedFile file(path);
-        if (!IsRegularFile(file)) throw KXStream(kErrFileOpen, 0);
-        file.Open(KFile::kRead, false);
+        file.Open(KFile::kRead | KFile::kRegularOnly, false);
         if (readContents) Read(file);
         file.Close();
     } catch (const KX& e) {

@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include "KErrors.h"
 #include "KTestSupport.h"
 #include "LayoutTestSupport.h"
 #include "TBitmapObject.h"
@@ -258,6 +259,17 @@ TEST_F(TLayoutFile, HostileFilesFailInBoundedTime) {
     ASSERT_EQ(mkfifo(folder.Path("pipe.tly").c_str(), 0600), 0);
     EXPECT_EQ(layout.Load(KTestText(folder.Path("pipe.tly")), true), 3002);
     EXPECT_EQ(layout.Load(KTestText(folder.Path("none.tly")), true), 3002);
+}
+
+TEST_F(TLayoutFile, APipeAFolderOrADeviceNamedAsALayoutIsRefusedAtOnce) {
+    const std::string pipe = folder.Path("waiting.tly");
+    ASSERT_TRUE(KMakeFifo(pipe));
+    for (const std::string& path : {pipe, folder.Path(), std::string("/dev/null")}) {
+        int32_t code = 0;
+        EXPECT_TRUE(KReturnsAtOnce({pipe}, [&] { code = layout.Load(KTestText(path), true); }))
+            << path;
+        EXPECT_EQ(code, kErrFileOpen) << path;
+    }
 }
 
 }  // namespace

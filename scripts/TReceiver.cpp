@@ -7,7 +7,6 @@
 #include "KDataName.h"
 #include "KFile.h"
 #include "KLog.h"
-#include "KX.h"
 
 namespace {
 
@@ -29,11 +28,8 @@ bool TReceiver::LoadScript(const KString& folder, const KString& scriptName,
     KString path(255, KFile::kMaxPath);
     KResolveDataName(folder, scriptName, path);
     KBufferedFile file(path, KBufferedFile::kDefaultSize);
-    try {
-        file.Open(KFile::kRead | KFile::kShareRead, false);
-    } catch (const KX&) {
+    if (file.TryOpen(KFile::kRead | KFile::kShareRead | KFile::kRegularOnly, false) != 0)
         return false;
-    }
     definitions_.Clear();
     try {
         ReadDefinitions(file, bufferCapacity);

@@ -396,4 +396,17 @@ TEST_F(ScriptTest, HostileScriptsLoadWithoutHarm) {
     EXPECT_EQ(Definition(0).header.length, 1);
 }
 
+TEST_F(ScriptTest, APipeAFolderOrADeviceNamedAsAScriptIsRefusedAtOnce) {
+    ASSERT_TRUE(Load(kResults));
+    ASSERT_TRUE(KMakeFifo(folder.Path("waiting.rss")));
+    for (const std::string& name : {std::string("waiting.rss"), dir, std::string("/dev/null")}) {
+        bool loaded = true;
+        EXPECT_TRUE(KReturnsAtOnce({folder.Path("waiting.rss")}, [&] {
+            loaded = script.LoadScript(Str(dir), Str(name), 100);
+        })) << name;
+        EXPECT_FALSE(loaded) << name;
+        EXPECT_EQ(script.Definitions().Count(), 1) << name;
+    }
+}
+
 }  // namespace

@@ -4,13 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 #include "KAtomicSave.h"
 #include "KFile.h"
+#include "KReadCursor.h"
 #include "KUtf8.h"
 #include "KX.h"
 
@@ -84,12 +85,15 @@ std::string ProfileStorePath() {
 }
 
 bool ReadProfileName(std::string* name) {
-    std::ifstream in(ProfileStorePath(), std::ios::binary);
-    if (!in) return false;
+    KString path;
+    KAppendUtf8(path, ProfileStorePath());
+    KFile file(path);
+    if (file.TryOpen(KFile::kRead | KFile::kRegularOnly, false) != 0) return false;
     char bytes[65] = {};
-    in.read(bytes, 64);
+    KReadCursor cursor(file);
+    cursor.Read(bytes, static_cast<int32_t>(std::min<int64_t>(file.GetSize(), 64)));
     *name = std::string(bytes, std::strcspn(bytes, "\r\n"));
-    return true;
+    return cursor.Error() == 0;
 }
 
 bool WriteProfileName(const std::string& name) {

@@ -75,7 +75,7 @@ int TSettings::LoadConfig() {
     KBufferedFile file(Text(configPath_), KBufferedFile::kDefaultSize);
     if (!file.Exists()) return 0;
     try {
-        file.Open(KFile::kRead | KFile::kShareRead, false);
+        file.Open(KFile::kRead | KFile::kShareRead | KFile::kRegularOnly, false);
         if (file.GetSize() == 0) return 0;
         registry_.Read(file);
     } catch (const KX&) {
@@ -99,11 +99,8 @@ void TSettings::CollectLanguages(const std::string& home) {
     for (const std::string& name : names) {
         KBufferedFile file(Text(home + "/" + name), KBufferedFile::kDefaultSize);
         KString header(63, 4095);
-        try {
-            file.Open(KFile::kRead | KFile::kShareRead, false);
-        } catch (const KX&) {
+        if (file.TryOpen(KFile::kRead | KFile::kShareRead | KFile::kRegularOnly, false) != 0)
             continue;
-        }
         if (!ReadFirstLine(file, header)) continue;
         KString line(63, 8191);
         line.AppendInt(++number).Append(u":String=");
@@ -135,7 +132,7 @@ void TSettings::LoadLanguage() {
     const std::string folder = configPath_.substr(0, configPath_.rfind('/'));
     KBufferedFile language(Text(folder + "/" + KUtf8Of(file)), KBufferedFile::kDefaultSize);
     try {
-        language.Open(KFile::kRead | KFile::kShareRead, false);
+        language.Open(KFile::kRead | KFile::kShareRead | KFile::kRegularOnly, false);
         KString header(63, 4095);
         ReadFirstLine(language, header);
         registry_.Read(language);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "KErrors.h"
 #include "KRegistry.h"
 #include "KTestSupport.h"
 #include "KUtf8.h"
@@ -210,6 +211,34 @@ TEST_F(SettingsTest, ShippedGermanFileLoadsForAGermanLocale) {
         const std::string path = line.substr(0, line.find(":String="));
         EXPECT_NE(defaults.FindString(KTestText(path)), nullptr) << path;
     }
+}
+
+TEST_F(SettingsTest, PipesForTheConfigurationTheProfileOrALanguageAreRefusedAtOnce) {
+    Put("Test.lng", "Test,xx_YY,Test language\nRegistry Version: 1.00\n");
+    ASSERT_TRUE(KMakeFifo(folder.Path("Waiting.lng")));
+    ASSERT_TRUE(KMakeFifo(folder.Path("tessaron.cfg")));
+    ASSERT_TRUE(WriteProfileName(""));
+    ASSERT_EQ(unlink(ProfileStorePath().c_str()), 0);
+    ASSERT_TRUE(KMakeFifo(ProfileStorePath()));
+    setenv("LANG", "xx_YY.UTF-8", 1);
+    TSettings settings;
+    int result = 0;
+    const auto start = [&] { result = settings.Start(home, true); };
+    const std::vector<std::string> pipes = {folder.Path("tessaron.cfg"), folder.Path("Waiting.lng"),
+                                            ProfileStorePath()};
+    EXPECT_TRUE(KReturnsAtOnce(pipes, start));
+    EXPECT_EQ(result, kErrConfigLoad);
+    KRegistry& r = settings.Registry();
+    EXPECT_EQ(KUtf8Of(r.StringOf(KTestText("\\Language\\Choices\\1"))),
+              "Test.lng,Test,xx_YY,Test language");
+    EXPECT_EQ(r.Find(KTestText("\\Language\\Choices\\2")), nullptr);
+    // Nothing replaces what could not be read.
+    EXPECT_EQ(settings.Save(), kErrConfigSave);
+    struct stat info {};
+    ASSERT_EQ(stat(folder.Path("tessaron.cfg").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    std::string name = "x";
+    EXPECT_TRUE(KReturnsAtOnce(pipes, [&] { EXPECT_FALSE(ReadProfileName(&name)); }));
 }
 
 }  // namespace

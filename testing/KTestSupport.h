@@ -6,12 +6,16 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -56,6 +60,28 @@ class KTestFolder {
   private:
     std::string path_;
 };
+
+// Makes a FIFO at path; false when the system will not.
+inline bool KMakeFifo(const std::string& path) {
+    return mkfifo(path.c_str(), 0600) == 0;
+}
+
+// Whether call comes back within two seconds while the FIFOs at fifos have
+// no other end. A call that waits on one instead is released (each FIFO is
+// opened at both ends and closed, so that a waiting open returns and reads
+// end) and counts as hung, so the test fails rather than hanging.
+inline bool KReturnsAtOnce(const std::vector<std::string>& fifos,
+                           const std::function<void()>& call) {
+    std::future<void> done = std::async(std::launch::async, call);
+    if (done.wait_for(std::chrono::seconds(2)) == std::future_status::ready) return true;
+    while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        for (const std::string& fifo : fifos) {
+            const int both = open(fifo.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+            if (both >= 0) close(both);
+        }
+    }
+    return false;
+}
 
 // Ports of 127.0.0.1 that are free now, all different (type SOCK_STREAM for
 // TCP, SOCK_DGRAM for UDP); fewer when the system has no more. The system

@@ -1,14 +1,11 @@
 #include "K3DSportFont.h"
 
-#include <sys/stat.h>
-
 #include <memory>
 
 #include "K3DFonts.h"
 #include "KFile.h"
 #include "KFileInfo.h"
 #include "KUtf8.h"
-#include "KX.h"
 
 int32_t K3DSportFont::DefaultSize() const {
     const KListItem* size = sizes_.Head();
@@ -32,18 +29,10 @@ void K3DSportFont::LoadFolder(const std::string& folder) {
 }
 
 void K3DSportFont::LoadFile(const std::string& path) {
-    // Only plain files: a pipe would wait for a writer and a device such as
-    // /dev/zero never ends.
-    struct stat status;
-    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return;
     KString name(63, KFile::kMaxPath);
     KAppendUtf8(name, path);
     KFile file(name);
-    try {
-        file.Open(KFile::kRead, false);
-    } catch (const KX&) {
-        return;
-    }
+    if (file.TryOpen(KFile::kRead | KFile::kRegularOnly, false) != 0) return;
     auto size = std::make_unique<K3DSportSize>();
     size->Load(file);
     if (size->Key() <= 0) return;

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "KReadCursor.h"
 #include "KStream.h"
 #include "KX.h"
 
@@ -23,12 +24,9 @@ K3DSportGlyph::K3DSportGlyph(int32_t code, int32_t width, int32_t height)
     : KSparseArrayItem(code), width_(width), height_(height) {}
 
 std::unique_ptr<K3DSportGlyph> K3DSportGlyph::ReadRecord(KStream& stream) {
+    KReadCursor cursor(stream);
     uint8_t head[9];
-    try {
-        stream.Read(head, sizeof head);
-    } catch (const KX&) {
-        return nullptr;
-    }
+    if (!cursor.Read(head, sizeof head)) return nullptr;
     auto field = [&head](int at) {
         return static_cast<int32_t>(static_cast<int16_t>(head[at] | head[at + 1] << 8));
     };
@@ -43,13 +41,10 @@ std::unique_ptr<K3DSportGlyph> K3DSportGlyph::ReadRecord(KStream& stream) {
     // Stored bottom row first: row r of the record is row height-1-r.
     for (int32_t r = 0; r < height; ++r) {
         uint8_t* row = glyph->codes_.get() + static_cast<size_t>(height - 1 - r) * width;
-        try {
-            stream.Read(row, width);
-        } catch (const KX&) {
-            return nullptr;
-        }
+        cursor.Read(row, width);
         for (int32_t x = 0; x < width; ++x) row[x] = CodeOf(row[x]);
     }
+    if (cursor.Error() != 0) return nullptr;
     if (head[0] == kNine && height == kNineRows) {
         uint8_t* bottom = glyph->codes_.get() + static_cast<size_t>(height - 1) * width;
         for (int32_t x = 0; x < width; ++x) bottom[x] = 0;

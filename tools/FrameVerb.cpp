@@ -8,7 +8,6 @@
 #include "JsonText.h"
 #include "KBufferedFile.h"
 #include "KUtf8.h"
-#include "KX.h"
 #include "TReceiver.h"
 #include "VerbOptions.h"
 
@@ -91,9 +90,7 @@ int RunFrameVerb(int argc, char** argv, FILE* out, FILE* err) {
     KString inputPath;
     KAppendUtf8(inputPath, inputFile.empty() ? "/dev/stdin" : inputFile);
     KBufferedFile input(inputPath, 65536);
-    try {
-        input.Open(KFile::kRead, false);
-    } catch (const KX&) {
+    if (input.TryOpen(KFile::kRead, false) != 0) {
         std::fprintf(err, "tessaron-cli frame: cannot read the input %s\n",
                      inputFile.empty() ? "-" : inputFile.c_str());
         return 1;

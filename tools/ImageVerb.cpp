@@ -28,7 +28,7 @@ int32_t Load(const std::string& path, bool gifUseBackground, KBitmaps& frames) {
     KAppendUtf8(name, path);
     try {
         KBufferedFile file(name, 4096);
-        file.Open(KFile::kRead, false);
+        file.Open(KFile::kRead | KFile::kRegularOnly, false);
         frames.SetGifUseBackground(gifUseBackground);
         frames.ReadFrames(file);
     } catch (const KX& e) {

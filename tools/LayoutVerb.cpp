@@ -1,10 +1,12 @@
 #include "LayoutVerb.h"
 
-#include <fstream>
+#include <cstdint>
 #include <sstream>
 #include <string>
 
 #include "KAtomicSave.h"
+#include "KFile.h"
+#include "KReadCursor.h"
 #include "KUtf8.h"
 #include "KX.h"
 #include "TLayout.h"
@@ -30,6 +32,17 @@ KString PathOf(const std::string& path) {
     return name;
 }
 
+// The bytes of a plain file of up to 2 GiB; false for anything else.
+bool ReadPlainFile(const std::string& path, std::string* bytes) {
+    KFile file(PathOf(path));
+    if (file.TryOpen(KFile::kRead | KFile::kRegularOnly, false) != 0) return false;
+    const int64_t size = file.GetSize();
+    if (size > INT32_MAX) return false;
+    bytes->resize(static_cast<size_t>(size));
+    KReadCursor cursor(file);
+    return cursor.Read(bytes->data(), static_cast<int32_t>(size));
+}
+
 std::string JsonText(const TLayout& layout) {
     return TLayoutJson::ToJson(layout, layout.FileVersion())
                .dump(2, ' ', false, Json::error_handler_t::replace) +
@@ -48,13 +61,13 @@ bool ReadLayout(const std::string& path, TLayout& layout, FILE* err) {
         std::fprintf(err, "tessaron-cli layout: %s: not a .tly or .json file\n", path.c_str());
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (!ReadPlainFile(path, &text)) {
         std::fprintf(err, "tessaron-cli layout: %s: cannot be read\n", path.c_str());
         return false;
     }
     try {
-        TLayoutJson::FromJson(Json::parse(in), layout);
+        TLayoutJson::FromJson(Json::parse(text), layout);
         return true;
     } catch (const Json::exception& e) {
         std::fprintf(err, "tessaron-cli layout: %s: %s\n", path.c_str(), e.what());

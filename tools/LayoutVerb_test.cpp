@@ -71,4 +71,13 @@ TEST_F(LayoutVerb, BadInputExitsWithAMessage) {
     EXPECT_EQ(Layout({"show"}).status, 2);
 }
 
+TEST_F(LayoutVerb, APipeNamedAsALayoutIsRefusedAtOnce) {
+    const std::string pipe = folder.Path("waiting.json");
+    ASSERT_TRUE(KMakeFifo(pipe));
+    Result shown;
+    EXPECT_TRUE(KReturnsAtOnce({pipe}, [&] { shown = Layout({"show", pipe}); }));
+    EXPECT_EQ(shown.status, 1);
+    EXPECT_NE(shown.err.find("cannot be read"), std::string::npos) << shown.err;
+}
+
 }  // namespace
