@@ -182,10 +182,14 @@ void TZApplication::OpenArguments() {
     for (const std::string& file : LayoutArguments()) engine_->Layouts().OpenLayout(Text(file));
 }
 
-void TZApplication::Exit() {
-    if (lock_->IsLocked()) return;
+void TZApplication::MemorizeIfAsked() {
     const KRInt* restore = Settings().FindInt(KString(u"\\Layout\\RestoreOpen"));
     if (restore && (restore->value & 2)) engine_->Layouts().MemorizeLayouts();
+}
+
+void TZApplication::Exit() {
+    if (lock_->IsLocked()) return;
+    MemorizeIfAsked();
     if (!mainWindow_->AgreeToExit()) return;
     loop_->Quit(0);
 }
@@ -193,8 +197,7 @@ void TZApplication::Exit() {
 void TZApplication::EndBySignal() {
     endedBySignal_ = true;
     log_->Write(KString(u"TZApplication: a stop signal ends the program"));
-    const KRInt* restore = Settings().FindInt(KString(u"\\Layout\\RestoreOpen"));
-    if (restore && (restore->value & 2)) engine_->Layouts().MemorizeLayouts();
+    MemorizeIfAsked();
     mainWindow_->LogModifiedLayouts();
     CloseModalWindows();
     loop_->Quit(0);

@@ -67,6 +67,8 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     // no copy answers.
     int SendToRunningCopy(const std::vector<std::string>& files) const;
     bool StartUp();
+    // Memorises the open layouts when Layout\RestoreOpen asks for it (bit 2).
+    void MemorizeIfAsked();
     // A stop signal: memorise, close what is open over the main window and
     // end the loop, asking nothing; modified layouts stay as they are on disk.
     void EndBySignal();

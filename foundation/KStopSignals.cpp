@@ -12,10 +12,13 @@ constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 // The pipe's write end, used by the handler; -1 while none is installed.
 volatile sig_atomic_t writeEnd = -1;
+// Set by the handler, so that asking costs no system call while none came.
+volatile sig_atomic_t caught = 0;
 struct sigaction former[sizeof(kSignals) / sizeof(kSignals[0])];
 
 void Caught(int) {
     const int saved = errno;
+    caught = 1;
     const char byte = 1;
     // A full pipe already says that a signal came.
     [[maybe_unused]] const ssize_t written = write(writeEnd, &byte, 1);
@@ -47,9 +50,10 @@ KStopSignals::~KStopSignals() {
 }
 
 bool KStopSignals::Take() {
-    if (read_ < 0) return false;
+    if (read_ < 0 || !caught) return false;
+    caught = 0;
     char bytes[16];
-    bool came = false;
-    while (read(read_, bytes, sizeof bytes) > 0) came = true;
-    return came;
+    while (read(read_, bytes, sizeof bytes) > 0) {
+    }
+    return true;
 }

@@ -14,7 +14,8 @@ class KStopSignals {
 
     // Readable once a signal came; -1 when the pipe could not be made.
     int Descriptor() const { return read_; }
-    // Whether a signal came since the last call; never waits.
+    // Whether a signal came since the last call; never waits, and makes no
+    // system call while none came.
     bool Take();
 
   private:
