@@ -100,15 +100,14 @@ void BM_FortySingleRasterisations(benchmark::State& state) {
         state.ResumeTiming();
         // One pass, as one frame: a glyph two texts share is made once.
         board.fonts->Cache().BeginPass();
-        for (TLayoutObject* o = board.layout->NextObject(nullptr); o;
-             o = board.layout->NextObject(o)) {
-            auto* object = static_cast<TTextObject*>(o);
+        for (TLayoutObject& o : board.layout->Objects()) {
+            auto& object = static_cast<TTextObject&>(o);
             text.Empty();
-            object->GetDrawnText(text);
-            const KRect r = object->Rect();
-            K3DTextBlock(*board.fonts, object->Font())
-                .Draw({r.left, r.top, r.right, r.bottom}, text, object->Justification(),
-                      object->Lines(), target);
+            object.GetDrawnText(text);
+            const KRect r = object.Rect();
+            K3DTextBlock(*board.fonts, object.Font())
+                .Draw({r.left, r.top, r.right, r.bottom}, text, object.Justification(),
+                      object.Lines(), target);
         }
         board.fonts->Cache().EndPass();
         rasterised += board.fonts->Rasterised() - before;

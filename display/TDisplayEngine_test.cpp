@@ -72,8 +72,8 @@ TEST_F(DisplayEngine, KeysFireToggleTriggersOnTheShownLayout) {
     ASSERT_EQ(engine.Layouts().OpenLayout(KTestText(path)), 0);
     TLayout* layout = engine.Layouts().Window(1);
     engine.KeyPress(2, 0, kKeyShift | kKeyCtrl);  // not shown yet: nothing fires
-    const TLayoutObject* banner = layout->NextObject(nullptr);
-    const TLayoutObject* letter = layout->NextObject(banner);
+    const TLayoutObject* banner = layout->State().objects.Head();
+    const TLayoutObject* letter = layout->State().objects.At(1);
     EXPECT_FALSE(banner->IsVisible());
     engine.Window().ShowLayout(layout, -1);
     engine.KeyPress(2, 0, kKeyShift | kKeyCtrl);
@@ -92,7 +92,7 @@ TEST_F(DisplayEngine, AVideoDisplayShowsItsPageAfterLayoutFlush) {
     ASSERT_EQ(engine.Layouts().OpenLayout(KTestText(path)), 0);
     TLayout* layout = engine.Layouts().Window(1);
     engine.Window().ShowLayout(layout, -1);
-    TLayoutObject* video = layout->NextObject(nullptr);
+    TLayoutObject* video = layout->State().objects.Head();
     TFields definition(nullptr, 64);
     TField field(&definition);
     auto send = [&](const std::string& commands) {
@@ -128,8 +128,7 @@ TEST_F(DisplayEngine, ALayoutPastTheMemoryBudgetDrawsWhatFits) {
     EXPECT_LE(TMemoryBudget::Used(), TMemoryBudget::Limit());
     TLayout* layout = engine.Layouts().Window(1);
     std::vector<TLayoutObject*> all;
-    for (TLayoutObject* o = layout->NextObject(nullptr); o; o = layout->NextObject(o))
-        all.push_back(o);
+    for (TLayoutObject& o : layout->Objects()) all.push_back(&o);
     ASSERT_EQ(all.size(), size_t(9));
     auto hasBuffer = [&](int i) {
         return static_cast<TVideoDisplayObject*>(all[i])->Display().HasBuffer();

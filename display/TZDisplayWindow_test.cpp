@@ -130,7 +130,7 @@ TEST_F(DisplayWindow, ScreensShareTheWidthAndShowTheSameLayoutArea) {
 
     // A changed object is drawn again on both screens.
     surface.bands.clear();
-    auto* square = layout->NextObject(nullptr);
+    auto* square = layout->State().objects.Head();
     w.ObjectChanged(*square);
     ASSERT_EQ(surface.bands.size(), 2u);
     EXPECT_EQ(surface.bands[0], (KRect{0, 0, 9, 9}));
@@ -229,7 +229,7 @@ TEST_F(DisplayWindow, ShowingWaitsForItsDelayOrTheFirstChange) {
     // A change to the new layout ends the wait at once, with the whole layout.
     w.ShowLayout(first.get(), 500);
     surface.bands.clear();
-    w.ObjectChanged(*first->NextObject(nullptr));
+    w.ObjectChanged(*first->State().objects.Head());
     EXPECT_EQ(surface.Pixel(0, 0), kRed);
     EXPECT_EQ(surface.Pixel(100, 100), 0u);
     surface.bands.clear();
@@ -238,7 +238,7 @@ TEST_F(DisplayWindow, ShowingWaitsForItsDelayOrTheFirstChange) {
     EXPECT_TRUE(surface.bands.empty());
 
     // Changes to a layout not shown draw nothing.
-    w.ObjectChanged(*second->NextObject(nullptr));
+    w.ObjectChanged(*second->State().objects.Head());
     EXPECT_TRUE(surface.bands.empty());
 
     // Without a layout the last background stays, with the logo.

@@ -277,7 +277,7 @@ TEST_F(Scrolling, AnUpdateWithResetShowsTheLayoutUnscrolledAndWaitsAgain) {
     EXPECT_EQ(w.Scroller().Offset(), 98);
     EXPECT_TRUE(w.Scroller().ResetPending());
 
-    TLayoutObject& object = *layout->NextObject(nullptr);
+    TLayoutObject& object = *layout->State().objects.Head();
     clock.SetMs(600);
     w.ObjectChanged(object);
     EXPECT_EQ(surface.Pixels(), still);

@@ -31,8 +31,7 @@ KRect TZLayoutWindow::ToWindow(const KRect& r) const {
 
 void TZLayoutWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    for (TLayoutObject* o = layout_.NextObject(nullptr); o; o = layout_.NextObject(o))
-        PaintObject(painter, *o);
+    for (const TLayoutObject& o : layout_.Objects()) PaintObject(painter, o);
 }
 
 void TZLayoutWindow::PaintObject(QPainter& painter, const TLayoutObject& object) {

@@ -37,12 +37,12 @@ void TZSourceSelector::Fill(KRGroup* group) {
     clear();
     KRGroup* sources = settings_.FindGroup(KString(u"\\Sources\\"));
     if (!sources) return;
-    for (KListItem* p = sources->children.Head(); p; p = p->Next()) {
-        auto* node = static_cast<KRNode*>(p);
-        if (!TSources::IsSourceGroup(node, nullptr)) continue;
+    for (KRNode& node : sources->children) {
+        KRGroup* source = TSources::SourceGroup(node, nullptr);
+        if (!source) continue;
         auto* item = new QTreeWidgetItem(this);
-        item->setData(0, Qt::UserRole, QVariant::fromValue<void*>(node));
-        if (node == group) setCurrentItem(item);
+        item->setData(0, Qt::UserRole, QVariant::fromValue<void*>(source));
+        if (source == group) setCurrentItem(item);
     }
     if (!currentItem() && topLevelItemCount() > 0) setCurrentItem(topLevelItem(0));
     Refresh();

@@ -15,7 +15,7 @@ class KFileExtension : public KListItem {
     KString31 typeName;
 
     // The program's registered types.
-    static KList& Registered();
+    static KListOf<KFileExtension>& Registered();
     // Registers a type; the list owns it.
     static void Register(const KString& extension, const KString& typeName);
     // The registration of exactly this extension, or null.

@@ -6,27 +6,52 @@
 #include "KX.h"
 
 KListItem::~KListItem() {
-    if (owner_) owner_->Remove(this);
+    if (owner_) owner_->Unlink(*this);
 }
 
 int32_t KListItem::IndexInOwner() const {
     return owner_ ? owner_->IndexOf(this) : -1;
 }
 
-void KList::Link(KListItem* item, KListItem* prev, KListItem* next) {
-    K_ASSERT(Insertable(item));
-    item->owner_ = this;
-    item->prev_ = prev;
-    item->next_ = next;
-    (prev ? prev->next_ : head_) = item;
-    (next ? next->prev_ : tail_) = item;
+KListItem* KList::Free(std::unique_ptr<KListItem>& item) {
+    if (!item) return nullptr;
+    if (item->owner_) {
+        K_ASSERT(!"an item handed to a list belongs to a list");
+        (void)item.release();
+        return nullptr;
+    }
+    return item.get();
+}
+
+void KList::Link(KListItem& item, KListItem* prev, KListItem* next) {
+    K_ASSERT(!item.owner_);
+    item.owner_ = this;
+    item.prev_ = prev;
+    item.next_ = next;
+    (prev ? prev->next_ : head_) = &item;
+    (next ? next->prev_ : tail_) = &item;
     ++count_;
 }
 
-int32_t KList::Add(KListItem* item) {
-    if (!Insertable(item)) return -1;
+void KList::Unlink(KListItem& item) {
+    (item.prev_ ? item.prev_->next_ : head_) = item.next_;
+    (item.next_ ? item.next_->prev_ : tail_) = item.prev_;
+    item.owner_ = nullptr;
+    item.next_ = item.prev_ = nullptr;
+    --count_;
+}
+
+int32_t KList::Adopt(KListItem& item) {
     Link(item, tail_, nullptr);
     return count_ - 1;
+}
+
+int32_t KList::Add(std::unique_ptr<KListItem> item) {
+    KListItem* free = Free(item);
+    if (!free) return -1;
+    const int32_t index = Adopt(*free);
+    if (index >= 0) (void)item.release();
+    return index;
 }
 
 int32_t KList::IndexOf(const KListItem* item) const {
@@ -43,51 +68,41 @@ KListItem* KList::At(int32_t index) const {
     return p;
 }
 
-KListItem* KList::Remove(KListItem* item) {
+std::unique_ptr<KListItem> KList::Remove(KListItem* item) {
     if (!item || item->owner_ != this) return nullptr;
-    (item->prev_ ? item->prev_->next_ : head_) = item->next_;
-    (item->next_ ? item->next_->prev_ : tail_) = item->prev_;
-    item->owner_ = nullptr;
-    item->next_ = item->prev_ = nullptr;
-    --count_;
-    return item;
+    Unlink(*item);
+    return std::unique_ptr<KListItem>(item);
 }
 
-void KList::TakeAll(KList& other) {
-    if (&other == this) return;
-    while (KListItem* item = other.head_) Add(other.Remove(item));
-}
-
-void KList::Reset() {
-    count_ = 0;
-    head_ = tail_ = nullptr;
-}
-
-int32_t KList::InsertAt(KListItem* item, int32_t index) {
-    if (!Insertable(item)) return -1;
+int32_t KList::InsertAt(std::unique_ptr<KListItem> item, int32_t index) {
+    KListItem* free = Free(item);
+    if (!free) return -1;
+    (void)item.release();
     if (index < 0 || index >= count_) {
-        Link(item, tail_, nullptr);
+        Link(*free, tail_, nullptr);
         return count_ - 1;
     }
     KListItem* at = At(index);
-    Link(item, at->prev_, at);
+    Link(*free, at->prev_, at);
     return index;
 }
 
-void KList::InsertBefore(KListItem* item, KListItem* other) {
-    if (!Insertable(item) || (other && other->owner_ != this)) return;
+void KList::InsertBefore(std::unique_ptr<KListItem> item, KListItem* other) {
+    if (other && other->owner_ != this) return;
+    KListItem* free = Free(item);
+    if (!free) return;
+    (void)item.release();
     if (!other) other = head_;
-    Link(item, other ? other->prev_ : nullptr, other);
+    Link(*free, other ? other->prev_ : nullptr, other);
 }
 
-void KList::InsertAfter(KListItem* item, KListItem* other) {
-    if (!Insertable(item) || (other && other->owner_ != this)) return;
+void KList::InsertAfter(std::unique_ptr<KListItem> item, KListItem* other) {
+    if (other && other->owner_ != this) return;
+    KListItem* free = Free(item);
+    if (!free) return;
+    (void)item.release();
     if (!other) other = tail_;
-    Link(item, other, other ? other->next_ : nullptr);
-}
-
-void KList::Delete(KListItem* item) {
-    if (Remove(item)) delete item;
+    Link(*free, other, other ? other->next_ : nullptr);
 }
 
 void KList::Clear() {
@@ -116,9 +131,9 @@ void KList::ReadList(KStream& stream, const KItemFactory& factory, bool withClas
     for (int32_t i = 0; i < count; ++i) {
         name.Empty();
         if (withClassNames) name.Read(stream);
-        KListItem* item = factory(name);
-        if (!item) throw KXPersistent();
-        Add(item);
+        std::unique_ptr<KListItem> made = factory(name);
+        KListItem* item = made.get();
+        if (Add(std::move(made)) < 0) throw KXPersistent();
         item->Read(stream);
     }
 }

@@ -1,18 +1,18 @@
 #include "KSparseArray.h"
 
-int32_t KSparseArray::Add(KListItem* item) {
-    auto* entry = dynamic_cast<KSparseArrayItem*>(item);
-    if (!entry || !Insertable(entry)) return -1;
+int32_t KSparseArray::Adopt(KListItem& item) {
+    auto* entry = dynamic_cast<KSparseArrayItem*>(&item);
+    if (!entry) return -1;
     const int32_t key = entry->Key();
     if (!Head() || key > KeyOf(Tail())) {
-        Link(entry, Tail(), nullptr);
+        Link(*entry, Tail(), nullptr);
     } else if (key < KeyOf(Head())) {
-        Link(entry, nullptr, Head());
+        Link(*entry, nullptr, Head());
     } else {
         KListItem* p = cursor_ ? cursor_ : Head();
         while (p->Prev() && key < KeyOf(p)) p = p->Prev();
         while (p && KeyOf(p) < key) p = p->Next();
-        Link(entry, p ? p->Prev() : Tail(), p);
+        Link(*entry, p ? p->Prev() : Tail(), p);
     }
     cursor_ = entry;
     return key;
@@ -31,12 +31,7 @@ KListItem* KSparseArray::At(int32_t key) const {
     return KeyOf(p) == key ? p : nullptr;
 }
 
-KListItem* KSparseArray::Remove(KListItem* item) {
-    if (item && item == cursor_) cursor_ = item->Next() ? item->Next() : item->Prev();
-    return KList::Remove(item);
-}
-
-void KSparseArray::Reset() {
-    KList::Reset();
-    cursor_ = nullptr;
+void KSparseArray::Unlink(KListItem& item) {
+    if (&item == cursor_) cursor_ = item.Next() ? item.Next() : item.Prev();
+    KList::Unlink(item);
 }

@@ -22,14 +22,14 @@ class KSparseArrayItem : public KListItem {
 // so walking keys in increasing order costs one step per access.
 class KSparseArray : public KList {
   public:
-    // Inserts a KSparseArrayItem in key order; returns its key.
-    int32_t Add(KListItem* item) override;
     int32_t IndexOf(const KListItem* item) const override;
     // The item with this key, or null.
     KListItem* At(int32_t key) const override;
-    KListItem* Remove(KListItem* item) override;
-    void TakeAll(KList&) override {}
-    void Reset() override;
+
+  protected:
+    // Inserts a KSparseArrayItem in key order; returns its key.
+    int32_t Adopt(KListItem& item) override;
+    void Unlink(KListItem& item) override;
 
   private:
     static int32_t KeyOf(const KListItem* item) {

@@ -1,15 +1,15 @@
 #include "KStreamMenu.h"
 
 void KStreamMenu::Register(std::unique_ptr<KStream> prototype) {
-    InsertAt(new Stream(std::move(prototype)), 0);
+    InsertAt(std::make_unique<KStreamPrototype>(std::move(prototype)), 0);
 }
 
 std::unique_ptr<KStream> KStreamMenu::SelectChannel(int type,
                                                     std::unique_ptr<KStream> current) const {
     if (current && current->Accepts(type)) return current;
     current.reset();
-    for (KListItem* p = Head(); p; p = p->Next()) {
-        const KStream& prototype = *static_cast<Stream*>(p)->prototype;
+    for (const KStreamPrototype& registered : *this) {
+        const KStream& prototype = *registered.prototype;
         if (prototype.Accepts(type))
             return std::unique_ptr<KStream>(prototype.CopySettings(nullptr));
     }

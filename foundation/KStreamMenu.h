@@ -5,18 +5,19 @@
 #include "KList.h"
 #include "KStream.h"
 
+// One registered kind of byte channel, owning its prototype.
+class KStreamPrototype : public KListItem {
+  public:
+    explicit KStreamPrototype(std::unique_ptr<KStream> prototype)
+        : prototype(std::move(prototype)) {}
+    const char* ClassName() const override { return "KStreamPrototype"; }
+    std::unique_ptr<KStream> prototype;
+};
+
 // The registry of byte-channel kinds: makes the stream that serves the type
 // of a port specification.
-class KStreamMenu : public KList {
+class KStreamMenu : public KListOf<KStreamPrototype> {
   public:
-    // One registered kind, owning its prototype.
-    class Stream : public KListItem {
-      public:
-        explicit Stream(std::unique_ptr<KStream> prototype) : prototype(std::move(prototype)) {}
-        const char* ClassName() const override { return "KStreamMenu::Stream"; }
-        std::unique_ptr<KStream> prototype;
-    };
-
     // Puts a prototype in front of the ones registered before.
     void Register(std::unique_ptr<KStream> prototype);
     // The channel for a port type (the port number of a port spec):

@@ -244,32 +244,32 @@ TEST(KStreamValues, ListsWithAndWithoutClassNames) {
         void Read(KStream& s) override { value = s.GetInt32(); }
         int32_t value = 0;
     };
-    KList list;
+    KListOf<Number> list;
     for (int32_t v : {4, 5, 6}) {
-        auto* n = new Number;
+        auto n = std::make_unique<Number>();
         n->value = v;
-        list.Add(n);
+        list.Add(std::move(n));
     }
     for (bool names : {false, true}) {
         MemoryStream s;
         list.WriteList(s, names);
-        KList back;
-        back.Add(new Number);
+        KListOf<Number> back;
+        back.Add(std::make_unique<Number>());
         std::vector<std::u16string> seen;
         back.ReadList(
             s,
-            [&](const KString& name) -> KListItem* {
+            [&](const KString& name) {
                 seen.emplace_back(name.Chars(), name.Length());
-                return new Number;
+                return std::make_unique<Number>();
             },
             names);
         ASSERT_EQ(back.Count(), 3);
-        EXPECT_EQ(static_cast<Number*>(back.Tail())->value, 6);
+        EXPECT_EQ(back.Tail()->value, 6);
         EXPECT_EQ(seen[0], names ? u"Number" : u"");
     }
     MemoryStream wrong(std::string("\x08\0\x01\0\0\0\0\0", 8));
     EXPECT_THROW(list.ReadList(
-                     wrong, [](const KString&) { return new Number; }, false),
+                     wrong, [](const KString&) { return std::make_unique<Number>(); }, false),
                  KXPersistent);
     EXPECT_EQ(list.Count(), 0);  // emptied before the tag was read
 }

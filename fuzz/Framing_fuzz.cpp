@@ -22,8 +22,7 @@ namespace {
 struct Sink : TPacketSink, TTraceSink, TRemoteHandler {
     void DeliverPacket(TFields& d) override {
         seen += "P";
-        for (KListItem* p = d.fields.Head(); p; p = p->Next())
-            seen += KUtf8OfUnits(static_cast<TField*>(p)->value) + "|";
+        for (const TField& field : d.fields) seen += KUtf8OfUnits(field.value) + "|";
     }
     void TraceChar(const TReceiver&, KChar) override {}
     void TraceEvent(const TReceiver&, const KString& text) override {

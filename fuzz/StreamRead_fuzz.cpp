@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         small.Read(persistent);
         KList list;
         list.ReadList(
-            persistent, [](const KString&) { return new KListItem; }, true);
+            persistent, [](const KString&) { return std::make_unique<KListItem>(); }, true);
     } catch (const KX&) {
     }
     return 0;

@@ -18,8 +18,9 @@ KBitmap& KBitmaps::AddFrame(int32_t width, int32_t height) {
     if (bytes > cap - bytes_ || !frame->Allocate()) throw KX(kErrNoMemory);
     bytes_ += bytes;
     width_ = width, height_ = height;
-    frames_.Add(frame.get());
-    return *frame.release();
+    KBitmap& added = *frame;
+    frames_.Add(std::move(frame));
+    return added;
 }
 
 void KBitmaps::ReadFrames(KStream& stream) {
@@ -66,12 +67,12 @@ std::unique_ptr<KBitmaps> KBitmaps::ScaledFrames(int32_t width, int32_t height) 
     scaled->naturalHeight_ = NaturalHeight();
     scaled->width_ = width < 0 ? width_ : width;
     scaled->height_ = height < 0 ? height_ : height;
-    for (KListItem* p = frames_.Head(); p; p = p->Next()) {
-        std::unique_ptr<KBitmap> frame = static_cast<KBitmap*>(p)->Scaled(width, height);
+    for (const KBitmap& each : frames_) {
+        std::unique_ptr<KBitmap> frame = each.Scaled(width, height);
         if (!frame) return nullptr;
         scaled->bytes_ += frame->Stride() * frame->Height();
         if (scaled->bytes_ > kMaxFramesBytes) return nullptr;
-        scaled->frames_.Add(frame.release());
+        scaled->frames_.Add(std::move(frame));
     }
     return scaled;
 }

@@ -51,8 +51,9 @@ class KBitmaps {
     int32_t LoopCount() const { return loopCount_; }
     void SetLoopCount(int32_t count) { loopCount_ = count; }
     int32_t Count() const { return frames_.Count(); }
-    KBitmap* Frame(int32_t index) const { return static_cast<KBitmap*>(frames_.At(index)); }
-    KBitmap* Last() const { return static_cast<KBitmap*>(frames_.Tail()); }
+    KBitmap* Frame(int32_t index) const { return frames_.At(index); }
+    KBitmap* Last() const { return frames_.Tail(); }
+    const KListOf<KBitmap>& Frames() const { return frames_; }
 
     const ReadOptions& Options() const { return options_; }
     void SetOptions(const ReadOptions& options) { options_ = options; }
@@ -84,5 +85,5 @@ class KBitmaps {
     int32_t loopCount_ = -1;
     ReadOptions options_;
     int64_t bytes_ = 0;
-    KList frames_;
+    KListOf<KBitmap> frames_;
 };

@@ -157,9 +157,10 @@ bool TBitmapObject::Animate(int64_t now) {
     if (now - nextFrameTime_ < 0) return false;
     nextFrameTime_ = 0;
     const KBitmap* shown = current_;
-    const KListItem* step = speed_ < 0 ? current_->Prev() : current_->Next();
+    const KBitmap* step =
+        speed_ < 0 ? KListOf<KBitmap>::Prev(*current_) : KListOf<KBitmap>::Next(*current_);
     if (step) {
-        current_ = static_cast<const KBitmap*>(step);
+        current_ = step;
     } else {
         ++loopsDone_;
         if (loops <= 0 || loopsDone_ < loops)

@@ -64,7 +64,9 @@ class TBitmapObject : public TLayoutObject {
     KSize NaturalSize() const { return naturalSize_; }
 
   protected:
-    TLayoutObject* NewOfClass() const override { return new TBitmapObject; }
+    std::unique_ptr<TLayoutObject> NewOfClass() const override {
+        return std::make_unique<TBitmapObject>();
+    }
 
   private:
     friend class TLayoutJson;

@@ -204,7 +204,8 @@ TEST_F(TBitmapObjectTest, SwappingStatesFreesAndReloadsPictures) {
     TBitmapObject& bitmap = NewBitmap();
     bitmap.SetFile(KTestText("logo.tga"));
     std::unique_ptr<TLayoutState> snapshot = layout.Snapshot();
-    auto* copy = static_cast<TBitmapObject*>(snapshot->objects.Head());
+    auto* copy = dynamic_cast<TBitmapObject*>(snapshot->objects.Head());
+    ASSERT_NE(copy, nullptr);
     ASSERT_NE(copy->CurrentFrame(), nullptr);
     std::unique_ptr<TLayoutState> previous = layout.SwapState(std::move(snapshot));
     EXPECT_EQ(bitmap.CurrentFrame(), nullptr);

@@ -22,10 +22,6 @@ KString& LayoutFolder() {
     return folder;
 }
 
-TLayoutObject* AsObject(KListItem* item) {
-    return static_cast<TLayoutObject*>(item);
-}
-
 // Shows the busy cursor for as long as it lives.
 class BusyCursor {
   public:
@@ -129,7 +125,7 @@ void TLayout::Read(KStream& stream) {
     reserved_ = stream.GetInt32();
     // An object joins the list before it reads its record, as it reads
     // through its layout (a bitmap finds its picture on reading).
-    const auto make = [this](const KString& className) -> KListItem* {
+    const auto make = [this](const KString& className) {
         const TLayoutObject* prototype = TPrototypes::Find(className);
         if (!prototype) throw KXPersistent(kErrFileContents);
         return prototype->Clone(this, -1);
@@ -147,8 +143,7 @@ std::unique_ptr<TLayoutState> TLayout::Snapshot() {
     copy->background = state_->background;
     copy->sourceMode = state_->sourceMode;
     copy->sourceMask = state_->sourceMask;
-    for (TLayoutObject* o = NextObject(nullptr); o; o = NextObject(o))
-        copy->objects.Add(o->Clone(this, o->Id()));
+    for (const TLayoutObject& o : Objects()) copy->objects.Add(o.Clone(this, o.Id()));
     return copy;
 }
 
@@ -191,10 +186,11 @@ TLayoutObject* TLayout::AddObject(int32_t prototypeIndex) {
 }
 
 TLayoutObject* TLayout::AddObjectFrom(const TLayoutObject& prototype) {
-    TLayoutObject* object = prototype.Clone(this, NewId());
-    state_->objects.Add(object);
+    std::unique_ptr<TLayoutObject> object = prototype.Clone(this, NewId());
+    TLayoutObject* added = object.get();
+    state_->objects.Add(std::move(object));
     Send(TLayoutObject::kMessageLayout);
-    return object;
+    return added;
 }
 
 bool TLayout::RemoveObject(TLayoutObject* object) {
@@ -204,39 +200,33 @@ bool TLayout::RemoveObject(TLayoutObject* object) {
     return true;
 }
 
-TLayoutObject* TLayout::NextObject(const TLayoutObject* object) const {
-    return AsObject(object ? object->Next() : state_->objects.Head());
-}
-
 bool TLayout::MoveToBack(TLayoutObject* object) {
-    KList& list = state_->objects;
+    KListOf<TLayoutObject>& list = state_->objects;
     if (!object || object->Owner() != &list || list.Head() == object) return false;
-    list.Remove(object);
-    list.InsertAt(object, 0);
+    list.InsertAt(list.Remove(object), 0);
     Send(TLayoutObject::kMessageLayout);
     return true;
 }
 
 bool TLayout::MoveToFront(TLayoutObject* object) {
-    KList& list = state_->objects;
+    KListOf<TLayoutObject>& list = state_->objects;
     if (!object || object->Owner() != &list || list.Tail() == object) return false;
-    list.Remove(object);
-    list.Add(object);
+    list.Add(list.Remove(object));
     Send(TLayoutObject::kMessageLayout);
     return true;
 }
 
 TLayoutObject* TLayout::FindById(int32_t id) const {
-    for (TLayoutObject* o = NextObject(nullptr); o; o = NextObject(o)) {
-        if (TLayoutObject* found = o->FindById(id)) return found;
+    for (TLayoutObject& o : Objects()) {
+        if (TLayoutObject* found = o.FindById(id)) return found;
     }
     return nullptr;
 }
 
 bool TLayout::GetBounds(KRect& bounds) const {
     KRect b{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-    for (const TLayoutObject* o = NextObject(nullptr); o; o = NextObject(o)) {
-        const KRect r = o->Rect();
+    for (const TLayoutObject& o : Objects()) {
+        const KRect r = o.Rect();
         if (r.right < 0 || r.bottom < 0) continue;
         b.left = std::min(b.left, r.left);
         b.top = std::min(b.top, r.top);
@@ -265,7 +255,7 @@ bool TLayout::GetExtent(KSize& extent) const {
 bool TLayout::Rescale(KSize from, KSize to) {
     if (!InSide(from.width) || !InSide(from.height) || !InSide(to.width) || !InSide(to.height))
         return false;
-    for (TLayoutObject* o = NextObject(nullptr); o; o = NextObject(o)) o->Rescale(from, to);
+    for (TLayoutObject& o : Objects()) o.Rescale(from, to);
     return true;
 }
 
@@ -275,25 +265,25 @@ bool TLayout::AutoResize(KSize display) {
 }
 
 void TLayout::TickObjects(int64_t now) {
-    for (TLayoutObject* o = NextObject(nullptr); o; o = NextObject(o)) o->Tick(now);
+    for (TLayoutObject& o : Objects()) o.Tick(now);
 }
 
 void TLayout::ClearValues() {
-    for (TLayoutObject* o = NextObject(nullptr); o; o = NextObject(o)) o->ClearValue();
+    for (TLayoutObject& o : Objects()) o.ClearValue();
 }
 
 void TLayout::Trigger(const TTrigger& trigger, int64_t now) {
-    for (TLayoutObject* o = NextObject(nullptr); o; o = NextObject(o)) o->Trigger(trigger, now);
+    for (TLayoutObject& o : Objects()) o.Trigger(trigger, now);
 }
 
 void TLayout::OnPacket(const TFields& packet) {
-    for (TLayoutObject* o = NextObject(nullptr); o; o = NextObject(o)) o->OnPacket(packet);
+    for (TLayoutObject& o : Objects()) o.OnPacket(packet);
 }
 
 void TLayout::DrawRect(const KRect& rect) {
     if (!display_) return;
-    for (TLayoutObject* o = NextObject(nullptr); o; o = NextObject(o)) {
-        if (o->Rect().Intersects(rect)) display_->DrawObject(*o);
+    for (TLayoutObject& o : Objects()) {
+        if (o.Rect().Intersects(rect)) display_->DrawObject(o);
     }
 }
 
@@ -301,5 +291,5 @@ void TLayout::Notify(const KMessage& message) {
     if (message.code == 0) return;
     modified_ = true;
     changedSinceSnapshot_ = true;
-    for (TLayoutObject* o = NextObject(nullptr); o; o = NextObject(o)) o->Notify(message);
+    for (TLayoutObject& o : Objects()) o.Notify(message);
 }

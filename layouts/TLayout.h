@@ -66,8 +66,8 @@ class TLayout : public KMessageObject {
     TLayoutObject* AddObject(int32_t prototypeIndex);
     TLayoutObject* AddObjectFrom(const TLayoutObject& prototype);
     bool RemoveObject(TLayoutObject* object);
-    // The object after this one in drawing order; the first for null.
-    TLayoutObject* NextObject(const TLayoutObject* object) const;
+    // The objects in drawing order, the backmost first.
+    KItemRange<TLayoutObject> Objects() const { return state_->objects.Items(); }
     bool MoveToBack(TLayoutObject* object);
     bool MoveToFront(TLayoutObject* object);
     TLayoutObject* FindById(int32_t id) const;

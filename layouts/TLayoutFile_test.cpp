@@ -25,9 +25,7 @@ class TLayoutFile : public ::testing::Test {
     int32_t Load(const std::string& bytes) {
         return layout.Load(KTestText(folder.Put("in.tly", bytes)), true);
     }
-    const TLayoutObject& Object(int index) const {
-        return *static_cast<const TLayoutObject*>(layout.State().objects.At(index));
-    }
+    const TLayoutObject& Object(int index) const { return *layout.State().objects.At(index); }
     const TTextObject& Text(int index) const {
         return dynamic_cast<const TTextObject&>(Object(index));
     }

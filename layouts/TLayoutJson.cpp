@@ -159,8 +159,7 @@ void FontFromJson(Members& object, K3DFontInfo& font) {
 Json TLayoutJson::ToJson(const TLayout& layout, uint32_t version) {
     const TLayoutState& state = layout.State();
     Json objects = Json::array();
-    for (const TLayoutObject* o = layout.NextObject(nullptr); o; o = layout.NextObject(o))
-        objects.push_back(ObjectToJson(*o));
+    for (const TLayoutObject& o : layout.Objects()) objects.push_back(ObjectToJson(o));
     return Json{{"version", version},
                 {"lastId", layout.LastId()},
                 {"reserved", layout.Reserved()},
@@ -237,8 +236,9 @@ void TLayoutJson::ObjectFromJson(const Json& item, TLayout& layout, const std::s
     m.String("class", className);
     const TLayoutObject* prototype = TPrototypes::Find(className);
     if (!prototype) m.Fail("class", "names no object class: " + Utf8(className));
-    TLayoutObject& o = *prototype->Clone(&layout, layout.NewId());
-    layout.state_->objects.Add(&o);
+    std::unique_ptr<TLayoutObject> made = prototype->Clone(&layout, layout.NewId());
+    TLayoutObject& o = *made;
+    layout.state_->objects.Add(std::move(made));
     int32_t id = o.Id();
     m.Int("id", id);
     o.SetId(id);

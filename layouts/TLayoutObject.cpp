@@ -43,8 +43,8 @@ TLayout* TLayoutObject::Layout() const {
     return static_cast<TLayout*>(Parent());
 }
 
-TLayoutObject* TLayoutObject::Clone(TLayout* parent, int32_t id) const {
-    TLayoutObject* copy = NewOfClass();
+std::unique_ptr<TLayoutObject> TLayoutObject::Clone(TLayout* parent, int32_t id) const {
+    std::unique_ptr<TLayoutObject> copy = NewOfClass();
     copy->SetParent(parent, id);
     copy->CopyFrom(*this);
     return copy;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "KListItem.h"
 #include "KMessageObject.h"
@@ -44,7 +45,7 @@ class TLayoutObject : public KMessageObject, public KListItem {
     const char* ClassName() const override { return "TLayoutObject"; }
     // A new object of the same class, with this parent and id and a copy of
     // every value; the caller owns it.
-    TLayoutObject* Clone(TLayout* parent, int32_t id) const;
+    std::unique_ptr<TLayoutObject> Clone(TLayout* parent, int32_t id) const;
     virtual void CopyFrom(const TLayoutObject& other);
     // The text the editor writes inside the object; false when none.
     virtual bool GetLabel(KString& text) const;
@@ -99,7 +100,7 @@ class TLayoutObject : public KMessageObject, public KListItem {
 
   protected:
     // A new object of the class, without parent.
-    virtual TLayoutObject* NewOfClass() const = 0;
+    virtual std::unique_ptr<TLayoutObject> NewOfClass() const = 0;
     bool SetFlag(uint32_t flag, bool on);
     // Stores a size raised to the minimum; message 4 when it changed.
     bool StoreSize(int32_t width, int32_t height);

@@ -4,6 +4,7 @@
 
 #include "KColorTable.h"
 #include "KList.h"
+#include "TLayoutObject.h"
 
 // Everything of a layout that is saved: background, source rule and the
 // objects in drawing order (first = backmost). The state owns its objects.
@@ -16,5 +17,5 @@ class TLayoutState : public KListItem {
     KColor background = kColorBlue;
     int32_t sourceMode = 0;
     uint32_t sourceMask = 0;
-    KList objects;
+    KListOf<TLayoutObject> objects;
 };

@@ -65,7 +65,7 @@ TEST(TLayout, BoundsExtentAndRescale) {
     EXPECT_FALSE(other.Rescale(KSize{0, 100}, KSize{100, 100}));
     EXPECT_FALSE(other.Rescale(KSize{100, 100}, KSize{20000, 100}));
     EXPECT_TRUE(other.AutoResize(KSize{280, 35}));
-    const TLayoutObject* first = other.NextObject(nullptr);
+    const TLayoutObject* first = other.State().objects.Head();
     EXPECT_EQ(first->X(), 40);
     EXPECT_EQ(first->Y(), 5);
     EXPECT_EQ(first->Width(), 100);
@@ -134,17 +134,15 @@ class Delivery : public ::testing::Test {
   protected:
     Delivery() {
         for (int i = 0; i < 3; ++i) {
-            auto* definition = new TFields(&receiver, 64);
-            auto* field = new TField(definition);
+            auto definition = std::make_unique<TFields>(&receiver, 64);
+            auto field = std::make_unique<TField>(definition.get());
             field->name = KTestText("Time");
             field->value = KTestText("1:0" + std::to_string(i));
-            definition->fields.Add(field);
-            receiver.Definitions().Add(definition);
+            definition->fields.Add(std::move(field));
+            receiver.Definitions().Add(std::move(definition));
         }
     }
-    const TFields& Packet(int32_t index) {
-        return *static_cast<TFields*>(receiver.Definitions().At(index));
-    }
+    const TFields& Packet(int32_t index) { return *receiver.Definitions().At(index); }
     std::string Value(const TLayoutObject* object) {
         return KUtf8Of(static_cast<const TTextObject*>(object)->Value());
     }

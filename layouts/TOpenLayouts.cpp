@@ -19,8 +19,8 @@ constexpr const char16_t* kOpenGroup = u"\\Layout\\Open\\";
 const KRString* MemorisedPath(const KRGroup& group, int32_t number) {
     KString15 name;
     name.AppendInt(number);
-    for (KListItem* p = group.children.Head(); p; p = p->Next()) {
-        const auto* value = dynamic_cast<const KRString*>(p);
+    for (const KRNode& node : group.children) {
+        const auto* value = dynamic_cast<const KRString*>(&node);
         if (value && value->name.Equals(name)) return value;
     }
     return nullptr;
@@ -109,7 +109,7 @@ void TOpenLayouts::MemorizeLayouts() {
         values.back()->value.Assign(*paths[i]);
     }
     group->children.Clear();
-    for (auto& value : values) group->AddChild(value.release());
+    for (auto& value : values) group->AddChild(std::move(value));
 }
 
 void TOpenLayouts::RestoreLayouts() {

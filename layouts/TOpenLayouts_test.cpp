@@ -81,7 +81,7 @@ class OpenLayoutsTest : public ::testing::Test {
         settings.FindInt(KTestText(path))->value = value;
     }
     static const TTextObject& Text(const TLayout* layout, int index = 0) {
-        return *static_cast<const TTextObject*>(layout->State().objects.At(index));
+        return dynamic_cast<const TTextObject&>(*layout->State().objects.At(index));
     }
     std::vector<std::string> Events() { return std::exchange(observer.events, {}); }
 

@@ -44,7 +44,9 @@ class TTextObject : public TLayoutObject {
     const KString& Value() const { return value_; }
 
   protected:
-    TLayoutObject* NewOfClass() const override { return new TTextObject; }
+    std::unique_ptr<TLayoutObject> NewOfClass() const override {
+        return std::make_unique<TTextObject>();
+    }
 
   private:
     friend class TLayoutJson;

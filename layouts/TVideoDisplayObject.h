@@ -36,7 +36,9 @@ class TVideoDisplayObject : public TLayoutObject {
     const KVideoDisplay& Display() const { return display_; }
 
   protected:
-    TLayoutObject* NewOfClass() const override { return new TVideoDisplayObject; }
+    std::unique_ptr<TLayoutObject> NewOfClass() const override {
+        return std::make_unique<TVideoDisplayObject>();
+    }
 
   private:
     friend class TLayoutJson;

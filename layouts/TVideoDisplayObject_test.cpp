@@ -38,7 +38,8 @@ TEST(TVideoDisplayObject, SwappingStatesReleasesAndSetsUpThePicture) {
     TLayout layout;
     auto& video = *static_cast<TVideoDisplayObject*>(layout.AddObject(2));
     std::unique_ptr<TLayoutState> snapshot = layout.Snapshot();
-    auto* copy = static_cast<TVideoDisplayObject*>(snapshot->objects.Head());
+    auto* copy = dynamic_cast<TVideoDisplayObject*>(snapshot->objects.Head());
+    ASSERT_NE(copy, nullptr);
     std::unique_ptr<TLayoutState> previous = layout.SwapState(std::move(snapshot));
     EXPECT_FALSE(video.Display().HasBuffer());
     EXPECT_TRUE(copy->Display().HasBuffer());

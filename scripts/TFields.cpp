@@ -44,8 +44,9 @@ bool TFields::ParseDefinitionLine(const KString& line) {
     } else if (TakeKey(column, u"trailer=")) {
         subject = &trailer;
     } else if (TakeKey(column, u"textfield=")) {
-        subject = new TField(this);
-        fields.Add(subject);
+        auto field = std::make_unique<TField>(this);
+        subject = field.get();
+        fields.Add(std::move(field));
     } else {
         return false;
     }
@@ -138,8 +139,7 @@ void TFields::FeedCharInBody(KChar c) {
 
 void TFields::Complete() {
     bool any = false;
-    for (KListItem* p = fields.Head(); p; p = p->Next())
-        any |= static_cast<TField*>(p)->Extract(buffer);
+    for (TField& field : fields) any |= field.Extract(buffer);
     buffer.Empty();
     if (any && owner) owner->Deliver(*this);
     inBody = false;
@@ -158,8 +158,8 @@ void TFields::AppendEventText(KString& out, bool isHeader, bool body) const {
 }
 
 TField* TFields::FindField(const KString& fieldName) const {
-    for (KListItem* p = fields.Head(); p; p = p->Next())
-        if (static_cast<TField*>(p)->name.Equals(fieldName)) return static_cast<TField*>(p);
+    for (TField& field : fields.Items())
+        if (field.name.Equals(fieldName)) return &field;
     return nullptr;
 }
 

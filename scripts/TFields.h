@@ -47,7 +47,7 @@ class TFields : public KListItem {
     // "{source definition HDR}" and the like.
     void AppendEventText(KString& out, bool header, bool body) const;
 
-    TField* FirstField() const { return static_cast<TField*>(fields.Head()); }
+    TField* FirstField() const { return fields.Head(); }
 
     TReceiver* owner;
     KString31 name;
@@ -56,7 +56,7 @@ class TFields : public KListItem {
     KString buffer;
     int32_t bodyLength = -1;
     TField trailer{this};
-    KList fields;
+    KListOf<TField> fields;
 
   private:
     // Whether the field, extracted from what the buffer shows, equals its pattern.

@@ -53,9 +53,10 @@ void TReceiver::ReadDefinitions(KStream& file, int32_t bufferCapacity) {
         }
         if (line.CharAt(0) == u';') {
             if (line.CharAt(1) == u';') {
-                current = new TFields(this, bufferCapacity);
+                auto definition = std::make_unique<TFields>(this, bufferCapacity);
+                current = definition.get();
                 line.SubString(current->name, 2, line.Length());
-                definitions_.Add(current);
+                definitions_.Add(std::move(definition));
             }
         } else if (!line.IsEmpty() && current) {
             current->ParseDefinitionLine(line);
@@ -70,11 +71,10 @@ bool TReceiver::ReceiveAvailable(KStream& channel) {
         ++charsReceived_;
         if (trace_) trace_->TraceChar(*this, c);
         bool inPacket = false;
-        for (KListItem* p = definitions_.Head(); p; p = p->Next()) {
-            auto* definition = static_cast<TFields*>(p);
-            inPacket |= definition->inBody;
-            definition->FeedChar(c);
-            inPacket |= definition->inBody;
+        for (TFields& definition : definitions_) {
+            inPacket |= definition.inBody;
+            definition.FeedChar(c);
+            inPacket |= definition.inBody;
         }
         if (inPacket) {
             collector_.Clear();

@@ -40,8 +40,8 @@ class TReceiver {
     void Deliver(TFields& definition);
     void Event(const TFields& definition, bool header, bool body);
 
-    KList& Definitions() { return definitions_; }
-    const KList& Definitions() const { return definitions_; }
+    KListOf<TFields>& Definitions() { return definitions_; }
+    const KListOf<TFields>& Definitions() const { return definitions_; }
     const KString& SourceName() const { return *sourceName_; }
     // The name is the owner's own text, read at every use, so that a rename
     // shows everywhere at once; the owner keeps it alive.
@@ -66,7 +66,7 @@ class TReceiver {
     // Logs the first remote command line of this source that was too long.
     void LogDroppedLine();
 
-    KList definitions_;
+    KListOf<TFields> definitions_;
     KRemote collector_;
     const KString* sourceName_ = &kNoName;
     static const KString kNoName;

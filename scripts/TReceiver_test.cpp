@@ -28,10 +28,8 @@ std::string U8(const KString& s) {
 struct Recorder : TPacketSink, TTraceSink, TRemoteHandler {
     void DeliverPacket(TFields& d) override {
         std::string line = "packet " + U8(d.name) + " " + std::to_string(d.DefinitionIndex());
-        for (KListItem* p = d.fields.Head(); p; p = p->Next()) {
-            auto* f = static_cast<TField*>(p);
-            line += " " + U8(f->name) + "=" + U8(f->value) + (f->extracted ? "" : "!");
-        }
+        for (const TField& f : d.fields)
+            line += " " + U8(f.name) + "=" + U8(f.value) + (f.extracted ? "" : "!");
         events.push_back(line);
     }
     void TraceChar(const TReceiver&, KChar) override { ++chars; }
@@ -73,7 +71,7 @@ class ScriptTest : public ::testing::Test {
         events.swap(recorder.events);
         return events;
     }
-    TFields& Definition(int i) { return *static_cast<TFields*>(script.Definitions().At(i)); }
+    TFields& Definition(int i) { return *script.Definitions().At(i); }
 
     KTestFolder folder;
     const std::string& dir = folder.Path();

@@ -8,14 +8,16 @@ constexpr int32_t kMaxLine = 1 << 20;
 
 }  // namespace
 
-KRNode* KRGroup::NewChildValue(const KString& typeName) const {
+std::unique_ptr<KRNode> KRGroup::NewChildValue(const KString& typeName) const {
     const auto* root = dynamic_cast<const KRegistry*>(const_cast<KRGroup*>(this)->Root());
     return root ? root->NewValue(typeName) : nullptr;
 }
 
-void KRGroup::AddChild(KRNode* child) {
+KRNode& KRGroup::AddChild(std::unique_ptr<KRNode> child) {
     child->parent = this;
-    children.Add(child);
+    KRNode& added = *child;
+    children.Add(std::move(child));
+    return added;
 }
 
 bool KRGroup::MatchesName(const KString& path) const {
@@ -56,10 +58,8 @@ void KRGroup::WriteLines(KStream& stream, const KString& prefix) const {
     stream.WriteText(line);
     KString inner(63, kMaxLine);
     inner.Append(prefix).Append(name).AppendChar(u'\\');
-    for (KListItem* p = children.Head(); p; p = p->Next()) {
-        const auto* child = static_cast<const KRNode*>(p);
-        if (child->IsPersistent()) child->WriteLines(stream, inner);
-    }
+    for (const KRNode& child : children)
+        if (child.IsPersistent()) child.WriteLines(stream, inner);
 }
 
 KRNode* KRGroup::Apply(KString& line) {
@@ -82,10 +82,9 @@ KRNode* KRGroup::ApplyHere(KString& line) {
         return this;
     }
     if (!KRIsNameChar(line.CharAt(0))) return nullptr;
-    for (KListItem* p = children.Head(); p; p = p->Next()) {
-        auto* child = static_cast<KRNode*>(p);
-        if (!child->MatchesName(line)) continue;
-        if (KRNode* found = child->Apply(line)) return found;
+    for (KRNode& child : children) {
+        if (!child.MatchesName(line)) continue;
+        if (KRNode* found = child.Apply(line)) return found;
     }
     return CreateChild(line);
 }
@@ -103,7 +102,7 @@ KRNode* KRGroup::CreateChild(KString& line) {
         typeName.AppendChar(line.CharAt(i));
     typeName.TrimLeft();
     typeName.TrimRight();
-    KRNode* node = isGroup ? NewChildGroup() : NewChildValue(typeName);
+    std::unique_ptr<KRNode> node = isGroup ? NewChildGroup() : NewChildValue(typeName);
     if (!node) return nullptr;
     line.SubString(node->name, 0, isGroup ? slash : colon);
     // The line is applied past the whole name, which may be longer than
@@ -111,15 +110,11 @@ KRNode* KRGroup::CreateChild(KString& line) {
     line.Seek(isGroup ? slash + 1 : colon, 1);
     bool typeAccepted = true;
     bool valueAccepted = true;
-    if (auto* value = dynamic_cast<KRValue*>(node)) {
+    if (auto* value = dynamic_cast<KRValue*>(node.get())) {
         value->ApplyToSelf(line, &typeAccepted, &valueAccepted);
-    } else {
-        static_cast<KRGroup*>(node)->ApplyHere(line);
+    } else if (auto* group = dynamic_cast<KRGroup*>(node.get())) {
+        group->ApplyHere(line);
     }
-    if (!typeAccepted || !valueAccepted) {
-        delete node;
-        return nullptr;
-    }
-    AddChild(node);
-    return node;
+    if (!typeAccepted || !valueAccepted) return nullptr;
+    return &AddChild(std::move(node));
 }

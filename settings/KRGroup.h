@@ -17,15 +17,15 @@ class KRGroup : public KRNode {
     void AppendValue(KString&) const override {}
     void WriteLines(KStream& stream, const KString& prefix) const override;
     const char16_t* TypeName() const override { return u"Group"; }
-    KRNode* NewOfSameType() const override { return new KRGroup; }
+    std::unique_ptr<KRNode> NewOfSameType() const override { return std::make_unique<KRGroup>(); }
     bool MatchesName(const KString& path) const override;
 
-    virtual KRGroup* NewChildGroup() const { return new KRGroup; }
+    virtual std::unique_ptr<KRGroup> NewChildGroup() const { return std::make_unique<KRGroup>(); }
     // A new value of the type with this name, or null.
-    virtual KRNode* NewChildValue(const KString& typeName) const;
+    virtual std::unique_ptr<KRNode> NewChildValue(const KString& typeName) const;
 
-    // Appends a child; the group owns it.
-    void AddChild(KRNode* child);
+    // Appends a child and returns it.
+    KRNode& AddChild(std::unique_ptr<KRNode> child);
     // The node at a path below this group when it is a T, else null.
     template <typename T>
     T* Find(const char16_t* path) {
@@ -34,7 +34,7 @@ class KRGroup : public KRNode {
     }
 
     uint32_t groupFlags = 0;
-    KList children;
+    KListOf<KRNode> children;
     KString15 className;
 
   private:

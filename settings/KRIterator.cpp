@@ -27,9 +27,9 @@ int32_t KRIterator::DepthOf(const KRNode* node) const {
 KRNode* KRIterator::Next(const KRNode* node) const {
     const auto* group = dynamic_cast<const KRGroup*>(node);
     if (group && (group->groupFlags & KRGroup::kExpanded) && group->children.Head())
-        return static_cast<KRNode*>(group->children.Head());
+        return group->children.Head();
     for (const KRNode* p = node; p && p != &group_; p = p->Parent()) {
-        if (p->Next()) return static_cast<KRNode*>(p->Next());
+        if (KRNode* next = KListOf<KRNode>::Next(*p)) return next;
     }
     return nullptr;
 }

@@ -22,7 +22,7 @@ class KRIterator {
     int32_t DepthOf(const KRNode* node) const;
 
   private:
-    KRNode* First() const { return static_cast<KRNode*>(group_.children.Head()); }
+    KRNode* First() const { return group_.children.Head(); }
     KRNode* Next(const KRNode* node) const;
 
     KRGroup& group_;

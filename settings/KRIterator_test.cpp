@@ -57,8 +57,8 @@ TEST_F(Iterator, RowsAreFoundForwardAndBackwardFromTheCache) {
     rows.At(6);
     registry.ApplyLine(KTestText("A\\a0:Int=1"));
     KRNode* added = registry.Find(KTestText("\\A\\a0"));
-    added->Owner()->Remove(added);
-    registry.FindGroup(KTestText("\\A\\"))->children.InsertAt(added, 0);
+    KListOf<KRNode>& children = added->Parent()->children;
+    children.InsertAt(children.Remove(added), 0);
     EXPECT_EQ(rows.Recount(), 9);
     EXPECT_EQ(Rows(rows, {6, 1}), "a2/1 a0/1 ");
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "KListItem.h"
 #include "KStream.h"
@@ -30,7 +31,7 @@ class KRNode : public KListItem {
     // Writes this node's line, and its subtree, under a path prefix.
     virtual void WriteLines(KStream& stream, const KString& prefix) const;
     virtual const char16_t* TypeName() const = 0;
-    virtual KRNode* NewOfSameType() const = 0;
+    virtual std::unique_ptr<KRNode> NewOfSameType() const = 0;
     // Whether a path begins with this node's name (followed as its kind needs).
     virtual bool MatchesName(const KString& path) const = 0;
 

@@ -16,7 +16,7 @@ class KRBool : public KRValue {
     bool ParseValue(KString& text) override;
     void AppendValue(KString& out) const override { out.AppendChar(value ? u'1' : u'0'); }
     const char16_t* TypeName() const override { return u"Bool"; }
-    KRNode* NewOfSameType() const override { return new KRBool; }
+    std::unique_ptr<KRNode> NewOfSameType() const override { return std::make_unique<KRBool>(); }
 
     uint8_t value = 0;
 };
@@ -32,7 +32,7 @@ class KRInt : public KRValue {
     void AppendValue(KString& out) const override { out.AppendInt(value); }
     void AppendType(KString& out) const override;
     const char16_t* TypeName() const override { return u"Int"; }
-    KRNode* NewOfSameType() const override { return new KRInt; }
+    std::unique_ptr<KRNode> NewOfSameType() const override { return std::make_unique<KRInt>(); }
     // Sets the value through the hook, if any.
     void Set(int32_t v) {
         if (hook_)
@@ -66,7 +66,7 @@ class KRRat : public KRValue {
     bool ParseValue(KString& text) override;
     void AppendValue(KString& out) const override { AppendRational(out, value); }
     const char16_t* TypeName() const override { return u"Rat"; }
-    KRNode* NewOfSameType() const override { return new KRRat; }
+    std::unique_ptr<KRNode> NewOfSameType() const override { return std::make_unique<KRRat>(); }
     void Set(KRational v) {
         if (hook_)
             hook_(*this, v);
@@ -97,7 +97,7 @@ class KRFloat : public KRValue {
     void AppendValue(KString& out) const override { out.AppendRealDot(value, "%lf"); }
     void AppendType(KString& out) const override;
     const char16_t* TypeName() const override { return u"Float"; }
-    KRNode* NewOfSameType() const override { return new KRFloat; }
+    std::unique_ptr<KRNode> NewOfSameType() const override { return std::make_unique<KRFloat>(); }
 
     double value = 0;
     double max = kNoMax;
@@ -117,7 +117,7 @@ class KRString : public KRValue {
     bool ParseValue(KString& text) override;
     void AppendValue(KString& out) const override { out.Append(value); }
     const char16_t* TypeName() const override { return u"String"; }
-    KRNode* NewOfSameType() const override { return new KRString; }
+    std::unique_ptr<KRNode> NewOfSameType() const override { return std::make_unique<KRString>(); }
     bool Set(const KString& v) {
         if (hook_) return hook_(*this, v);
         value.Assign(v);

@@ -1,36 +1,26 @@
 #include "KRegistry.h"
 
-namespace {
-
-class PrototypeItem : public KListItem {
-  public:
-    explicit PrototypeItem(KRNode* node) : node(node) {}
-    ~PrototypeItem() override { delete node; }
-    KRNode* node;
-};
-
-}  // namespace
-
 KRegistry::KRegistry() {
-    for (KRNode* p : std::initializer_list<KRNode*>{new KRGroup, new KRString, new KRInt, new KRRat,
-                                                    new KRBool, new KRFloat})
-        prototypes_.Add(new PrototypeItem(p));
+    prototypes_.Add(std::make_unique<KRGroup>());
+    prototypes_.Add(std::make_unique<KRString>());
+    prototypes_.Add(std::make_unique<KRInt>());
+    prototypes_.Add(std::make_unique<KRRat>());
+    prototypes_.Add(std::make_unique<KRBool>());
+    prototypes_.Add(std::make_unique<KRFloat>());
 }
 
-KRNode* KRegistry::NewValue(const KString& typeName) const {
-    for (KListItem* p = prototypes_.Head(); p; p = p->Next()) {
-        const KRNode* prototype = static_cast<PrototypeItem*>(p)->node;
-        if (dynamic_cast<const KRGroup*>(prototype))
+std::unique_ptr<KRNode> KRegistry::NewValue(const KString& typeName) const {
+    for (const KRNode& prototype : prototypes_) {
+        if (dynamic_cast<const KRGroup*>(&prototype))
             continue;  // a group needs its own kind of line
-        if (typeName.EqualsIgnoreCase(KString(prototype->TypeName())))
-            return prototype->NewOfSameType();
+        if (typeName.EqualsIgnoreCase(KString(prototype.TypeName())))
+            return prototype.NewOfSameType();
     }
     return nullptr;
 }
 
 const KRNode* KRegistry::Prototype(int32_t index) const {
-    const KListItem* item = prototypes_.At(index);
-    return item ? static_cast<const PrototypeItem*>(item)->node : nullptr;
+    return prototypes_.At(index);
 }
 
 void KRegistry::ApplyLines(const KChar* const* lines) {

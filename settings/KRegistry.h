@@ -12,7 +12,7 @@ class KRegistry : public KRGroup {
     const char* ClassName() const override { return "KRegistry"; }
 
     // A new value of the named type (case ignored), or null.
-    KRNode* NewValue(const KString& typeName) const;
+    std::unique_ptr<KRNode> NewValue(const KString& typeName) const;
     // The prototype of each node type in turn, from 0; null after the last.
     const KRNode* Prototype(int32_t index) const;
 
@@ -28,5 +28,5 @@ class KRegistry : public KRGroup {
     const KString& StringOf(const KString& path);
 
   private:
-    KList prototypes_;
+    KListOf<KRNode> prototypes_;
 };

@@ -118,8 +118,8 @@ void TSettings::LoadLanguage() {
     if (!configLoaded_) choice->Set(Text(LocaleName()));
     const KRString* best = nullptr;
     int bestRank = 0;
-    for (KListItem* p = choices->children.Head(); p; p = p->Next()) {
-        const auto* entry = dynamic_cast<const KRString*>(p);
+    for (const KRNode& node : choices->children) {
+        const auto* entry = dynamic_cast<const KRString*>(&node);
         if (!entry) continue;
         KString63 code;
         entry->value.Field(code, 2, u',', 0);

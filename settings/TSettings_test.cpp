@@ -141,9 +141,9 @@ TEST_F(SettingsTest, FailedSavesKeepThePreviousFile) {
         };
         TSettings settings;
         settings.Start(home);
-        auto* killer = new Killer;
+        auto killer = std::make_unique<Killer>();
         killer->name.Append(u"Zz");
-        settings.Registry().AddChild(killer);
+        settings.Registry().AddChild(std::move(killer));
         settings.Save();
         _exit(0);
     }

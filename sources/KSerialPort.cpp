@@ -74,8 +74,8 @@ void KSerialPorts::Enumerate(KRegistry& settings, bool noSerialPort) {
     const uint32_t mask = static_cast<uint32_t>(maskSetting ? maskSetting->value : -1);
     int32_t last = 96;
     if (const KRGroup* devices = settings.FindGroup(KString(u"\\SerialPort\\Devices\\"))) {
-        for (KListItem* p = devices->children.Head(); p; p = p->Next()) {
-            KString15 name(static_cast<KRNode*>(p)->name);
+        for (const KRNode& node : devices->children) {
+            KString15 name(node.name);
             int32_t n;
             if (name.ParseInt(&n, 10) && n > last && n <= 1024) last = n;
         }

@@ -19,12 +19,12 @@ const KString& Text(KRegistry& settings, const char16_t* path) {
 
 }  // namespace
 
-bool TSources::IsSourceGroup(const KRNode* node, int32_t* number) {
-    if (!dynamic_cast<const KRGroup*>(node)) return false;
+KRGroup* TSources::SourceGroup(KRNode& node, int32_t* number) {
+    auto* group = dynamic_cast<KRGroup*>(&node);
     int32_t n;
-    if (!ParseScriptInt(node->name, &n)) return false;
+    if (!group || !ParseScriptInt(node.name, &n)) return nullptr;
     if (number) *number = n;
-    return true;
+    return group;
 }
 
 // Sources
@@ -133,9 +133,9 @@ bool TSource::PortSet(KRString& setting, const KString& value) {
 void TSources::Prepare(KRegistry& settings, bool configLoaded) {
     KRGroup* sources = settings.FindGroup(KString(u"\\Sources\\"));
     if (!sources) return;
-    for (KListItem* p = sources->children.Head(); p; p = p->Next()) {
-        if (!IsSourceGroup(static_cast<KRNode*>(p), nullptr)) continue;
-        KRString* script = static_cast<KRGroup*>(p)->Find<KRString>(u"Script");
+    for (KRNode& node : sources->children) {
+        KRGroup* source = SourceGroup(node, nullptr);
+        KRString* script = source ? source->Find<KRString>(u"Script") : nullptr;
         if (script && script->value.IsEmpty()) script->value.Assign(KString(kDefaultScript));
     }
     if (!configLoaded) AddGroup(settings, KString(u"1,9600,8,N,1.0"));
@@ -145,9 +145,9 @@ KRGroup* TSources::AddGroup(KRegistry& settings, const KString& port) {
     KRGroup* sources = settings.FindGroup(KString(u"\\Sources\\"));
     if (!sources) return nullptr;
     int32_t largest = 0;
-    for (KListItem* p = sources->children.Head(); p; p = p->Next()) {
+    for (KRNode& node : sources->children) {
         int32_t n;
-        if (IsSourceGroup(static_cast<KRNode*>(p), &n)) largest = std::max(largest, n);
+        if (SourceGroup(node, &n)) largest = std::max(largest, n);
     }
     // No number follows the largest one there is.
     if (largest == INT32_MAX) return nullptr;
@@ -176,16 +176,14 @@ TSources::TSources(KRegistry& settings, const std::string& folder, TPacketSink* 
     BuildSourceChannels(sourceChannels_, settings);
     if (KRGroup* group = settings.FindGroup(KString(u"\\Sources\\"))) {
         int32_t position = 0;
-        for (KListItem* p = group->children.Head(); p; p = p->Next()) {
-            if (!IsSourceGroup(static_cast<KRNode*>(p), nullptr)) continue;
-            auto* source = new TSource(*this, *static_cast<KRGroup*>(p));
+        for (KRNode& node : group->children) {
+            KRGroup* settingsGroup = SourceGroup(node, nullptr);
+            if (!settingsGroup) continue;
+            auto source = std::make_unique<TSource>(*this, *settingsGroup);
             source->script.SetSinks(this, nullptr, remote_);
             source->script.SetSourcePosition(position);
-            if (!source->BindSettings()) {
-                delete source;
-                continue;
-            }
-            sources_.Add(source);
+            if (!source->BindSettings()) continue;
+            sources_.Add(std::move(source));
             ++position;
         }
     }
@@ -203,8 +201,8 @@ int32_t TSources::BufferCapacity() const {
 
 void TSources::Renumber() {
     int32_t base = 0;
-    for (KListItem* p = sources_.Head(); p; p = p->Next()) {
-        TReceiver& script = static_cast<TSource*>(p)->script;
+    for (TSource& source : sources_) {
+        TReceiver& script = source.script;
         script.SetDefinitionBase(base);
         base += script.Definitions().Count();
     }
@@ -215,9 +213,10 @@ void TSources::ReleasePort(const KString& spec, KRString& taker) {
     if (wanted.kind != TPortSpec::kSerial) return;
     taker.value.Assign(KString(u"0"));  // so that it does not match itself
     KRGroup* group = settings_.FindGroup(KString(u"\\Sources\\"));
-    for (KListItem* p = group ? group->children.Head() : nullptr; p; p = p->Next()) {
-        if (!IsSourceGroup(static_cast<KRNode*>(p), nullptr)) continue;
-        KRString* port = static_cast<KRGroup*>(p)->Find<KRString>(u"SerialPort");
+    if (!group) return;
+    for (KRNode& node : group->children) {
+        KRGroup* source = SourceGroup(node, nullptr);
+        KRString* port = source ? source->Find<KRString>(u"SerialPort") : nullptr;
         if (!port) continue;
         TPortSpec other = TPortSpec::Parse(port->value);
         if (other.kind != TPortSpec::kSerial || other.port != wanted.port) continue;
@@ -234,8 +233,8 @@ const KString& TSources::SourceStatus(const KRGroup& group) {
     KRGroup& g = const_cast<KRGroup&>(group);
     const KRString* port = g.Find<KRString>(u"SerialPort");
     TSource* live = nullptr;
-    for (KListItem* p = sources_.Head(); p; p = p->Next())
-        if (&static_cast<TSource*>(p)->group == &group) live = static_cast<TSource*>(p);
+    for (TSource& source : sources_)
+        if (&source.group == &group) live = &source;
     if (!port || !live) return Text(settings_, u"\\Strings\\Options\\Source\\NotLoaded");
     if (TPortSpec::Parse(port->value).kind == TPortSpec::kNone)
         return Text(settings_, u"\\Strings\\Options\\Source\\NotRunning");
@@ -246,22 +245,20 @@ const KString& TSources::SourceStatus(const KRGroup& group) {
 bool TSources::Poll() {
     const bool tracing = trace_.BeginPoll();
     bool received = false;
-    for (KListItem* p = sources_.Head(); p; p = p->Next()) {
-        TSource* source = static_cast<TSource*>(p);
-        if (!source->IsRunning()) continue;
-        source->script.SetTrace(tracing ? &trace_ : nullptr);
-        const int64_t before = source->script.CharsReceived();
-        source->script.ReceiveAvailable(*source->channel);
-        received |= source->script.CharsReceived() != before;
+    for (TSource& source : sources_) {
+        if (!source.IsRunning()) continue;
+        source.script.SetTrace(tracing ? &trace_ : nullptr);
+        const int64_t before = source.script.CharsReceived();
+        source.script.ReceiveAvailable(*source.channel);
+        received |= source.script.CharsReceived() != before;
     }
     if (tracing) trace_.ReadCommands();
     return received;
 }
 
 void TSources::WaitDescriptors(std::vector<int>& out) const {
-    for (const KListItem* p = sources_.Head(); p; p = p->Next()) {
-        const TSource* source = static_cast<const TSource*>(p);
-        const int fd = source->channel ? source->channel->WaitDescriptor() : -1;
+    for (const TSource& source : sources_) {
+        const int fd = source.channel ? source.channel->WaitDescriptor() : -1;
         if (fd >= 0) out.push_back(fd);
     }
 }

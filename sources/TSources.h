@@ -64,8 +64,9 @@ class TSources : public TPacketSink {
     // name, the default script, port and single-byte characters; null
     // without a Sources group. It is not live until the next start.
     static KRGroup* AddGroup(KRegistry& settings, const KString& port);
-    // A child group of Sources\ whose name is a number.
-    static bool IsSourceGroup(const KRNode* node, int32_t* number);
+    // The node as a source group, a child group of Sources\ whose name is a
+    // number (given in number when asked); null when it is not one.
+    static KRGroup* SourceGroup(KRNode& node, int32_t* number);
 
     // Creates a source for every source group of the settings; scripts are
     // found in folder. Packets go to packets, remote lines to remote.
@@ -85,7 +86,7 @@ class TSources : public TPacketSink {
 
     const std::string& Folder() const { return folder_; }
     const KStreamMenu& SourceChannels() const { return sourceChannels_; }
-    const KList& List() const { return sources_; }
+    const KListOf<TSource>& List() const { return sources_; }
     int32_t BufferCapacity() const;
     // Gives every definition its index among all sources' definitions.
     void Renumber();
@@ -98,6 +99,6 @@ class TSources : public TPacketSink {
     TPacketSink* packets_;
     TRemoteHandler* remote_;
     KStreamMenu sourceChannels_;
-    KList sources_;
+    KListOf<TSource> sources_;
     TDebugTrace trace_;
 };

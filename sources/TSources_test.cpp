@@ -122,8 +122,8 @@ TEST_F(SourcesTest, FirstStartGetsASourceOnCom1AndScriptsAreKept) {
     EXPECT_EQ(Status(sources, 3), "Not Running");
     EXPECT_EQ(Status(sources, 5), "Not Connected");  // there is no COM1 here
     // Definitions are numbered across sources in list order.
-    auto* third = static_cast<TSource*>(sources.List().Tail());
-    EXPECT_EQ(static_cast<TFields*>(third->script.Definitions().Head())->DefinitionIndex(), 2);
+    auto* third = sources.List().Tail();
+    EXPECT_EQ(third->script.Definitions().Head()->DefinitionIndex(), 2);
 }
 
 TEST_F(SourcesTest, AMissingConfiguredScriptFallsBackAndScriptChanges) {
@@ -139,12 +139,12 @@ TEST_F(SourcesTest, AMissingConfiguredScriptFallsBackAndScriptChanges) {
               std::string::npos)
         << folder.Get("tessaron.log");
     ASSERT_EQ(sources.List().Count(), 1);
-    auto* source = static_cast<TSource*>(sources.List().Head());
+    auto* source = sources.List().Head();
     EXPECT_EQ(Value("\\Sources\\1\\Script"), "Missing.rss");  // the user's choice stays
-    EXPECT_EQ(KUtf8Of(static_cast<TFields*>(source->script.Definitions().Head())->name), "Results");
+    EXPECT_EQ(KUtf8Of(source->script.Definitions().Head()->name), "Results");
     Apply("Sources\\1\\Script:String=Other.rss");
-    EXPECT_EQ(KUtf8Of(static_cast<TFields*>(source->script.Definitions().Head())->name), "Other");
-    TFields* before = static_cast<TFields*>(source->script.Definitions().Head());
+    EXPECT_EQ(KUtf8Of(source->script.Definitions().Head()->name), "Other");
+    TFields* before = source->script.Definitions().Head();
     Apply("Sources\\1\\Script:String=Other.rss");  // the same text does not reload
     EXPECT_EQ(source->script.Definitions().Head(), before);
     Apply("Sources\\1\\Script:String=Gone.rss");  // a missing file keeps the definitions
@@ -219,7 +219,7 @@ TEST_F(SourcesTest, DebugPortShowsTheTrace) {
     }));
     // The first source's character is received before the second's and
     // would be traced before it.
-    auto* first = static_cast<TSource*>(sources.List().Head());
+    auto* first = sources.List().Head();
     const int64_t firstChars = first->script.CharsReceived();
     ASSERT_EQ(write(timer, "x", 1), 1);
     ASSERT_TRUE(PollUntil(sources, [&] { return first->script.CharsReceived() > firstChars; }));

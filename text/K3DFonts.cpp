@@ -38,9 +38,10 @@ K3DFonts::K3DFonts(KRegistry& settings, const std::string& folder, KLog* log)
       enable_(settings.FindInt(KString(u"\\Display\\AntiAlias\\Enable"))),
       bgLight_(settings.FindInt(KString(u"\\Display\\AntiAlias\\BGLight"))) {
     current = this;
-    auto* internal = new K3DSportFont;
-    Add(internal);
-    internal->LoadFolder(folder);
+    auto internal = std::make_unique<K3DSportFont>();
+    K3DSportFont& bitmapFont = *internal;
+    Add(std::move(internal));
+    bitmapFont.LoadFolder(folder);
     colors_.Load(settings);
     if (FT_Init_FreeType(&library_) != 0) {
         library_ = nullptr;
@@ -83,32 +84,28 @@ void K3DFonts::InsertFamily(const KString& name) {
     if (name.IsEmpty()) return;
     // After the internal font, in case-insensitive order; a name that equals
     // another but for case goes after it, an exact repeat is dropped.
-    KListItem* before = Head()->Next();
-    for (; before; before = before->Next()) {
-        const KString& other = static_cast<K3DFont*>(before)->Name();
+    K3DFont* before = Next(*Head());
+    for (; before; before = Next(*before)) {
+        const KString& other = before->Name();
         if (other.Equals(name)) return;
         if (other.Compare(name, -1, KString::kIgnoreCase) > 0) break;
     }
-    auto* font = new K3DSystemFont(name);
+    auto font = std::make_unique<K3DSystemFont>(name);
     if (before) {
-        InsertBefore(font, before);
+        InsertBefore(std::move(font), before);
     } else {
-        Add(font);
+        Add(std::move(font));
     }
 }
 
 K3DFont* K3DFonts::Find(const KString& name) {
     if (lastFound_ && lastFound_->Name().Equals(name)) return lastFound_;
-    for (KListItem* item = Head(); item; item = item->Next()) {
-        auto* font = static_cast<K3DFont*>(item);
-        if (font->Name().Equals(name)) return lastFound_ = font;
-    }
+    for (K3DFont& font : *this)
+        if (font.Name().Equals(name)) return lastFound_ = &font;
     for (const Alias& alias : kAliases) {
         if (!name.Equals(KString(alias.name))) continue;
-        for (KListItem* item = Head(); item; item = item->Next()) {
-            auto* font = static_cast<K3DFont*>(item);
-            if (font->Name().Equals(KString(alias.family))) return font;
-        }
+        for (K3DFont& font : *this)
+            if (font.Name().Equals(KString(alias.family))) return &font;
     }
     return nullptr;
 }

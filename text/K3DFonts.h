@@ -26,7 +26,7 @@ struct _FcConfig;
 // at each use), the FreeType library, the grow-only coverage and pixel
 // buffers, and the glyph cache. One list per program, used from one thread;
 // while it exists, new font infos take their sizes from it.
-class K3DFonts : public KList {
+class K3DFonts : public KListOf<K3DFont> {
   public:
     static constexpr size_t kCacheBytes = size_t{16} << 20;
 

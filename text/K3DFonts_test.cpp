@@ -58,11 +58,13 @@ class SystemFont : public ::testing::Test {
 };
 
 TEST_F(SystemFont, ListOrderAndLookup) {
-    ASSERT_TRUE(static_cast<K3DFont*>(fonts->Head())->Name().IsEmpty());
-    for (KListItem* item = fonts->Head()->Next(); item && item->Next(); item = item->Next()) {
-        EXPECT_LE(static_cast<K3DFont*>(item)->Name().Compare(
-                      static_cast<K3DFont*>(item->Next())->Name(), -1, KString::kIgnoreCase),
-                  0);
+    ASSERT_TRUE(fonts->Head()->Name().IsEmpty());
+    const K3DFont* previous = nullptr;
+    for (const K3DFont& font : *fonts) {
+        if (previous && previous != fonts->Head()) {
+            EXPECT_LE(previous->Name().Compare(font.Name(), -1, KString::kIgnoreCase), 0);
+        }
+        previous = &font;
     }
     EXPECT_EQ(fonts->Find(KTestText("dejavu sans")), nullptr);  // exact names only
     K3DFont* dejavu = fonts->Find(KTestText("DejaVu Sans"));

@@ -8,15 +8,15 @@
 #include "KUtf8.h"
 
 int32_t K3DSportFont::DefaultSize() const {
-    const KListItem* size = sizes_.Head();
-    if (size && size->Next()) size = size->Next();
-    return size ? static_cast<const K3DSportSize*>(size)->Key() : 0;
+    const K3DSportSize* size = sizes_.Head();
+    if (size && size->Next()) size = sizes_.Next(*size);
+    return size ? size->Key() : 0;
 }
 
 int32_t K3DSportFont::SizeAt(int32_t index) const {
-    const KListItem* size = sizes_.Head();
-    for (int32_t i = 0; size && i < index; ++i) size = size->Next();
-    return size && index >= 0 ? static_cast<const K3DSportSize*>(size)->Key() : 0;
+    const K3DSportSize* size = sizes_.Head();
+    for (int32_t i = 0; size && i < index; ++i) size = sizes_.Next(*size);
+    return size && index >= 0 ? size->Key() : 0;
 }
 
 void K3DSportFont::LoadFolder(const std::string& folder) {
@@ -38,11 +38,11 @@ void K3DSportFont::LoadFile(const std::string& path) {
     if (size->Key() <= 0) return;
     // Two files of one height: the later one replaces the earlier.
     delete sizes_.At(size->Key());
-    sizes_.Add(size.release());
+    sizes_.Add(std::move(size));
 }
 
 bool K3DSportFont::CharGlyph(KChar c, K3DFontInfo& info, K3DGlyph* glyph, KPoint* extent) {
-    const auto* size = static_cast<const K3DSportSize*>(sizes_.At(info.Size()));
+    const K3DSportSize* size = sizes_.At(info.Size());
     const K3DSportGlyph* stored = size && c < 256 ? size->Glyph(c) : nullptr;
     if (!stored) return false;
     *extent = KPoint{stored->Width(), stored->Height()};

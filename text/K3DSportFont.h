@@ -31,5 +31,5 @@ class K3DSportFont : public K3DFont {
   private:
     void LoadFile(const std::string& path);
 
-    KSparseArray sizes_;
+    KListOf<K3DSportSize, KSparseArray> sizes_;
 };

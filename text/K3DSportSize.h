@@ -19,11 +19,9 @@ class K3DSportSize : public KSparseArrayItem {
     // Must be called while the size is in no array.
     void Load(KStream& stream);
 
-    const K3DSportGlyph* Glyph(int32_t code) const {
-        return static_cast<const K3DSportGlyph*>(glyphs_.At(code));
-    }
+    const K3DSportGlyph* Glyph(int32_t code) const { return glyphs_.At(code); }
     int32_t GlyphCount() const { return glyphs_.Count(); }
 
   private:
-    KSparseArray glyphs_;
+    KListOf<K3DSportGlyph, KSparseArray> glyphs_;
 };

@@ -37,15 +37,9 @@ int32_t Load(const std::string& path, bool gifUseBackground, KBitmaps& frames) {
     return 0;
 }
 
-// The frame after this one; the list is walked along, as finding a frame by
-// its number walks it from the start.
-const KBitmap* NextFrame(const KBitmap* frame) {
-    return static_cast<const KBitmap*>(frame->Next());
-}
-
 Json Summary(const std::string& path, const KBitmaps& frames) {
     Json delays = Json::array();
-    for (const KBitmap* f = frames.Frame(0); f; f = NextFrame(f)) delays.push_back(f->Delay());
+    for (const KBitmap& f : frames.Frames()) delays.push_back(f.Delay());
     return Json{{"file", path},
                 {"frames", frames.Count()},
                 {"width", frames.Width()},
@@ -58,10 +52,10 @@ Json Summary(const std::string& path, const KBitmaps& frames) {
 bool WriteFrames(const KBitmaps& frames, const std::string& outDir, FILE* err) {
     if (!MakeOutputFolder(outDir, "image", err)) return false;
     int i = 0;
-    for (const KBitmap* f = frames.Frame(0); f; f = NextFrame(f), ++i) {
+    for (const KBitmap& f : frames.Frames()) {
         char name[32];
-        std::snprintf(name, sizeof name, "/frame-%03d.png", i);
-        if (!f->SavePng(outDir + name)) {
+        std::snprintf(name, sizeof name, "/frame-%03d.png", i++);
+        if (!f.SavePng(outDir + name)) {
             std::fprintf(err, "tessaron-cli image: cannot write %s%s\n", outDir.c_str(), name);
             return false;
         }

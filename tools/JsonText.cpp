@@ -79,13 +79,12 @@ void AppendPacketMembers(std::string& out, const TFields& definition) {
     char index[12];
     out.append(index, std::to_chars(index, index + sizeof index, definition.DefinitionIndex()).ptr);
     out += ",\"fields\":[";
-    for (const KListItem* p = definition.fields.Head(); p; p = p->Next()) {
-        const auto* field = static_cast<const TField*>(p);
-        out += p == definition.fields.Head() ? "{\"name\":" : ",{\"name\":";
-        AppendJsonString(out, field->name);
+    for (const TField& field : definition.fields) {
+        out += &field == definition.fields.Head() ? "{\"name\":" : ",{\"name\":";
+        AppendJsonString(out, field.name);
         out += ",\"value\":";
-        AppendJsonString(out, field->value);
-        out += field->extracted ? ",\"extracted\":true}" : ",\"extracted\":false}";
+        AppendJsonString(out, field.value);
+        out += field.extracted ? ",\"extracted\":true}" : ",\"extracted\":false}";
     }
     out += ']';
 }

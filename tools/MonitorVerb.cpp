@@ -75,14 +75,14 @@ class StatusWatch {
 
     void Check(MonitorOutput& output) {
         size_t i = 0;
-        for (KListItem* p = sources_.List().Head(); p; p = p->Next(), ++i) {
-            auto* source = static_cast<TSource*>(p);
-            const KString& status = sources_.SourceStatus(source->group);
+        for (const TSource& source : sources_.List()) {
+            const KString& status = sources_.SourceStatus(source.group);
             std::string text = KUtf8Of(status);
             if (text != shown_[i]) {
                 shown_[i] = std::move(text);
-                output.Status(source->SourceName(), status);
+                output.Status(source.SourceName(), status);
             }
+            ++i;
         }
     }
 

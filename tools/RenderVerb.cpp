@@ -149,7 +149,7 @@ std::vector<KRect> Monitors(const RenderOptions& o, KRegistry& settings) {
 // they come.
 KChunkedStream* AttachCapture(TDisplayEngine& engine, std::string bytes) {
     TSources* sources = engine.Sources();
-    auto* source = sources ? static_cast<TSource*>(sources->List().Head()) : nullptr;
+    TSource* source = sources ? sources->List().Head() : nullptr;
     if (!source) return nullptr;
     auto capture = std::make_unique<KChunkedStream>(std::move(bytes));
     if (source->channel) source->channel->CopySettings(capture.get());
@@ -162,8 +162,9 @@ KChunkedStream* AttachCapture(TDisplayEngine& engine, std::string bytes) {
 // Keeps every source off its configured port: the capture is the only data.
 void DisconnectSources(KRegistry& settings) {
     KRGroup* group = settings.FindGroup(KString(u"\\Sources\\"));
-    for (KListItem* p = group ? group->children.Head() : nullptr; p; p = p->Next()) {
-        auto* source = dynamic_cast<KRGroup*>(static_cast<KRNode*>(p));
+    if (!group) return;
+    for (KRNode& node : group->children) {
+        auto* source = dynamic_cast<KRGroup*>(&node);
         KString name(u"SerialPort");
         if (auto* port = source ? dynamic_cast<KRString*>(source->Apply(name)) : nullptr)
             port->value.Assign(KString(u"0"));

@@ -192,15 +192,14 @@ int RunFontsVerb(int argc, char** argv, FILE* out, FILE* err) {
     TSettings settings;
     if (!StartToolSettings(home.empty() ? nullptr : home.c_str(), settings, err)) return 1;
     K3DFonts fonts(settings.Registry(), settings.Home(), nullptr);
-    for (KListItem* item = fonts.Head(); item; item = item->Next()) {
-        const auto* font = static_cast<const K3DFont*>(item);
+    for (const K3DFont& font : fonts) {
         std::string line = "{\"name\":";
-        AppendJsonString(line, font->Name());
+        AppendJsonString(line, font.Name());
         line +=
-            font->HasFixedSizes() ? ",\"fixed\":true,\"sizes\":[" : ",\"fixed\":false,\"sizes\":[";
-        for (int32_t i = 0; i < font->SizeCount(); ++i)
-            line += (i ? "," : "") + std::to_string(font->SizeAt(i));
-        line += "],\"default\":" + std::to_string(font->DefaultSize()) + "}\n";
+            font.HasFixedSizes() ? ",\"fixed\":true,\"sizes\":[" : ",\"fixed\":false,\"sizes\":[";
+        for (int32_t i = 0; i < font.SizeCount(); ++i)
+            line += (i ? "," : "") + std::to_string(font.SizeAt(i));
+        line += "],\"default\":" + std::to_string(font.DefaultSize()) + "}\n";
         std::fputs(line.c_str(), out);
     }
     return 0;

@@ -279,23 +279,23 @@ void KZRegistryDialog::ShowDeleted() {
 
 void KZRegistryDialog::NewSetting() {
     if (!selected_) return;
-    KRNode* node = AskNewNode();
+    std::unique_ptr<KRNode> node = AskNewNode();
     if (!node) return;
     auto* group = dynamic_cast<KRGroup*>(selected_);
     KRGroup* parent = group ? group : selected_->Parent();
     node->parent = parent;
     if (group) {
-        parent->children.InsertAt(node, 0);
+        parent->children.InsertAt(std::move(node), 0);
         // Open the group so that the row below is the new node, not some
         // other setting that typing would then change.
         group->groupFlags |= KRGroup::kExpanded;
     } else {
-        parent->children.InsertAfter(node, selected_);
+        parent->children.InsertAfter(std::move(node), selected_);
     }
     Rebuild(list_->currentIndex().row() + 1);
 }
 
-KRNode* KZRegistryDialog::AskNewNode() {
+std::unique_ptr<KRNode> KZRegistryDialog::AskNewNode() {
     QDialog ask(this);
     ask.setWindowTitle(Text(u"NewSetting"));
     auto* type = new QComboBox;
@@ -316,7 +316,7 @@ KRNode* KZRegistryDialog::AskNewNode() {
     form->addRow(Text(u"Name"), name);
     form->addRow(buttons);
     if (ask.exec() != QDialog::Accepted || name->text().isEmpty()) return nullptr;
-    KRNode* node = registry_.Prototype(type->currentIndex())->NewOfSameType();
+    std::unique_ptr<KRNode> node = registry_.Prototype(type->currentIndex())->NewOfSameType();
     node->name.Assign(KZKString(name->text()));
     return node;
 }

@@ -48,7 +48,7 @@ class KZRegistryDialog : public QDialog {
     void ShowDeleted();
     void NewSetting();
     // Asks for the type and name of a new node; null when none is wanted.
-    KRNode* AskNewNode();
+    std::unique_ptr<KRNode> AskNewNode();
     QString Text(const char16_t* name);
 
     KRegistry& registry_;
