@@ -40,7 +40,8 @@ struct Host : TZLayoutHost {
 
 TEST(TZLayoutWindow, ObjectsAreShownAtTheEditorsScale) {
     TLayout layout;
-    TZLayoutWindow window(layout, 3, 4, nullptr);
+    KRegistry settings;
+    TZLayoutWindow window(layout, settings, 3, 4, nullptr);
     EXPECT_EQ(window.ToWindow(800), 600);
     EXPECT_EQ(window.ToWindow(600), 450);
     const KRect object{100, 40, 249, 89};
@@ -64,7 +65,8 @@ TEST(TZLayoutMDI, AModifiedLayoutAsksBeforeItCloses) {
     EXPECT_TRUE(frame->AgreeToClose(false));
     EXPECT_TRUE(host.asked.empty());
 
-    layout.SetBackground(kColorRed);  // modified
+    layout.SetBackground(kColorRed);  // modified, and the title says so
+    EXPECT_EQ(frame->windowTitle(), "Heat*");
     host.locked = true;
     frame->close();  // a locked program keeps its windows
     EXPECT_TRUE(host.asked.empty());
@@ -79,6 +81,7 @@ TEST(TZLayoutMDI, AModifiedLayoutAsksBeforeItCloses) {
     host.answer = KZAlerts::Answer::kYes;  // saved, then the exit asks nothing more
     EXPECT_TRUE(frame->AgreeToClose(true));
     EXPECT_FALSE(layout.IsModified());
+    EXPECT_EQ(frame->windowTitle(), "Heat");
     EXPECT_TRUE(
         host.asked.last().startsWith("Exit Tessaron|'Heat.tly' has changed. Save before exiting?"));
 

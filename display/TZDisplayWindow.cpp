@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "K3DFonts.h"
-#include "K3DTextBlock.h"
 #include "KBitmaps.h"
 #include "KClock.h"
 #include "KFrameBufferSurface.h"
@@ -12,10 +11,8 @@
 #include "KRegistry.h"
 #include "KScreenSurface.h"
 #include "KTargaReader.h"
-#include "TBitmapObject.h"
 #include "TLayout.h"
-#include "TTextObject.h"
-#include "TVideoDisplayObject.h"
+#include "TLayoutObject.h"
 
 namespace {
 
@@ -44,20 +41,6 @@ void LoadLogo(KBitmap& logo) {
     logo.SetFormat(KBitmap::kImageFormat);
     if (logo.Allocate()) logo.CopyFrom(*frames.Frame(0));
 }
-
-// Hands the glyphs of a text object to the canvas, each clipped to itself.
-class CanvasText : public K3DTextTarget {
-  public:
-    explicit CanvasText(KBandCanvas& canvas) : canvas_(canvas) {}
-    bool Glyph(const uint32_t* pixels, const K3DRect& r) override {
-        const KRect rect{r.left, r.top, r.right, r.bottom};
-        canvas_.CopyPixels(rect, pixels, 32, rect, kTransparentPixel);
-        return true;
-    }
-
-  private:
-    KBandCanvas& canvas_;
-};
 
 }  // namespace
 
@@ -265,29 +248,7 @@ void TZDisplayWindow::CopyBandToScreens(int32_t offset) {
 }
 
 void TZDisplayWindow::DrawObject(TLayoutObject& object) {
-    if (!object.IsVisible()) return;
-    const int64_t key = 0;
-    if (auto* text = dynamic_cast<TTextObject*>(&object)) {
-        DrawText(*text);
-    } else if (auto* bitmap = dynamic_cast<TBitmapObject*>(&object)) {
-        if (const KBitmap* frame = bitmap->CurrentFrame())
-            canvas_.DrawImageCentred(object.Rect(), *frame, bitmap->BlackTransparent() ? key : -1);
-    } else if (auto* video = dynamic_cast<TVideoDisplayObject*>(&object)) {
-        if (video->Display().HasBuffer())
-            canvas_.DrawImageCentred(object.Rect(), video->Display().Buffer(),
-                                     video->BlackTransparent() ? key : -1);
-    }
-}
-
-void TZDisplayWindow::DrawText(TTextObject& object) {
-    text_.Empty();
-    object.GetDrawnText(text_);
-    if (text_.IsEmpty()) return;
-    const KRect r = object.Rect();
-    CanvasText target(canvas_);
-    K3DTextBlock(fonts_, object.Font())
-        .Draw({r.left, r.top, r.right, r.bottom}, text_, object.Justification(), object.Lines(),
-              target);
+    painter_.Draw(canvas_, object);
 }
 
 void TZDisplayWindow::FullRedraw() {
@@ -300,6 +261,14 @@ void TZDisplayWindow::Paint(const KRect& rect) {
     if (rect.IsEmpty()) return;
     scroller_.Reset();
     FullRedraw();
+}
+
+// An edit may touch many objects at once: they are drawn together at the
+// next tick, and a switch that waits for its delay keeps waiting.
+void TZDisplayWindow::RedrawLayout(TLayout& layout) {
+    if (&layout != current_ || redrawPending_) return;
+    redrawPending_ = true;
+    redrawDue_ = clock_.Ms();
 }
 
 void TZDisplayWindow::ObjectChanged(TLayoutObject& object) {

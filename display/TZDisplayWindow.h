@@ -9,6 +9,7 @@
 #include "KString.h"
 #include "TLayoutDisplay.h"
 #include "TLayoutScreen.h"
+#include "TObjectPainter.h"
 #include "TZScroller.h"
 
 class K3DFonts;
@@ -17,7 +18,6 @@ class KLog;
 class KRInt;
 class KRegistry;
 class KScreenSurface;
-class TTextObject;
 
 // Hears what the display window does, for tools that report it.
 class TZDisplayListener {
@@ -96,6 +96,7 @@ class TZDisplayWindow : public TLayoutDisplay, public TLayoutScreen {
     void ShowLayout(TLayout* layout, int32_t delay) override;
     KSize LayoutSize() const override;
     void RedrawObject(TLayoutObject& object) override { ObjectChanged(object); }
+    void RedrawLayout(TLayout& layout) override;
     void DrawObject(TLayoutObject& object) override;
 
     void SetListener(TZDisplayListener* listener) { listener_ = listener; }
@@ -105,7 +106,6 @@ class TZDisplayWindow : public TLayoutDisplay, public TLayoutScreen {
   private:
     void DrawLayout(KRect rect, int32_t offset);
     void CopyBandToScreens(int32_t offset);
-    void DrawText(TTextObject& object);
 
     KRegistry& settings_;
     K3DFonts& fonts_;
@@ -137,5 +137,5 @@ class TZDisplayWindow : public TLayoutDisplay, public TLayoutScreen {
     int64_t redrawDue_ = 0;
     TZScroller scroller_;
     TZDisplayListener* listener_ = nullptr;
-    KString text_{63, KString::kMaxLimit};
+    TObjectPainter painter_{fonts_};
 };

@@ -22,8 +22,10 @@ TZLayoutMDI::TZLayoutMDI(TLayout& layout, TZLayoutHost& host, KSize display)
     : layout_(&layout), host_(host) {
     setAttribute(Qt::WA_DeleteOnClose);
     KRegistry& settings = host.Settings();
-    view_ = new TZLayoutWindow(layout, Scale(settings, u"\\Layout\\ScaleNumer", 3),
+    view_ = new TZLayoutWindow(layout, settings, Scale(settings, u"\\Layout\\ScaleNumer", 3),
                                Scale(settings, u"\\Layout\\ScaleDenom", 4), this);
+    view_->SetEditable([this] { return !host_.IsLocked(); });
+    view_->SetChanged([this] { UpdateTitle(); });
     view_->setFixedSize(view_->ToWindow(display.width), view_->ToWindow(display.height));
     setWidget(view_);
     UpdateTitle();
@@ -32,6 +34,7 @@ TZLayoutMDI::TZLayoutMDI(TLayout& layout, TZLayoutHost& host, KSize display)
 void TZLayoutMDI::UpdateTitle() {
     KString title(63, KString::kMaxLimit);
     if (layout_) TOpenLayouts::AppendTitle(*layout_, title);
+    if (layout_ && layout_->IsModified()) title.AppendChar(u'*');
     setWindowTitle(KZQString(title));
 }
 

@@ -2,20 +2,36 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "KPoint.h"
+#include "TLayoutDisplay.h"
+#include "TSnapper.h"
+#include "TUndoHistory.h"
 
+class KRegistry;
 class TLayout;
 class TLayoutObject;
+class TLayoutPicture;
 
-// The objects of a layout at the editor's scale: each one a framed box with
-// a grip strip along its top, a grip in its bottom-right corner, its label
-// and, below it, its info line; selected objects in the highlight colour.
-class TZLayoutWindow : public QWidget {
+// The editor of one layout: the layout drawn as the board draws it, at the
+// editor's scale, with each object's frame over it, the grips of the
+// selected objects, and labels. Objects are selected by click, Ctrl+click,
+// a rubber band and the keyboard, moved and sized by mouse (snapping to the
+// grid and to other objects, Alt for none) and by the arrow keys. Every edit
+// is one undo step; choosing objects is none. While `editable` says no,
+// nothing changes, not even the selection, which the layout saves.
+class TZLayoutWindow : public QWidget, public TLayoutWatcher {
   public:
-    static constexpr int32_t kGrip = 8;
+    static constexpr int32_t kGrip = 7;
+    // How near, in window pixels, a dragged line is drawn to another.
+    static constexpr int32_t kReach = 6;
 
-    TZLayoutWindow(TLayout& layout, int32_t numer, int32_t denom, QWidget* parent);
+    TZLayoutWindow(TLayout& layout, KRegistry& settings, int32_t numer, int32_t denom,
+                   QWidget* parent);
+    ~TZLayoutWindow() override;
 
     // Layout coordinates to window pixels and back, each coordinate
     // separately, truncating toward zero.
@@ -24,13 +40,82 @@ class TZLayoutWindow : public QWidget {
     int32_t ToLayout(int32_t v) const;
     TLayout& Layout() const { return layout_; }
 
+    // Asked before every edit; by default everything may be edited.
+    void SetEditable(std::function<bool()> editable) { editable_ = std::move(editable); }
+    // Called after every change of the layout (an edit, a value, a selection).
+    void SetChanged(std::function<void()> changed) { changed_ = std::move(changed); }
+    void SetShowLabels(bool on);
+    bool ShowsLabels() const { return showLabels_; }
+
+    void SelectAll();
+    void SelectNone();
+    void InvertSelection();
+    // Selects only the object after (before) the first selected one in
+    // drawing order, the backmost after none.
+    void SelectNext(bool backwards);
+    void MoveSelection(int32_t dx, int32_t dy);
+    void DeleteSelection();
+    // A new object of a class's defaults, in front, the only one selected.
+    void AddObject(int32_t prototypeIndex);
+    bool Undo();
+    bool Redo();
+    // The lines the drag in progress snapped to.
+    const std::vector<TSnapper::Guide>& Guides() const { return guides_; }
+
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // Tab and Shift+Tab select objects instead of moving the focus.
+    bool focusNextPrevChild(bool) override { return false; }
 
   private:
-    void PaintObject(QPainter& painter, const TLayoutObject& object);
+    enum class Drag { kNone, kMove, kResize, kBand };
+    struct Held {
+        TLayoutObject* object;
+        KRect from;
+    };
+
+    void LayoutChanged() override;
+    bool Editable() const { return !editable_ || editable_(); }
+    KSize LayoutSize() const;
+    KSize Grid() const;
+    // The front-most object under a window point, or null.
+    TLayoutObject* ObjectAt(QPoint point) const;
+    // The grip of a selected object under a window point (0 .. 7 clockwise
+    // from the top left), or -1.
+    int32_t GripAt(QPoint point, TLayoutObject** object) const;
+    std::vector<QRect> Grips(const TLayoutObject& object) const;
+    bool KeyCommand(QKeyEvent* event);
+
+    void StartDrag(QMouseEvent* event);
+    void DragTo(QPoint point, bool snap);
+    void MoveHeld(int32_t dx, int32_t dy, bool snap);
+    void ResizeHeld(int32_t dx, int32_t dy, bool snap);
+    void SelectInBand(bool add);
+    static void Place(TLayoutObject& object, const KRect& rect);
+
+    void PaintPicture(QPainter& painter);
+    void PaintFrame(QPainter& painter, const TLayoutObject& object);
+    void PaintLabel(QPainter& painter, const TLayoutObject& object, const QRect& box);
 
     TLayout& layout_;
+    KRegistry& settings_;
     int32_t numer_;
     int32_t denom_;
+    std::function<bool()> editable_;
+    std::function<void()> changed_;
+    TUndoHistory history_;
+    std::unique_ptr<TLayoutPicture> picture_;
+    bool pictureStale_ = true;
+    bool showLabels_ = true;
+
+    Drag drag_ = Drag::kNone;
+    QPoint pressed_;
+    QPoint band_;
+    int32_t grip_ = -1;
+    std::vector<Held> held_;
+    std::vector<TSnapper::Guide> guides_;
 };

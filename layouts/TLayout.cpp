@@ -292,4 +292,6 @@ void TLayout::Notify(const KMessage& message) {
     modified_ = true;
     changedSinceSnapshot_ = true;
     for (TLayoutObject& o : Objects()) o.Notify(message);
+    if (display_) display_->RedrawLayout(*this);
+    if (watcher_) watcher_->LayoutChanged();
 }

@@ -11,6 +11,7 @@
 
 class TFields;
 class TLayoutDisplay;
+class TLayoutWatcher;
 class TLayoutObject;
 class TLayoutUi;
 struct TTrigger;
@@ -107,6 +108,8 @@ class TLayout : public KMessageObject {
     void ClearChangedSinceSnapshot() { changedSinceSnapshot_ = false; }
     TLayoutDisplay* Display() const { return display_; }
     void SetDisplay(TLayoutDisplay* display) { display_ = display; }
+    TLayoutWatcher* Watcher() const { return watcher_; }
+    void SetWatcher(TLayoutWatcher* watcher) { watcher_ = watcher; }
     void SetUi(TLayoutUi* ui) { ui_ = ui; }
 
     // The folder of the layout last opened or saved, where New names layouts.
@@ -123,5 +126,6 @@ class TLayout : public KMessageObject {
     bool modified_ = false;
     bool changedSinceSnapshot_ = false;
     TLayoutDisplay* display_ = nullptr;
+    TLayoutWatcher* watcher_ = nullptr;
     TLayoutUi* ui_ = nullptr;
 };

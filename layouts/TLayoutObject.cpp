@@ -215,7 +215,9 @@ void TLayoutObject::OnPacket(const TFields& packet) {
 
 void TLayoutObject::RequestRedraw() {
     TLayout* layout = Layout();
-    if (layout && layout->Display()) layout->Display()->RedrawObject(*this);
+    if (!layout) return;
+    if (layout->Display()) layout->Display()->RedrawObject(*this);
+    if (layout->Watcher()) layout->Watcher()->LayoutChanged();
 }
 
 void TLayoutObject::Rescale(KSize from, KSize to) {

@@ -84,6 +84,7 @@ class TLayoutObject : public KMessageObject, public KListItem {
 
     uint32_t Flags() const { return flags_; }
     bool IsDynamic() const { return flags_ & kDynamic; }
+    bool IsSelected() const { return flags_ & kSelected; }
     int32_t X() const { return x_; }
     int32_t Y() const { return y_; }
     int32_t Width() const { return width_; }

@@ -1,0 +1,230 @@
+// The layout editor's window, driven by keys and the mouse as a user drives
+// it: selection, moves, sizes, snapping, undo, and the board drawn beneath.
+
+#include "TZLayoutWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "K3DFonts.h"
+#include "KMemoryStream.h"
+#include "KRegistry.h"
+#include "KTestSupport.h"
+#include "TDefaultSettings.h"
+#include "TLayout.h"
+#include "TLayoutObject.h"
+#include "TTextObject.h"
+
+namespace {
+
+class LayoutWindow : public ::testing::Test {
+  protected:
+    LayoutWindow() {
+        ApplyDefaultSettings(settings);
+        Add(0, {20, 30, 119, 59});     // backmost
+        Add(0, {300, 100, 399, 139});  // front
+        layout.ClearModified();
+    }
+    TLayoutObject& Add(int32_t prototype, const KRect& r) {
+        TLayoutObject& o = *layout.AddObject(prototype);
+        o.SetPosition(r.left, r.top);
+        o.SetSize(r.Width(), r.Height());
+        return o;
+    }
+    // A window at one window pixel per layout pixel unless told otherwise.
+    TZLayoutWindow& Window(int32_t numer = 1, int32_t denom = 1) {
+        window = std::make_unique<TZLayoutWindow>(layout, settings, numer, denom, nullptr);
+        window->resize(640 * numer / denom, 360 * numer / denom);
+        return *window;
+    }
+    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, key, mods);
+        QApplication::sendEvent(window.get(), &press);
+    }
+    void Mouse(QEvent::Type type, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+        QMouseEvent event(type, QPointF(at), QPointF(at), Qt::LeftButton, held, mods);
+        QApplication::sendEvent(window.get(), &event);
+    }
+    void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        Mouse(QEvent::MouseButtonPress, from, mods);
+        Mouse(QEvent::MouseMove, (from + to) / 2, mods);
+        Mouse(QEvent::MouseMove, to, mods);
+        Mouse(QEvent::MouseButtonRelease, to, mods);
+    }
+    std::string Bytes() {
+        KMemoryStream stream;
+        layout.Write(stream);
+        return stream.TakeBytes();
+    }
+    TLayoutObject& At(int32_t i) { return *layout.State().objects.At(i); }
+    int32_t Selected() {
+        int32_t n = 0;
+        for (const TLayoutObject& o : layout.Objects()) n += o.IsSelected();
+        return n;
+    }
+
+    KRegistry settings;
+    TLayout layout;
+    std::unique_ptr<TZLayoutWindow> window;
+};
+
+TEST_F(LayoutWindow, KeysMoveTheSelectionAndEachPressIsOneUndoStep) {
+    Window();
+    const std::string original = Bytes();
+    Key(Qt::Key_Tab);  // the backmost object first
+    for (int i = 0; i < 5; ++i) Key(Qt::Key_Right);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Right, Qt::ShiftModifier);  // by the grid, 3
+    EXPECT_EQ(At(0).X(), 28);
+    EXPECT_EQ(At(0).Y(), 32);
+    EXPECT_EQ(At(1).X(), 300);
+    EXPECT_TRUE(layout.IsModified());
+    for (int i = 0; i < 8; ++i) Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(At(0).X(), 20);
+    EXPECT_EQ(At(0).Y(), 30);
+    // The layout saves its selection: chosen again as it was, the bytes are
+    // the original ones.
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Bytes(), original);
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(At(0).X(), 21);
+}
+
+TEST_F(LayoutWindow, SelectAllDeleteAndUndoGiveTheOriginalBytes) {
+    Window();
+    const std::string original = Bytes();
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Selected(), 2);
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(layout.State().objects.Count(), 0);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Bytes(), original);
+    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);  // redo
+    EXPECT_EQ(layout.State().objects.Count(), 0);
+}
+
+TEST_F(LayoutWindow, NewObjectsComeInFrontAloneSelectedAndTabWalksTheDrawingOrder) {
+    Window();
+    Key(Qt::Key_T, Qt::ControlModifier);
+    Key(Qt::Key_B, Qt::ControlModifier);
+    ASSERT_EQ(layout.State().objects.Count(), 4);
+    EXPECT_TRUE(layout.State().objects.Tail()->IsSelected());
+    EXPECT_EQ(Selected(), 1);
+    Key(Qt::Key_Tab);  // after the last comes the first
+    EXPECT_TRUE(At(0).IsSelected());
+    Key(Qt::Key_Backtab);
+    EXPECT_TRUE(At(3).IsSelected());
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Selected(), 0);
+    window->InvertSelection();
+    EXPECT_EQ(Selected(), 4);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(layout.State().objects.Count(), 2);
+}
+
+TEST_F(LayoutWindow, ClicksAndABandSelect) {
+    Window();
+    Mouse(QEvent::MouseButtonPress, {50, 40});
+    Mouse(QEvent::MouseButtonRelease, {50, 40});
+    EXPECT_TRUE(At(0).IsSelected());
+    Mouse(QEvent::MouseButtonPress, {350, 120}, Qt::ControlModifier);
+    Mouse(QEvent::MouseButtonRelease, {350, 120}, Qt::ControlModifier);
+    EXPECT_EQ(Selected(), 2);
+    Mouse(QEvent::MouseButtonPress, {50, 40}, Qt::ControlModifier);  // toggles off
+    Mouse(QEvent::MouseButtonRelease, {50, 40}, Qt::ControlModifier);
+    EXPECT_FALSE(At(0).IsSelected());
+    // A band from empty space selects what it touches, and only that.
+    Drag({5, 5}, {25, 35});
+    EXPECT_TRUE(At(0).IsSelected());
+    EXPECT_FALSE(At(1).IsSelected());
+}
+
+TEST_F(LayoutWindow, ADragSnapsShowsItsGuideAndIsOneStep) {
+    Window(3, 4);  // the editor's usual scale
+    const std::string original = Bytes();
+    // Grab the backmost object and bring its right edge near the front
+    // object's left edge (x 299 against 300).
+    const QPoint grab(window->ToWindow(50), window->ToWindow(40));
+    Mouse(QEvent::MouseButtonPress, grab);
+    Mouse(QEvent::MouseMove, grab + QPoint(window->ToWindow(180), window->ToWindow(70)));
+    EXPECT_EQ(At(0).Rect().right, 299);
+    ASSERT_FALSE(window->Guides().empty());
+    Mouse(QEvent::MouseButtonRelease, grab + QPoint(window->ToWindow(180), window->ToWindow(70)));
+    EXPECT_TRUE(window->Guides().empty());
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Bytes(), original);
+    // With Alt held the object goes exactly where the mouse takes it.
+    Drag(grab, grab + QPoint(30, 30), Qt::AltModifier);
+    EXPECT_EQ(At(0).X(), 20 + window->ToLayout(30));
+}
+
+TEST_F(LayoutWindow, AGripSizesItsObjectAndNeverBelowTheLeastSide) {
+    TLayoutObject& video = Add(2, {400, 200, 499, 279});
+    Window();
+    video.SetSelected(true);
+    // The bottom-right grip, dragged left and up past the top-left corner.
+    Drag({499, 279}, {300, 150}, Qt::AltModifier);
+    EXPECT_EQ(video.Rect().right - video.Rect().left + 1, TLayoutObject::kMinSide);
+    EXPECT_EQ(video.X(), 400);
+    Drag({video.Rect().right, video.Rect().bottom}, {549, 329}, Qt::AltModifier);
+    EXPECT_EQ(video.Rect().right, 549);
+    EXPECT_EQ(video.Rect().bottom, 329);
+}
+
+TEST_F(LayoutWindow, NothingChangesWhileLocked) {
+    Window();
+    window->SetEditable([] { return false; });
+    const std::string original = Bytes();
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_Right);
+    Key(Qt::Key_Delete);
+    Key(Qt::Key_T, Qt::ControlModifier);
+    Drag({50, 40}, {150, 140});
+    EXPECT_EQ(Bytes(), original);
+}
+
+// The picture under the frames is the board's own: the layout's background
+// and its texts drawn by the fonts.
+TEST_F(LayoutWindow, ShowsTheBoardBeneathTheFramesAndFollowsItsValues) {
+    KTestFolder home;
+    K3DFonts fonts(settings, home.Path(), nullptr);
+    auto& text = dynamic_cast<TTextObject&>(At(1));
+    Window(3, 4);
+    window->SetShowLabels(false);
+    const QImage before = window->grab().toImage();
+    const QColor background = before.pixelColor(window->ToWindow(600), window->ToWindow(300));
+    EXPECT_EQ(background, QColor(0, 0, 255));  // a new layout's blue
+    K3DFontInfo font;
+    font.SetFaceName(KTestText("DejaVu Sans"));
+    font.SetSize(30);
+    text.SetFont(font);
+    text.SetText(KTestText("88:88"));
+    const QImage after = window->grab().toImage();
+    int lit = 0;
+    for (int y = window->ToWindow(100); y < window->ToWindow(139); ++y)
+        for (int x = window->ToWindow(302); x < window->ToWindow(398); ++x)
+            lit += after.pixelColor(x, y).lightness() > 200;
+    EXPECT_GT(lit, 50);
+    At(0).SetSelected(true);
+    window->SetShowLabels(true);
+    if (const char* bin = std::getenv("TESSARON_BIN")) {
+        const std::filesystem::path folder = std::filesystem::path(bin) / ".." / "screenshots";
+        std::filesystem::create_directories(folder);
+        window->grab().save(QString::fromStdString((folder / "editor-labels.png").string()));
+    }
+}
+
+}  // namespace
