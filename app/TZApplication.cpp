@@ -172,6 +172,7 @@ bool TZApplication::StartUp() {
     qApp->installEventFilter(this);
     engine_->Layouts().RestoreLayouts();
     OpenArguments();
+    StartRecovery();
     if (const char* seconds = OptionValue("--quit-after"))
         quitAtMs_ =
             clock_.Ms() + std::clamp(std::strtol(seconds, nullptr, 10), 0L, 1000000000L) * 1000;
@@ -180,6 +181,23 @@ bool TZApplication::StartUp() {
 
 void TZApplication::OpenArguments() {
     for (const std::string& file : LayoutArguments()) engine_->Layouts().OpenLayout(Text(file));
+}
+
+void TZApplication::StartRecovery() {
+    const std::string& config = settings_.ConfigPath();
+    const size_t slash = config.rfind('/');
+    recovery_ = std::make_unique<TLayoutRecovery>(
+        slash == std::string::npos ? settings_.Home() : config.substr(0, slash));
+    KRegistry& settings = Settings();
+    if (recovery_->Exists()) {
+        // A refused recovery is gone for good, as a finished one.
+        if (alerts_->Ask(settings.StringOf(KString(u"\\Strings\\Alerts\\RecoverTitle")),
+                         settings.StringOf(KString(u"\\Strings\\Alerts\\RecoverText"))))
+            recovery_->Restore(engine_->Layouts());
+        recovery_->Remove();
+    }
+    recoveryTimer_.callOnTimeout(this, [this] { recovery_->Write(engine_->Layouts()); });
+    recoveryTimer_.start(kRecoveryMs);
 }
 
 void TZApplication::MemorizeIfAsked() {
@@ -191,6 +209,7 @@ void TZApplication::Exit() {
     if (lock_->IsLocked()) return;
     MemorizeIfAsked();
     if (!mainWindow_->AgreeToExit()) return;
+    recovery_->Remove();  // every change was saved or given up
     loop_->Quit(0);
 }
 
@@ -199,6 +218,7 @@ void TZApplication::EndBySignal() {
     log_->Write(KString(u"TZApplication: a stop signal ends the program"));
     MemorizeIfAsked();
     mainWindow_->LogModifiedLayouts();
+    recovery_->Write(engine_->Layouts());
     CloseModalWindows();
     loop_->Quit(0);
 }
@@ -209,6 +229,7 @@ void TZApplication::SaveSettings() {
 }
 
 void TZApplication::Shutdown() {
+    recoveryTimer_.stop();
     qApp->removeEventFilter(this);
     if (const char* png = OptionValue("--display-png")) surface_->Image().save(png, "PNG");
     mainWindow_->StorePlacement();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "KZDisplaySurface.h"
 #include "KZScreenEvents.h"
 #include "TDisplayEngine.h"
+#include "TLayoutRecovery.h"
 #include "TSettings.h"
 #include "TZEventLoop.h"
 #include "TZUserLock.h"
@@ -26,6 +28,9 @@ class TZMainWindow;
 // main window, the request socket of the first copy and the user lock.
 class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
   public:
+    // How often unsaved changes are written to the recovery file.
+    static constexpr int kRecoveryMs = 30000;
+
     // argv after the toolkit took its own arguments; a QApplication exists.
     TZApplication(int argc, char** argv);
     ~TZApplication() override;
@@ -73,6 +78,9 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     // end the loop, asking nothing; modified layouts stay as they are on disk.
     void EndBySignal();
     void OpenArguments();
+    // Offers the unsaved changes a previous run left, then keeps writing
+    // them every kRecoveryMs.
+    void StartRecovery();
     void Shutdown();
 
     // The value after an option ("--home DIR"), or null.
@@ -94,5 +102,7 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     KRequestServer requests_;
     std::unique_ptr<TZEventLoop> loop_;
     std::unique_ptr<KStopSignals> stopSignals_;
+    std::unique_ptr<TLayoutRecovery> recovery_;
+    QTimer recoveryTimer_;
     bool endedBySignal_ = false;
 };

@@ -20,6 +20,7 @@
 #include "TDisplayEngine.h"
 #include "TLayout.h"
 #include "TZApplication.h"
+#include "TZLayoutCommands.h"
 #include "TZOptionsDialog.h"
 
 namespace {
@@ -60,6 +61,9 @@ void TZMainWindow::BuildMenus() {
         return KZQString(caption.Caption());
     };
     fileMenu_ = menuBar()->addMenu(title(u"\\Strings\\MenuBar\\File\\Title"));
+    commands_ = new TZLayoutCommands(*this, *this, app_.Engine().Layouts(), *area_);
+    commands_->AddMenus(*fileMenu_, *menuBar());
+    lockable_ = commands_->Editing();
     QAction* options =
         KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\File\\Options"), fileMenu_);
     connect(options, &QAction::triggered, this, [this] { ShowOptions(); });
@@ -79,9 +83,9 @@ void TZMainWindow::BuildMenus() {
     QAction* about = KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\Help\\About"), helpMenu_);
     connect(about, &QAction::triggered, this, [this] { ShowAbout(); });
     lockable_.push_back(about);
-    // While the program is locked, Options, Lock and About are disabled;
-    // Exit and the windows refuse by themselves.
-    for (QMenu* menu : {fileMenu_, helpMenu_}) {
+    // While the program is locked, Options, Lock, About and the layout
+    // commands are disabled; Exit and the windows refuse by themselves.
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
         connect(menu, &QMenu::aboutToShow, this, [this] {
             for (QAction* action : lockable_) action->setEnabled(!IsLocked());
         });

@@ -11,9 +11,11 @@
 
 class QMenu;
 class TZApplication;
+class TZLayoutCommands;
 
 // The main window: the layout windows in its document area and the menus
-// File (Options, Exit, Lock), Window (Cascade and the layout windows, numbered) and
+// File (the layout files, Options, Exit, Lock), Edit, Layout and View (the
+// layout commands), Window (Cascade and the layout windows, numbered) and
 // Help (About). Activating a layout window shows its layout on the display
 // at once, unless the program is locked. It mirrors the open layouts: a
 // layout opened gets a window, a layout closed loses it. A layout that
@@ -70,7 +72,8 @@ class TZMainWindow : public QMainWindow,
     QMenu* fileMenu_ = nullptr;
     QMenu* windowMenu_ = nullptr;
     QMenu* helpMenu_ = nullptr;
-    // What the lock disables: Options, Lock and About.
+    TZLayoutCommands* commands_ = nullptr;
+    // What the lock disables: Options, Lock, About and the layout commands.
     std::vector<QAction*> lockable_;
     std::map<TLayout*, TZLayoutMDI*> windows_;
 };

@@ -16,6 +16,10 @@
 
 namespace {
 
+// From the first item of the File menu to Options, past the layout files'
+// six items.
+const std::string kToOptions = "xdotool key Down Down Down Down Down Down";
+
 namespace fs = std::filesystem;
 
 std::string Bin(const std::string& name) {
@@ -228,12 +232,13 @@ TEST_F(TessaronProgram, FileOptionsAndTheKeysHeldWithIt) {
     std::unique_ptr<BackgroundCli> program = Start();
     ASSERT_TRUE(WindowShows("Tessaron"));
     // Opened by its key, the menu has its first item, Optionen, active.
-    ASSERT_TRUE(MainWindowKeys("xdotool key alt+d && sleep 0.3 && xdotool key Return"));
+    ASSERT_TRUE(MainWindowKeys("xdotool key alt+d && sleep 0.3 && " + kToOptions + " Return"));
     ASSERT_TRUE(WindowShows("Optionen"));
     ASSERT_TRUE(RunCommand("sleep 0.3 && xdotool key Escape"));
-    ASSERT_TRUE(
-        MainWindowKeys("xdotool key alt+d && sleep 0.3 && xdotool keydown ctrl+shift && "
-                       "xdotool key Return && xdotool keyup ctrl+shift"));
+    ASSERT_TRUE(MainWindowKeys("xdotool key alt+d && sleep 0.3 && " + kToOptions +
+                               " && "
+                               "xdotool keydown ctrl+shift && "
+                               "xdotool key Return && xdotool keyup ctrl+shift"));
     ASSERT_TRUE(WindowShows("Weitere Einstellungen"));
     ASSERT_TRUE(RunCommand("sleep 0.3 && xdotool key Escape"));
     EXPECT_EQ(folder.Get("Deutsch.lng").find("Registry\\Comments"), std::string::npos);
@@ -257,12 +262,27 @@ TEST_F(TessaronProgram, AStopSignalEndsTheProgramInOrder) {
     ASSERT_TRUE(WindowShows("Tessaron"));
     const std::string startList = Bin("layouts/Start List.tly");
     EXPECT_EQ(Cli({"open", startList}).out, "ACK\n");
-    ASSERT_TRUE(MainWindowKeys("xdotool key alt+f && sleep 0.3 && xdotool key Return"));
+    ASSERT_TRUE(MainWindowKeys("xdotool key alt+f && sleep 0.3 && " + kToOptions + " Return"));
     ASSERT_TRUE(WindowShows("Options"));
     const Result ended = program->Stop();
     EXPECT_EQ(ended.status, 0) << ended.err;
     const std::string saved = folder.Get("tessaron.cfg");
     EXPECT_NE(saved.find("\\Layout\\Open\\2:String,1=" + startList), std::string::npos) << saved;
+}
+
+// Changes not yet saved survive a stop signal: they wait in the recovery
+// file beside the configuration for the next start.
+TEST_F(TessaronProgram, AStopSignalKeepsUnsavedChangesForTheNextStart) {
+    std::unique_ptr<BackgroundCli> program = Start();
+    ASSERT_TRUE(WindowShows("Tessaron"));
+    const std::string startList = Bin("layouts/Start List.tly");
+    EXPECT_EQ(Cli({"open", startList}).out, "ACK\n");
+    ASSERT_TRUE(MainWindowKeys("sleep 0.5 && xdotool key ctrl+t"));  // a new text object
+    const Result ended = program->Stop();
+    EXPECT_EQ(ended.status, 0) << ended.err;
+    const std::string recovered = folder.Get("Recovery.json");
+    EXPECT_NE(recovered.find(startList), std::string::npos) << recovered;
+    EXPECT_NE(recovered.find("\"untitled\": false"), std::string::npos) << recovered;
 }
 
 // What the user confirms is saved at once, not only at exit: OK in the
@@ -272,14 +292,15 @@ TEST_F(TessaronProgram, AConfirmedChangeIsSavedAtOnce) {
     std::unique_ptr<BackgroundCli> program = Start();
     ASSERT_TRUE(WindowShows("Tessaron"));
     fs::remove(folder.Path("tessaron.cfg"));
-    ASSERT_TRUE(MainWindowKeys("xdotool key alt+f && sleep 0.3 && xdotool key Return"));
+    ASSERT_TRUE(MainWindowKeys("xdotool key alt+f && sleep 0.3 && " + kToOptions + " Return"));
     ASSERT_TRUE(WindowShows("Options"));
     ASSERT_TRUE(RunCommand("sleep 0.3 && xdotool key Return"));  // OK
     EXPECT_TRUE(Appears(folder.Path("tessaron.cfg")));
     fs::remove(folder.Path("tessaron.cfg"));
-    ASSERT_TRUE(
-        MainWindowKeys("xdotool key alt+f && sleep 0.3 && xdotool keydown ctrl+shift && "
-                       "xdotool key Return && xdotool keyup ctrl+shift"));
+    ASSERT_TRUE(MainWindowKeys("xdotool key alt+f && sleep 0.3 && " + kToOptions +
+                               " && "
+                               "xdotool keydown ctrl+shift && "
+                               "xdotool key Return && xdotool keyup ctrl+shift"));
     ASSERT_TRUE(WindowShows("Other Settings"));
     ASSERT_TRUE(RunCommand("sleep 0.3 && xdotool key Escape"));
     EXPECT_TRUE(Appears(folder.Path("tessaron.cfg")));

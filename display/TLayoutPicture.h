@@ -26,6 +26,7 @@ class TLayoutPicture {
     KSize Size() const { return size_; }
     // Rows top-down, size_.width pixels each, 0xAARRGGBB as the board's.
     const std::vector<uint32_t>& Pixels() const { return pixels_; }
+    TObjectPainter& Painter() { return painter_; }
 
   private:
     K3DFonts& fonts_;

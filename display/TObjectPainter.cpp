@@ -40,6 +40,20 @@ void TObjectPainter::Draw(KBandCanvas& canvas, TLayoutObject& object) {
     }
 }
 
+bool TObjectPainter::DrawsAnything(TLayoutObject& object) {
+    if (!object.IsVisible()) return false;
+    if (auto* text = dynamic_cast<TTextObject*>(&object)) {
+        text_.Empty();
+        text->GetDrawnText(text_);
+        return !text_.IsEmpty();
+    }
+    if (auto* bitmap = dynamic_cast<TBitmapObject*>(&object))
+        return bitmap->CurrentFrame() != nullptr;
+    if (auto* video = dynamic_cast<TVideoDisplayObject*>(&object))
+        return video->Display().HasBuffer();
+    return false;
+}
+
 void TObjectPainter::DrawText(KBandCanvas& canvas, TTextObject& object) {
     text_.Empty();
     object.GetDrawnText(text_);

@@ -15,6 +15,8 @@ class TObjectPainter {
     explicit TObjectPainter(K3DFonts& fonts) : fonts_(fonts) {}
 
     void Draw(KBandCanvas& canvas, TLayoutObject& object);
+    // Whether Draw would put anything on the board now.
+    bool DrawsAnything(TLayoutObject& object);
 
   private:
     void DrawText(KBandCanvas& canvas, TTextObject& object);

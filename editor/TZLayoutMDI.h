@@ -31,6 +31,10 @@ class TZLayoutMDI : public QMdiSubWindow {
     TZLayoutMDI(TLayout& layout, TZLayoutHost& host, KSize display);
 
     TLayout* Layout() const { return layout_; }
+    // The editor inside; null once the layout is gone.
+    TZLayoutWindow* View() const { return view_; }
+    // The layout's title, with a * while it is modified.
+    void UpdateTitle();
     // Forgets the layout, which is about to be destroyed.
     void Detach();
     // Asks whether to save a modified layout (with the exit texts when the
@@ -41,8 +45,6 @@ class TZLayoutMDI : public QMdiSubWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void UpdateTitle();
-
     TLayout* layout_;
     TZLayoutHost& host_;
     TZLayoutWindow* view_;

@@ -1,5 +1,7 @@
 #include "TZLayoutWindow.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -10,6 +12,7 @@
 #include "KRegistry.h"
 #include "KZText.h"
 #include "TLayout.h"
+#include "TLayoutJson.h"
 #include "TLayoutObject.h"
 #include "TLayoutPicture.h"
 
@@ -141,8 +144,7 @@ void TZLayoutWindow::SelectInBand(bool add) {
 
 void TZLayoutWindow::MoveSelection(int32_t dx, int32_t dy) {
     if (!Editable()) return;
-    history_.SetLevels(SettingOr(settings_, u"\\Layout\\UndoLevels", 25));
-    history_.Begin();
+    Begin();
     for (TLayoutObject& o : layout_.Objects())
         if (o.IsSelected()) o.SetPosition(o.X() + dx, o.Y() + dy);
     history_.End();
@@ -150,8 +152,7 @@ void TZLayoutWindow::MoveSelection(int32_t dx, int32_t dy) {
 
 void TZLayoutWindow::DeleteSelection() {
     if (!Editable()) return;
-    history_.SetLevels(SettingOr(settings_, u"\\Layout\\UndoLevels", 25));
-    history_.Begin();
+    Begin();
     std::vector<TLayoutObject*> doomed;
     for (TLayoutObject& o : layout_.Objects())
         if (o.IsSelected()) doomed.push_back(&o);
@@ -161,10 +162,75 @@ void TZLayoutWindow::DeleteSelection() {
 
 void TZLayoutWindow::AddObject(int32_t prototypeIndex) {
     if (!Editable()) return;
-    history_.SetLevels(SettingOr(settings_, u"\\Layout\\UndoLevels", 25));
-    history_.Begin();
+    Begin();
     SelectNone();
     if (TLayoutObject* added = layout_.AddObject(prototypeIndex)) added->SetSelected(true);
+    history_.End();
+}
+
+void TZLayoutWindow::Begin() {
+    history_.SetLevels(SettingOr(settings_, u"\\Layout\\UndoLevels", 25));
+    history_.Begin();
+}
+
+bool TZLayoutWindow::Copy() {
+    const TLayoutJson::Json selection = TLayoutJson::SelectionToJson(layout_);
+    if (selection["objects"].empty()) return false;
+    QGuiApplication::clipboard()->setText(QString::fromStdString(
+        selection.dump(2, ' ', false, TLayoutJson::Json::error_handler_t::replace)));
+    return true;
+}
+
+void TZLayoutWindow::Cut() {
+    if (Editable() && Copy()) DeleteSelection();
+}
+
+bool TZLayoutWindow::Paste() {
+    if (!Editable()) return false;
+    TLayout pasted;
+    try {
+        TLayoutJson::FromJson(
+            TLayoutJson::Json::parse(QGuiApplication::clipboard()->text().toStdString()), pasted);
+    } catch (const TLayoutJson::Json::exception&) {
+        return false;
+    } catch (const TLayoutJsonError&) {
+        return false;
+    }
+    if (pasted.State().objects.Count() == 0) return false;
+    Begin();
+    SelectNone();
+    for (const TLayoutObject& o : pasted.Objects())
+        if (TLayoutObject* added = layout_.AddObjectFrom(o)) added->SetSelected(true);
+    history_.End();
+    return true;
+}
+
+void TZLayoutWindow::MoveToFront() {
+    MoveSelectionInOrder(true, SettingOr(settings_, u"\\Layout\\ZOrderChange", 3) & 1);
+}
+
+void TZLayoutWindow::MoveToBack() {
+    MoveSelectionInOrder(false, SettingOr(settings_, u"\\Layout\\ZOrderChange", 3) & 2);
+}
+
+void TZLayoutWindow::MoveSelectionInOrder(bool forward, bool allTheWay) {
+    if (!Editable()) return;
+    std::vector<TLayoutObject*> chosen;
+    for (TLayoutObject& o : layout_.Objects())
+        if (o.IsSelected()) chosen.push_back(&o);
+    // In the order that keeps the chosen objects' own order among them.
+    if (forward != allTheWay) std::reverse(chosen.begin(), chosen.end());
+    Begin();
+    const KListOf<TLayoutObject>& objects = layout_.State().objects;
+    for (TLayoutObject* o : chosen) {
+        if (allTheWay) {
+            forward ? layout_.MoveToFront(o) : layout_.MoveToBack(o);
+            continue;
+        }
+        // A step never takes one chosen object past another.
+        const TLayoutObject* neighbour = forward ? objects.Next(*o) : objects.Prev(*o);
+        if (neighbour && !neighbour->IsSelected()) layout_.MoveOneStep(o, forward);
+    }
     history_.End();
 }
 
@@ -245,8 +311,7 @@ void TZLayoutWindow::StartDrag(QMouseEvent* event) {
         if (!toggle) SelectNone();
         return;
     }
-    history_.SetLevels(SettingOr(settings_, u"\\Layout\\UndoLevels", 25));
-    history_.Begin();
+    Begin();
 }
 
 void TZLayoutWindow::mouseMoveEvent(QMouseEvent* event) {
@@ -409,7 +474,7 @@ bool TZLayoutWindow::KeyCommand(QKeyEvent* event) {
 void TZLayoutWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     PaintPicture(painter);
-    for (const TLayoutObject& o : layout_.Objects()) PaintFrame(painter, o);
+    for (TLayoutObject& o : layout_.Objects()) PaintFrame(painter, o);
     painter.setPen(QPen(kGuide, 1));
     for (const TSnapper::Guide& g : guides_) {
         const int at = ToWindow(g.at);
@@ -438,14 +503,15 @@ void TZLayoutWindow::PaintPicture(QPainter& painter) {
     painter.drawImage(QRect(0, 0, ToWindow(size.width), ToWindow(size.height)), image);
 }
 
-void TZLayoutWindow::PaintFrame(QPainter& painter, const TLayoutObject& object) {
+void TZLayoutWindow::PaintFrame(QPainter& painter, TLayoutObject& object) {
     const QRect box = ToQRect(ToWindow(object.Rect()));
     const bool selected = object.IsSelected();
     const QColor highlight = palette().color(QPalette::Highlight);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(selected ? QPen(highlight, 2) : QPen(kFrame, 1, Qt::DotLine));
     painter.drawRect(box.adjusted(0, 0, -1, -1));
-    if (showLabels_ || !picture_) PaintLabel(painter, object, box);
+    if (showLabels_ || !picture_ || !picture_->Painter().DrawsAnything(object))
+        PaintLabel(painter, object, box);
     if (!selected) return;
     for (const QRect& grip : Grips(object)) {
         painter.fillRect(grip, Qt::white);

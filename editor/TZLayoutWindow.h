@@ -18,7 +18,8 @@ class TLayoutPicture;
 
 // The editor of one layout: the layout drawn as the board draws it, at the
 // editor's scale, with each object's frame over it, the grips of the
-// selected objects, and labels. Objects are selected by click, Ctrl+click,
+// selected objects, and the label and info line of each object that draws
+// nothing now (of every object with Show labels on). Objects are selected by click, Ctrl+click,
 // a rubber band and the keyboard, moved and sized by mouse (snapping to the
 // grid and to other objects, Alt for none) and by the arrow keys. Every edit
 // is one undo step; choosing objects is none. While `editable` says no,
@@ -57,6 +58,16 @@ class TZLayoutWindow : public QWidget, public TLayoutWatcher {
     void DeleteSelection();
     // A new object of a class's defaults, in front, the only one selected.
     void AddObject(int32_t prototypeIndex);
+    // The selected objects to the clipboard as layout JSON; false with none.
+    bool Copy();
+    void Cut();
+    // Adds the clipboard's objects with new ids, in front, as the selection;
+    // false, changing nothing, when it holds no layout objects.
+    bool Paste();
+    // The selected objects to the front or back: all the way or one step,
+    // as Layout\ZOrderChange says (bit 0 front, bit 1 back: all the way).
+    void MoveToFront();
+    void MoveToBack();
     bool Undo();
     bool Redo();
     // The lines the drag in progress snapped to.
@@ -79,6 +90,9 @@ class TZLayoutWindow : public QWidget, public TLayoutWatcher {
     };
 
     void LayoutChanged() override;
+    // Starts an undo step, as deep as Layout\\UndoLevels allows.
+    void Begin();
+    void MoveSelectionInOrder(bool forward, bool allTheWay);
     bool Editable() const { return !editable_ || editable_(); }
     KSize LayoutSize() const;
     KSize Grid() const;
@@ -98,7 +112,7 @@ class TZLayoutWindow : public QWidget, public TLayoutWatcher {
     static void Place(TLayoutObject& object, const KRect& rect);
 
     void PaintPicture(QPainter& painter);
-    void PaintFrame(QPainter& painter, const TLayoutObject& object);
+    void PaintFrame(QPainter& painter, TLayoutObject& object);
     void PaintLabel(QPainter& painter, const TLayoutObject& object, const QRect& box);
 
     TLayout& layout_;
@@ -110,7 +124,7 @@ class TZLayoutWindow : public QWidget, public TLayoutWatcher {
     TUndoHistory history_;
     std::unique_ptr<TLayoutPicture> picture_;
     bool pictureStale_ = true;
-    bool showLabels_ = true;
+    bool showLabels_ = false;
 
     Drag drag_ = Drag::kNone;
     QPoint pressed_;

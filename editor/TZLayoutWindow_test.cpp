@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -66,6 +68,14 @@ class LayoutWindow : public ::testing::Test {
         return stream.TakeBytes();
     }
     TLayoutObject& At(int32_t i) { return *layout.State().objects.At(i); }
+    // Leaves the window's picture in the test build's screenshots folder.
+    void Screenshot(const char* name) {
+        const char* bin = std::getenv("TESSARON_BIN");
+        if (!bin) return;
+        const std::filesystem::path folder = std::filesystem::path(bin) / ".." / "screenshots";
+        std::filesystem::create_directories(folder);
+        window->grab().save(QString::fromStdString((folder / name).string()));
+    }
     int32_t Selected() {
         int32_t n = 0;
         for (const TLayoutObject& o : layout.Objects()) n += o.IsSelected();
@@ -161,6 +171,7 @@ TEST_F(LayoutWindow, ADragSnapsShowsItsGuideAndIsOneStep) {
     Mouse(QEvent::MouseMove, grab + QPoint(window->ToWindow(180), window->ToWindow(70)));
     EXPECT_EQ(At(0).Rect().right, 299);
     ASSERT_FALSE(window->Guides().empty());
+    Screenshot("editor-snap.png");
     Mouse(QEvent::MouseButtonRelease, grab + QPoint(window->ToWindow(180), window->ToWindow(70)));
     EXPECT_TRUE(window->Guides().empty());
     Key(Qt::Key_Z, Qt::ControlModifier);
@@ -219,12 +230,63 @@ TEST_F(LayoutWindow, ShowsTheBoardBeneathTheFramesAndFollowsItsValues) {
             lit += after.pixelColor(x, y).lightness() > 200;
     EXPECT_GT(lit, 50);
     At(0).SetSelected(true);
+    Screenshot("editor-plain.png");
     window->SetShowLabels(true);
-    if (const char* bin = std::getenv("TESSARON_BIN")) {
-        const std::filesystem::path folder = std::filesystem::path(bin) / ".." / "screenshots";
-        std::filesystem::create_directories(folder);
-        window->grab().save(QString::fromStdString((folder / "editor-labels.png").string()));
+    Screenshot("editor-labels.png");
+}
+
+TEST_F(LayoutWindow, CopyAndPasteCarryObjectsAsLayoutJsonWithNewIds) {
+    Window();
+    At(1).SetSelected(true);
+    ASSERT_TRUE(window->Copy());
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(copied.contains("\"class\": \"TTextObject\""));
+    ASSERT_TRUE(window->Paste());
+    ASSERT_EQ(layout.State().objects.Count(), 3);
+    TLayoutObject& pasted = *layout.State().objects.Tail();
+    EXPECT_TRUE(pasted.IsSelected());
+    EXPECT_FALSE(At(1).IsSelected());
+    EXPECT_NE(pasted.Id(), At(1).Id());
+    EXPECT_EQ(pasted.X(), At(1).X());
+    window->Cut();  // the pasted copy goes again
+    EXPECT_EQ(layout.State().objects.Count(), 2);
+    // Text that is no layout JSON changes nothing.
+    const std::string before = Bytes();
+    for (const char* text :
+         {"lane 4 00:52.31", "{\"objects\": [{\"class\": \"TNothing\"}]}", "{\"objects\": []}"}) {
+        QGuiApplication::clipboard()->setText(text);
+        EXPECT_FALSE(window->Paste()) << text;
     }
+    EXPECT_EQ(Bytes(), before);
+    Key(Qt::Key_Z, Qt::ControlModifier);  // the cut
+    EXPECT_EQ(layout.State().objects.Count(), 3);
+}
+
+TEST_F(LayoutWindow, TheSelectionMovesToTheFrontAndBackAsTheSettingSays) {
+    Add(1, {0, 0, 9, 9});
+    Add(2, {0, 0, 9, 9});
+    Window();
+    const int32_t ids[4] = {At(0).Id(), At(1).Id(), At(2).Id(), At(3).Id()};
+    auto order = [&] {
+        std::string s;
+        for (const TLayoutObject& o : layout.Objects())
+            for (int i = 0; i < 4; ++i)
+                if (o.Id() == ids[i]) s += char('a' + i);
+        return s;
+    };
+    At(0).SetSelected(true);
+    At(1).SetSelected(true);
+    window->MoveToFront();  // all the way, keeping their order
+    EXPECT_EQ(order(), "cdab");
+    window->MoveToBack();
+    EXPECT_EQ(order(), "abcd");
+    settings.FindInt(KTestText("\\Layout\\ZOrderChange"))->value = 0;  // one step each
+    window->MoveToFront();
+    EXPECT_EQ(order(), "cabd");
+    window->MoveToBack();
+    EXPECT_EQ(order(), "abcd");
+    window->MoveToBack();  // already at the back
+    EXPECT_EQ(order(), "abcd");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "KUtf8.h"
 #include "KX.h"
 #include "TLayoutDisplay.h"
+#include "TLayoutJson.h"
 #include "TLayoutObject.h"
 #include "TLayoutSettings.h"
 #include "TLayoutUi.h"
@@ -35,6 +36,12 @@ class BusyCursor {
   private:
     TLayoutUi* ui_;
 };
+
+// Layouts are kept as .json text or, by any other name, as layout files.
+bool IsJsonPath(const KString& path) {
+    const int32_t n = path.Length();
+    return n >= 5 && KString(path.Chars() + n - 5, 5).EqualsIgnoreCase(KString(u".json"));
+}
 
 bool InSide(int32_t side) {
     return side >= 1 && side <= TLayout::kMaxRescaleSide;
@@ -73,7 +80,11 @@ int32_t TLayout::Load(const KString& path, bool readContents) {
     try {
         KBufferedFile file(path);
         file.Open(KFile::kRead | KFile::kRegularOnly, false);
-        if (readContents) Read(file);
+        if (readContents && IsJsonPath(path)) {
+            TLayoutJson::ReadFile(file, *this);
+        } else if (readContents) {
+            Read(file);
+        }
         file.Close();
     } catch (const KX& e) {
         return e.Code();
@@ -91,14 +102,19 @@ int32_t TLayout::Save(uint32_t flags) {
         path.Append(file_.Path());
         if (!ui_ || !ui_->AskSavePath(path)) return kErrCancelled;
         target.SetPath(path);
-        target.SetExtension(u"tly");
+        if (!IsJsonPath(path)) target.SetExtension(u"tly");
         KString folder(255, KFile::kMaxPath);
         target.GetDirectory(folder);
         SetLayoutFolder(folder);
     }
     BusyCursor busy(ui_);
     try {
-        KSaveAtomically(target.Path(), [this](KStream& stream) { Write(stream); });
+        const bool json = IsJsonPath(target.Path());
+        KSaveAtomically(target.Path(), [this, json](KStream& stream) {
+            if (!json) return Write(stream);
+            const std::string text = TLayoutJson::ToText(*this);
+            stream.Write(text.data(), static_cast<int32_t>(text.size()));
+        });
     } catch (const KX& e) {
         return e.Code();
     }
@@ -212,6 +228,21 @@ bool TLayout::MoveToFront(TLayoutObject* object) {
     KListOf<TLayoutObject>& list = state_->objects;
     if (!object || object->Owner() != &list || list.Tail() == object) return false;
     list.Add(list.Remove(object));
+    Send(TLayoutObject::kMessageLayout);
+    return true;
+}
+
+bool TLayout::MoveOneStep(TLayoutObject* object, bool forward) {
+    KListOf<TLayoutObject>& list = state_->objects;
+    if (!object || object->Owner() != &list) return false;
+    TLayoutObject* other = forward ? list.Next(*object) : list.Prev(*object);
+    if (!other) return false;
+    std::unique_ptr<TLayoutObject> moved = list.Remove(object);
+    if (forward) {
+        list.InsertAfter(std::move(moved), other);
+    } else {
+        list.InsertBefore(std::move(moved), other);
+    }
     Send(TLayoutObject::kMessageLayout);
     return true;
 }

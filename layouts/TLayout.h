@@ -71,6 +71,8 @@ class TLayout : public KMessageObject {
     KItemRange<TLayoutObject> Objects() const { return state_->objects.Items(); }
     bool MoveToBack(TLayoutObject* object);
     bool MoveToFront(TLayoutObject* object);
+    // Swaps the object with the one after it (forward) or before it.
+    bool MoveOneStep(TLayoutObject* object, bool forward);
     TLayoutObject* FindById(int32_t id) const;
 
     // The rectangle that holds every object not wholly left of or above the
@@ -104,6 +106,7 @@ class TLayout : public KMessageObject {
     bool IsUntitled() const { return untitled_; }
     bool IsModified() const { return modified_; }
     void ClearModified() { modified_ = false; }
+    void MarkModified() { modified_ = true; }
     bool ChangedSinceSnapshot() const { return changedSinceSnapshot_; }
     void ClearChangedSinceSnapshot() { changedSinceSnapshot_ = false; }
     TLayoutDisplay* Display() const { return display_; }

@@ -6,6 +6,9 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "KErrors.h"
 #include "KTestSupport.h"
 #include "LayoutTestSupport.h"
@@ -267,6 +270,28 @@ TEST_F(TLayoutFile, APipeAFolderOrADeviceNamedAsALayoutIsRefusedAtOnce) {
         EXPECT_TRUE(KReturnsAtOnce({pipe}, [&] { code = layout.Load(KTestText(path), true); }))
             << path;
         EXPECT_EQ(code, kErrFileOpen) << path;
+    }
+}
+
+TEST_F(TLayoutFile, AJsonNameKeepsTheLayoutAsJsonText) {
+    const std::string path =
+        folder.Put("heat.json", R"({"objects": [{"class": "TTextObject", "x": 5, "y": 7}]})");
+    ASSERT_EQ(layout.Load(KTestText(path), true), 0);
+    ASSERT_EQ(layout.State().objects.Count(), 1);
+    EXPECT_EQ(Object(0).X(), 5);
+    layout.State().objects.Head()->SetPosition(40, 7);
+    ASSERT_EQ(layout.Save(TLayout::kSave), 0);
+    std::ifstream saved(path);
+    const std::string text((std::istreambuf_iterator<char>(saved)), {});
+    EXPECT_EQ(text.substr(0, 2), "{\n");
+    TLayout back;
+    ASSERT_EQ(back.Load(KTestText(path), true), 0);
+    EXPECT_EQ(back.State().objects.Head()->X(), 40);
+    // Anything but our JSON is refused as the contents of the file.
+    for (const char* bad : {"{\"objects\": [", "[1, 2]", "{\"colour\": 3}"}) {
+        TLayout refused;
+        EXPECT_EQ(refused.Load(KTestText(folder.Put("bad.json", bad)), true), kErrFileContents)
+            << bad;
     }
 }
 

@@ -4,7 +4,11 @@
 #include <cstdio>
 #include <set>
 
+#include "KErrors.h"
+#include "KFile.h"
+#include "KReadCursor.h"
 #include "KUtf8.h"
+#include "KX.h"
 #include "TBitmapObject.h"
 #include "TLayout.h"
 #include "TPrototypes.h"
@@ -280,4 +284,32 @@ void TLayoutJson::ObjectFromJson(const Json& item, TLayout& layout, const std::s
         video->SetUp();
     }
     m.CheckAllTaken();
+}
+
+std::string TLayoutJson::ToText(const TLayout& layout) {
+    return ToJson(layout, layout.FileVersion())
+               .dump(2, ' ', false, Json::error_handler_t::replace) +
+           "\n";
+}
+
+void TLayoutJson::ReadFile(KFile& file, TLayout& layout) {
+    const int64_t size = file.GetSize();
+    if (size < 0 || size > kMaxFileBytes) throw KXPersistent(kErrFileContents);
+    std::string text(static_cast<size_t>(size), '\0');
+    KReadCursor cursor(file);
+    if (!cursor.Read(text.data(), static_cast<int32_t>(size))) throw KXPersistent(kErrFileContents);
+    try {
+        FromJson(Json::parse(text), layout);
+    } catch (const Json::exception&) {
+        throw KXPersistent(kErrFileContents);
+    } catch (const TLayoutJsonError&) {
+        throw KXPersistent(kErrFileContents);
+    }
+}
+
+TLayoutJson::Json TLayoutJson::SelectionToJson(const TLayout& layout) {
+    Json objects = Json::array();
+    for (const TLayoutObject& o : layout.Objects())
+        if (o.IsSelected()) objects.push_back(ObjectToJson(o));
+    return Json{{"objects", objects}};
 }

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+class KFile;
 class TLayout;
 class TLayoutObject;
 
@@ -22,6 +23,16 @@ class TLayoutJson {
     static Json ToJson(const TLayout& layout, uint32_t version);
     // Fills an empty layout from the document.
     static void FromJson(const Json& document, TLayout& layout);
+    // The document as a file holds it: indented, ending in a line break.
+    static std::string ToText(const TLayout& layout);
+    // Fills an empty layout from a JSON file of at most kMaxFileBytes;
+    // raises KXPersistent(kErrFileContents) for any other file.
+    static void ReadFile(KFile& file, TLayout& layout);
+    static constexpr int64_t kMaxFileBytes = int64_t{64} << 20;
+
+    // The selected objects of a layout as a document of objects only, the
+    // clipboard's form of objects.
+    static Json SelectionToJson(const TLayout& layout);
 
   private:
     static Json ObjectToJson(const TLayoutObject& object);

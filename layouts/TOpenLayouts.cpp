@@ -52,10 +52,45 @@ int32_t TOpenLayouts::OpenLayout(const KString& path) {
     const int32_t resizeBit = restoring_ ? 1 : 2;
     if (Setting(u"\\Layout\\AutoResize") & resizeBit) layout->AutoResize(screen_.LayoutSize());
     layout->ClearModified();
+    Adopt(std::move(layout));
+    return 0;
+}
+
+int32_t TOpenLayouts::NewLayout() {
+    if (Count() >= kMaxWindows) {
+        Alert(kErrOperationFailed, KString());
+        return kErrOperationFailed;
+    }
+    auto layout = std::make_unique<TLayout>();
+    layout->SetUi(ui_);
+    if (const int32_t code = layout->New()) return code;
+    Adopt(std::move(layout));
+    return 0;
+}
+
+int32_t TOpenLayouts::OpenRecovered(const KString& path, const TLayoutJson::Json& document) {
+    if (Count() >= kMaxWindows) return kErrOperationFailed;
+    auto layout = std::make_unique<TLayout>();
+    layout->SetUi(ui_);
+    if (path.IsEmpty() || FindByPath(path) || layout->Load(path, false) != 0) {
+        if (const int32_t code = layout->New()) return code;
+    }
+    try {
+        TLayoutJson::FromJson(document, *layout);
+    } catch (const TLayoutJsonError&) {
+        return kErrFileContents;
+    } catch (const TLayoutJson::Json::exception&) {
+        return kErrFileContents;
+    }
+    layout->MarkModified();
+    Adopt(std::move(layout));
+    return 0;
+}
+
+void TOpenLayouts::Adopt(std::unique_ptr<TLayout> layout) {
     layout->SetDisplay(display_);
     layouts_.push_back(std::move(layout));
     if (observer_) observer_->LayoutOpened(*layouts_.back());
-    return 0;
 }
 
 bool TOpenLayouts::Close(TLayout* layout) {

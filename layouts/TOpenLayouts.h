@@ -6,6 +6,7 @@
 
 #include "KErrors.h"
 #include "KString.h"
+#include "TLayoutJson.h"
 #include "TReceiverSinks.h"
 
 class KClock;
@@ -64,6 +65,13 @@ class TOpenLayouts : public TPacketSink {
     // are being restored at start-up, bit 1 otherwise. Opening does not make
     // the layout current: activating its window does.
     int32_t OpenLayout(const KString& path);
+    // A new, empty, untitled layout as the last window; 0 or the error code.
+    int32_t NewLayout();
+    // A layout recovered from unsaved changes as the last window, modified:
+    // named by path, untitled when path is empty, names no file or names a
+    // layout open already; its contents from the document. 0 or the error
+    // code (kErrFileContents for a document that is no layout).
+    int32_t OpenRecovered(const KString& path, const TLayoutJson::Json& document);
     // Destroys an open layout; when it was current the screen shows none.
     // False when the layout is not open here.
     bool Close(TLayout* layout);
@@ -99,6 +107,8 @@ class TOpenLayouts : public TPacketSink {
 
   private:
     TLayout* FindByPath(const KString& path) const;
+    // Makes a layout the last window, shown by the display.
+    void Adopt(std::unique_ptr<TLayout> layout);
     void Alert(int32_t code, const KString& path);
     int32_t Setting(const char16_t* path) const;
 

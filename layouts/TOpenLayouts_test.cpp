@@ -23,6 +23,7 @@
 #include "TFields.h"
 #include "TLayout.h"
 #include "TLayoutJson.h"
+#include "TLayoutRecovery.h"
 #include "TLayoutScreen.h"
 #include "TLayoutUi.h"
 #include "TReceiver.h"
@@ -151,6 +152,21 @@ TEST_F(OpenLayoutsTest, AHundredWindowsAtMost) {
     EXPECT_EQ(Events().back(), "alert 1000 " + extra);
     EXPECT_TRUE(layouts.ShowWindowCommand(10134));
     EXPECT_EQ(screen.current, layouts.Window(100));
+    EXPECT_EQ(layouts.NewLayout(), kErrOperationFailed);
+}
+
+TEST_F(OpenLayoutsTest, ANewLayoutIsAnUntitledEmptyWindowOfItsOwn) {
+    TLayout::SetLayoutFolder(KTestText(folder.Path()));
+    ASSERT_EQ(layouts.NewLayout(), 0);
+    ASSERT_EQ(layouts.NewLayout(), 0);
+    ASSERT_EQ(layouts.Count(), 2);
+    EXPECT_EQ(Events(), (std::vector<std::string>{"opened", "opened"}));
+    TLayout& first = *layouts.Window(1);
+    EXPECT_TRUE(first.IsUntitled());
+    EXPECT_FALSE(first.IsModified());
+    EXPECT_EQ(first.State().objects.Count(), 0);
+    EXPECT_FALSE(first.Path().Equals(layouts.Window(2)->Path()));
+    TLayout::SetLayoutFolder(KString());
 }
 
 TEST_F(OpenLayoutsTest, MemorisedLayoutsRestoreUpToTheFirstGapSkippingFailures) {
@@ -436,6 +452,45 @@ TEST(RemoteValue, ItemsAsFieldSplitsThemInLinearTime) {
     out.Empty();
     const KString items(many.data(), static_cast<int32_t>(many.size()));
     EXPECT_FALSE(TRemoteCommands::RemoteValue(items, KString(u"Command"), out, -1));
+}
+
+TEST_F(OpenLayoutsTest, UnsavedChangesAreRecoveredIntoModifiedWindows) {
+    TLayout::SetLayoutFolder(KTestText(folder.Path()));
+    const std::string heat = Write("heat.tly", kTimeLayout);
+    ASSERT_EQ(Open(heat), 0);
+    ASSERT_EQ(Open(Write("other.tly", kTimeLayout)), 0);
+    ASSERT_EQ(layouts.NewLayout(), 0);
+    layouts.Window(1)->State().objects.Head()->SetPosition(33, 44);
+    layouts.Window(3)->AddObject(1);
+    TLayoutRecovery recovery(folder.Path());
+    ASSERT_TRUE(recovery.Write(layouts));
+    ASSERT_TRUE(recovery.Exists());
+    // The program ends without saving; the next one recovers both changes.
+    while (layouts.Count() > 0) layouts.Close(layouts.Window(1));
+    Events();
+    EXPECT_EQ(recovery.Restore(layouts), 2);
+    EXPECT_FALSE(recovery.Exists());
+    ASSERT_EQ(layouts.Count(), 2);
+    const TLayout& named = *layouts.Window(1);
+    EXPECT_TRUE(named.Path().Equals(KTestText(heat)));
+    EXPECT_TRUE(named.IsModified());
+    EXPECT_EQ(named.State().objects.Head()->X(), 33);
+    EXPECT_TRUE(layouts.Window(2)->IsUntitled());
+    EXPECT_EQ(layouts.Window(2)->State().objects.Count(), 1);
+    EXPECT_EQ(Events(), (std::vector<std::string>{"opened", "opened"}));
+    // Nothing modified: no file. A broken file recovers nothing, and goes.
+    layouts.Window(1)->ClearModified();
+    layouts.Window(2)->ClearModified();
+    EXPECT_TRUE(recovery.Write(layouts));
+    EXPECT_FALSE(recovery.Exists());
+    for (const char* bad : {"{\"layouts\": [{\"path\": 3, \"layout\": {\"objects\": 1}}]}", "[]",
+                            "{\"layouts\": [{\"untitled\": \"x\", \"layout\": {}}]}"}) {
+        folder.Put(TLayoutRecovery::kFileName, bad);
+        recovery.Restore(layouts);
+        EXPECT_FALSE(recovery.Exists());
+    }
+    EXPECT_EQ(layouts.Count(), 3);  // the last one: an empty untitled layout
+    TLayout::SetLayoutFolder(KString());
 }
 
 }  // namespace

@@ -43,12 +43,6 @@ bool ReadPlainFile(const std::string& path, std::string* bytes) {
     return cursor.Read(bytes->data(), static_cast<int32_t>(size));
 }
 
-std::string JsonText(const TLayout& layout) {
-    return TLayoutJson::ToJson(layout, layout.FileVersion())
-               .dump(2, ' ', false, Json::error_handler_t::replace) +
-           "\n";
-}
-
 // Reads a .tly or .json file into the layout; false after a message on err.
 bool ReadLayout(const std::string& path, TLayout& layout, FILE* err) {
     if (HasExtension(path, ".tly")) {
@@ -88,7 +82,7 @@ bool WriteLayout(const TLayout& layout, const std::string& path, FILE* err) {
     try {
         KSaveAtomically(PathOf(path), [&](KStream& stream) {
             if (!json) return layout.Write(stream);
-            const std::string text = JsonText(layout);
+            const std::string text = TLayoutJson::ToText(layout);
             stream.Write(text.data(), static_cast<int32_t>(text.size()));
         });
         return true;
@@ -121,7 +115,7 @@ int RunLayoutVerb(int argc, char** argv, FILE* out, FILE* err) {
     TLayout layout;
     if (!make->parsed() && !ReadLayout(in, layout, err)) return 1;
     if (show->parsed()) {
-        const std::string text = JsonText(layout);
+        const std::string text = TLayoutJson::ToText(layout);
         std::fwrite(text.data(), 1, text.size(), out);
         return 0;
     }

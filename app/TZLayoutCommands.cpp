@@ -1,0 +1,158 @@
+#include "TZLayoutCommands.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "KRegistry.h"
+#include "KZAlerts.h"
+#include "KZMenuAction.h"
+#include "KZMenuText.h"
+#include "KZText.h"
+#include "TLayout.h"
+#include "TOpenLayouts.h"
+#include "TZLayoutMDI.h"
+#include "TZLayoutWindow.h"
+
+namespace {
+
+const char* const kLayoutFilter = "Layout (*.tly *.json)";
+
+}  // namespace
+
+TZLayoutCommands::TZLayoutCommands(QMainWindow& window, TZLayoutHost& host, TOpenLayouts& layouts,
+                                   QMdiArea& area)
+    : QObject(&window), window_(window), host_(host), layouts_(layouts), area_(area) {}
+
+const KString& TZLayoutCommands::Text(const char16_t* path) const {
+    return host_.Settings().StringOf(KString(path));
+}
+
+QString TZLayoutCommands::Caption(const char16_t* path) const {
+    return KZQString(KZMenuText(host_.Settings(), Text(path)).Caption());
+}
+
+TZLayoutMDI* TZLayoutCommands::ActiveFrame() const {
+    return dynamic_cast<TZLayoutMDI*>(area_.activeSubWindow());
+}
+
+QAction* TZLayoutCommands::Item(QMenu& menu, const char16_t* path, std::function<void()> run) {
+    QAction* action = KZNewMenuAction(host_.Settings(), Text(path), &menu);
+    connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    return action;
+}
+
+QAction* TZLayoutCommands::EditItem(QMenu& menu, const char16_t* path,
+                                    std::function<void(TZLayoutWindow&)> run) {
+    QAction* action = Item(menu, path, [this, run = std::move(run)] {
+        TZLayoutMDI* frame = ActiveFrame();
+        if (frame && frame->View()) run(*frame->View());
+    });
+    // The window's own key handling must not see the same keys twice.
+    action->setShortcutContext(Qt::WindowShortcut);
+    editing_.push_back(action);
+    return action;
+}
+
+void TZLayoutCommands::AddMenus(QMenu& file, QMenuBar& bar) {
+    editing_.push_back(Item(file, u"\\Strings\\MenuBar\\File\\New", [this] {
+        if (!host_.IsLocked()) layouts_.NewLayout();
+    }));
+    editing_.push_back(Item(file, u"\\Strings\\MenuBar\\File\\Open", [this] { Open(); }));
+    Item(file, u"\\Strings\\MenuBar\\File\\CloseWindow", [this] {
+        if (QMdiSubWindow* active = area_.activeSubWindow()) active->close();
+    });
+    editing_.push_back(Item(file, u"\\Strings\\MenuBar\\File\\Save", [this] { Save(false); }));
+    editing_.push_back(Item(file, u"\\Strings\\MenuBar\\File\\SaveAs", [this] { Save(true); }));
+    editing_.push_back(Item(file, u"\\Strings\\MenuBar\\File\\MemorizeLayouts",
+                            [this] { layouts_.MemorizeLayouts(); }));
+    file.addSeparator();
+    AddEditMenu(bar);
+    AddLayoutMenu(bar);
+    AddViewMenu(bar);
+}
+
+void TZLayoutCommands::AddEditMenu(QMenuBar& bar) {
+    QMenu& edit = *bar.addMenu(Caption(u"\\Strings\\MenuBar\\Edit\\Title"));
+    EditItem(edit, u"\\Strings\\MenuBar\\Edit\\Undo", [](TZLayoutWindow& e) { e.Undo(); });
+    QAction* redo =
+        EditItem(edit, u"\\Strings\\MenuBar\\Edit\\Redo", [](TZLayoutWindow& e) { e.Redo(); });
+    redo->setShortcuts({redo->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit.addSeparator();
+    EditItem(edit, u"\\Strings\\MenuBar\\Edit\\Cut", [](TZLayoutWindow& e) { e.Cut(); });
+    EditItem(edit, u"\\Strings\\MenuBar\\Edit\\Copy", [](TZLayoutWindow& e) { e.Copy(); });
+    EditItem(edit, u"\\Strings\\MenuBar\\Edit\\Paste", [this](TZLayoutWindow& e) { Paste(e); });
+    QAction* clear = EditItem(edit, u"\\Strings\\MenuBar\\Edit\\Clear",
+                              [](TZLayoutWindow& e) { e.DeleteSelection(); });
+    clear->setShortcut(QKeySequence::Delete);
+    edit.addSeparator();
+    EditItem(edit, u"\\Strings\\MenuBar\\Edit\\SelectAll",
+             [](TZLayoutWindow& e) { e.SelectAll(); });
+    EditItem(edit, u"\\Strings\\MenuBar\\Edit\\SelectNone",
+             [](TZLayoutWindow& e) { e.SelectNone(); });
+    EditItem(edit, u"\\Strings\\MenuBar\\Edit\\SelectInvert",
+             [](TZLayoutWindow& e) { e.InvertSelection(); });
+}
+
+void TZLayoutCommands::AddLayoutMenu(QMenuBar& bar) {
+    QMenu& layout = *bar.addMenu(Caption(u"\\Strings\\MenuBar\\Layout\\Title"));
+    EditItem(layout, u"\\Strings\\MenuBar\\Layout\\NewTextObj",
+             [](TZLayoutWindow& e) { e.AddObject(0); });
+    EditItem(layout, u"\\Strings\\MenuBar\\Layout\\NewBitmapObj",
+             [](TZLayoutWindow& e) { e.AddObject(1); });
+    EditItem(layout, u"\\Strings\\MenuBar\\Layout\\NewVidDspObj",
+             [](TZLayoutWindow& e) { e.AddObject(2); });
+    EditItem(layout, u"\\Strings\\MenuBar\\Layout\\DeleteObj",
+             [](TZLayoutWindow& e) { e.DeleteSelection(); });
+    layout.addSeparator();
+    EditItem(layout, u"\\Strings\\MenuBar\\Layout\\MoveBack",
+             [](TZLayoutWindow& e) { e.MoveToBack(); });
+    EditItem(layout, u"\\Strings\\MenuBar\\Layout\\MoveFront",
+             [](TZLayoutWindow& e) { e.MoveToFront(); });
+    layout.addSeparator();
+    EditItem(layout, u"\\Strings\\MenuBar\\Layout\\Clear",
+             [](TZLayoutWindow& e) { e.Layout().ClearValues(); });
+}
+
+void TZLayoutCommands::AddViewMenu(QMenuBar& bar) {
+    QMenu& view = *bar.addMenu(Caption(u"\\Strings\\MenuBar\\View\\Title"));
+    QAction* labels = Item(view, u"\\Strings\\MenuBar\\View\\Labels", [this] {
+        showLabels_ = !showLabels_;
+        for (QMdiSubWindow* window : area_.subWindowList())
+            if (auto* frame = dynamic_cast<TZLayoutMDI*>(window); frame && frame->View())
+                frame->View()->SetShowLabels(showLabels_);
+    });
+    labels->setCheckable(true);
+    labels->setChecked(showLabels_);
+}
+
+void TZLayoutCommands::Open() {
+    if (host_.IsLocked()) return;
+    const QString chosen =
+        QFileDialog::getOpenFileName(&window_, QString(), QString(), kLayoutFilter);
+    if (!chosen.isEmpty()) layouts_.OpenLayout(KZKString(chosen));
+}
+
+void TZLayoutCommands::Save(bool askName) {
+    TZLayoutMDI* frame = ActiveFrame();
+    if (!frame || !frame->Layout() || host_.IsLocked()) return;
+    TLayout& layout = *frame->Layout();
+    const uint32_t flags = askName ? TLayout::kSave | TLayout::kAskName : TLayout::kSave;
+    const int32_t code = layout.Save(flags);
+    if (code == 0) {
+        layout.ClearModified();
+    } else if (code != kErrCancelled) {
+        host_.Alerts().ShowError(code);  // it stays modified
+    }
+    frame->UpdateTitle();
+}
+
+void TZLayoutCommands::Paste(TZLayoutWindow& editor) {
+    if (!editor.Paste())
+        window_.statusBar()->showMessage(KZQString(Text(u"\\Strings\\MenuBar\\Edit\\PasteRefused")),
+                                         5000);
+}
