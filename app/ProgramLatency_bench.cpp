@@ -1,7 +1,7 @@
 // The program's loop and display window, offscreen: from the last byte of a
 // running-clock packet written by a loopback timing peer to the band of the
 // changed clock copied into the display window's pixels. The pause between
-// idle passes is the plain 1 ms or the one that wakes on input (Arg 1);
+// idle passes is the plain 1 ms or the sleeping one (Arg 1);
 // reports the 50th and 99th percentiles in microseconds.
 
 #include <arpa/inet.h>
@@ -50,6 +50,7 @@ struct Work : TZIdleWork {
     void WaitDescriptors(std::vector<int>& out) override {
         engine->Sources()->WaitDescriptors(out);
     }
+    int64_t MsUntilDue() override { return engine->MsUntilDue(); }
     void LoopFailed() override {}
 
     TDisplayEngine* engine = nullptr;
@@ -59,7 +60,7 @@ struct Work : TZIdleWork {
 };
 
 void BM_ProgramLatency(benchmark::State& state) {
-    const bool wake = state.range(0) != 0;
+    const bool sleeping = state.range(0) != 0;
     const int port = 47970 + static_cast<int>(state.range(0));
     KRegistry settings;
     ApplyDefaultSettings(settings);
@@ -109,7 +110,7 @@ void BM_ProgramLatency(benchmark::State& state) {
         }
     });
     Work work;
-    TZEventLoop loop(work, wake);
+    TZEventLoop loop(work, sleeping);
     work.engine = &engine, work.surface = &surface, work.loop = &loop;
     for (auto _ : state) {
         work.wanted = surface.micros.size() + 1;

@@ -261,9 +261,18 @@ bool TSources::Poll() {
 void TSources::WaitDescriptors(std::vector<int>& out) const {
     for (const KListItem* p = sources_.Head(); p; p = p->Next()) {
         const TSource* source = static_cast<const TSource*>(p);
-        const int fd = source->channel ? source->channel->WaitDescriptor() : -1;
-        if (fd >= 0) out.push_back(fd);
+        if (source->channel) source->channel->WaitDescriptors(out);
     }
+    trace_.WaitDescriptors(out);
+}
+
+int64_t TSources::PollDueIn() const {
+    int64_t due = trace_.PollDueIn();
+    for (const KListItem* p = sources_.Head(); p; p = p->Next()) {
+        const TSource* source = static_cast<const TSource*>(p);
+        if (source->channel) due = std::min(due, source->channel->PollDueIn());
+    }
+    return due;
 }
 
 void TSources::DeliverPacket(TFields& definition) {

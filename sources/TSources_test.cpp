@@ -297,7 +297,7 @@ TEST_F(SourcesTest, ALoopCanSleepUntilASourceHasInput) {
         sources.WaitDescriptors(fds);
         std::vector<pollfd> wait;
         for (int fd : fds) wait.push_back({fd, POLLIN, 0});
-        return fds.size() == 1 && poll(wait.data(), wait.size(), timeoutMs) == 1;
+        return !fds.empty() && poll(wait.data(), wait.size(), timeoutMs) >= 1;
     };
     EXPECT_FALSE(readable(0));
     // A client knocking wakes the listening socket; its bytes wake the
