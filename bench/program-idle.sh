@@ -39,17 +39,20 @@ export DISPLAY=":$(cat "$work/display")"
 # packet every period seconds.
 timing_system() {
     python3 -c "
-import socket, sys, time
+import socket, time
 s = socket.create_connection(('127.0.0.1', $port))
 period, end = $1, time.monotonic() + $2
 tenth = 0
-while time.monotonic() < end:
-    if period > 0:
-        s.sendall(b'\x02C%3d:%02d.%d\r\x03' % (1 + tenth // 600, tenth // 10 % 60, tenth % 10))
-        tenth += 1
-        time.sleep(period)
-    else:
-        time.sleep(end - time.monotonic())"
+try:
+    while time.monotonic() < end:
+        if period > 0:
+            s.sendall(b'\x02C%3d:%02d.%d\r\x03' % (1 + tenth // 600, tenth // 10 % 60, tenth % 10))
+            tenth += 1
+            time.sleep(period)
+        else:
+            time.sleep(end - time.monotonic())
+except OSError:
+    pass  # the program ended first"
 }
 
 # The share of one core the program uses with the peer given, after it has
