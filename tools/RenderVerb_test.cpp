@@ -238,29 +238,31 @@ TEST_F(RenderVerb, SleepingUntilSomethingIsDueMovesNoEventInTime) {
     Configure(
         "\\Display\\Scroll\\Mode:Int=1\n\\Display\\Scroll\\Start:Int=300\n"
         "\\Display\\Scroll\\Delay:Int=34\n\\Display\\Scroll\\Step:Int=16\n");
-    // Three frames shown 50, 70 and 120 ms (the last at half speed: 240).
+    // Three frames of 50, 70 and 120 ms, played at half speed.
     GifBuilder gif(4, 4, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
     gif.Loop(0);
     for (int frame = 0; frame < 3; ++frame)
         gif.Control(0, frame == 2 ? 12 : 5 + 2 * frame)
             .Image(0, 0, 4, 4, std::vector<uint8_t>(16, static_cast<uint8_t>(frame)));
     folder.Put("spin.gif", gif.Bytes());
+    // The board animates, shows the clock and a trigger; the other layout is
+    // still, so a delayed switch to it is drawn by its deadline.
     const std::string text = R"("font": {"name": "DejaVu Sans", "size": 20, "face": "White"})";
-    for (const std::string name : {"Board", "Other"}) {
-        folder.Put(name + ".json", R"({"background": "Black", "objects": [
-            {"class": "TBitmapObject", "flags": 0, "file": "spin.gif", "x": 10, "y": 10,
-             "width": 40, "height": 40, "speed": )" +
-                                       std::string(name == "Board" ? "50" : "100") + R"(},
-            {"class": "TTextObject", "x": 60, "y": 10, "width": 100, "field": "Running Time", )" +
-                                       text + R"(},
-            {"class": "TTextObject", "x": 60, "y": 60, "width": 100, "flags": 0, "text": "GO",
-             "trigger": "F2", "triggerTime": 450, )" +
-                                       text + "}]}");
+    folder.Put("Board.json", R"({"background": "Black", "objects": [
+        {"class": "TBitmapObject", "flags": 0, "file": "spin.gif", "x": 10, "y": 10, "speed": 50},
+        {"class": "TTextObject", "x": 60, "y": 10, "width": 100, "field": "Running Time", )" +
+                                 text + R"(},
+        {"class": "TTextObject", "x": 60, "y": 60, "width": 100, "flags": 0, "text": "GO",
+         "trigger": "F2", "triggerTime": 450, )" +
+                                 text + "}]}");
+    folder.Put("Other.json", R"({"background": "Blue", "objects": [
+        {"class": "TTextObject", "x": 60, "y": 60, "width": 100, "flags": 0, "text": "WAIT", )" +
+                                 text + "}]}");
+    for (const std::string name : {"Board", "Other"})
         ASSERT_EQ(Cli({"layout", "--home", folder.Path(), "convert", folder.Path(name + ".json"),
                        folder.Path(name + ".tly")})
                       .status,
                   0);
-    }
     std::string capture;
     for (int tenth = 0; tenth < 12; ++tenth) {
         capture += Packet("C  0:0" + std::to_string(tenth % 10) + ".0");
@@ -297,6 +299,7 @@ TEST_F(RenderVerb, SleepingUntilSomethingIsDueMovesNoEventInTime) {
     EXPECT_GT(count(",\"draw\":[10,10,19,19]}"), 10u) << everyMs.out;
     EXPECT_EQ(count(",\"draw\":[60,60,159,79]}"), 4u) << everyMs.out;
     EXPECT_EQ(count(",\"current\":"), 3u) << everyMs.out;
+    EXPECT_EQ(count(",\"draw\":[0,0,319,119]}"), 3u) << everyMs.out;
 }
 
 }  // namespace
