@@ -124,6 +124,7 @@ int TZApplication::Run() {
     }
     if (!StartUp()) return 0;
     stopSignals_ = std::make_unique<KStopSignals>();
+    // -plainpause: the loop of old, a pass every millisecond, for comparison.
     loop_ = std::make_unique<TZEventLoop>(*this, !FindArgument("-plainpause"));
     const int code = loop_->Run();
     Shutdown();
@@ -266,8 +267,15 @@ bool TZApplication::NoDelay() {
 
 void TZApplication::WaitDescriptors(std::vector<int>& out) {
     if (TSources* sources = engine_->Sources()) sources->WaitDescriptors(out);
-    if (requests_.Descriptor() >= 0) out.push_back(requests_.Descriptor());
+    requests_.WaitDescriptors(out);
     if (stopSignals_->Descriptor() >= 0) out.push_back(stopSignals_->Descriptor());
+}
+
+int64_t TZApplication::MsUntilDue() {
+    const int64_t now = clock_.Ms();
+    int64_t due = std::min(engine_->MsUntilDue(), requests_.PollDueIn(now));
+    if (quitAtMs_ >= 0) due = std::min(due, std::max<int64_t>(quitAtMs_ - now, 0));
+    return due;
 }
 
 void TZApplication::LoopFailed() {

@@ -54,6 +54,7 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     bool IdlePass(int32_t count) override;
     bool NoDelay() override;
     void WaitDescriptors(std::vector<int>& out) override;
+    int64_t MsUntilDue() override;
     void LoopFailed() override;
 
     void RedrawNeeded(const KRect& rect) override;

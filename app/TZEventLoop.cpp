@@ -3,10 +3,17 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QThread>
+#include <algorithm>
 #include <exception>
 
-TZEventLoop::TZEventLoop(TZIdleWork& work, bool wakeOnInput)
-    : work_(work), wakeOnInput_(wakeOnInput) {
+namespace {
+
+// The longest pause, in ms (a day): a later deadline takes several.
+constexpr int64_t kLongestPause = 24 * 3600 * 1000;
+
+}  // namespace
+
+TZEventLoop::TZEventLoop(TZIdleWork& work, bool sleeping) : work_(work), sleeping_(sleeping) {
     pause_.setSingleShot(true);
     pause_.setTimerType(Qt::PreciseTimer);
     nested_.setInterval(1);
@@ -18,6 +25,13 @@ TZEventLoop::TZEventLoop(TZIdleWork& work, bool wakeOnInput)
             work_.LoopFailed();
         }
     });
+    // An event taken in the pause may open a dialog or a menu: its loop
+    // starts the idle passes when it first waits.
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     &nested_, [this] {
+                         if (QThread::currentThread()->loopLevel() > 0 && !nested_.isActive())
+                             nested_.start();
+                     });
 }
 
 TZEventLoop::~TZEventLoop() = default;
@@ -52,15 +66,13 @@ void TZEventLoop::Quit(int code) {
 
 void TZEventLoop::Pause() {
     if (work_.NoDelay()) return;
-    if (!wakeOnInput_) {
+    if (!sleeping_) {
         QThread::usleep(1000);
         return;
     }
     WatchDescriptors();
-    pause_.start(1);
-    // An event taken in the pause may open a dialog or a menu: the idle work
-    // goes on inside it as well.
-    nested_.start();
+    // As with the plain pause, timed work runs at most once a millisecond.
+    pause_.start(static_cast<int>(std::clamp<int64_t>(work_.MsUntilDue(), 1, kLongestPause)));
     QAbstractEventDispatcher::instance()->processEvents(QEventLoop::WaitForMoreEvents);
     nested_.stop();
     pause_.stop();

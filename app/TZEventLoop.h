@@ -17,20 +17,24 @@ class TZIdleWork {
     virtual bool NoDelay() = 0;
     // The descriptors whose input ends a pause early.
     virtual void WaitDescriptors(std::vector<int>& out) = 0;
+    // Milliseconds from now until a pass has timed work of its own (0: at
+    // once); KClock::kNever when only input brings work.
+    virtual int64_t MsUntilDue() = 0;
     // Something escaped a dispatch or an idle pass; the loop goes on.
     virtual void LoopFailed() = 0;
 };
 
 // The program's loop over Qt's dispatch: the events waiting are dispatched
-// first; then one idle pass; then, unless more work waits, a pause of 1 ms
-// (none with "No delay"). With wake on input the pause ends as soon as a
-// window event arrives or a source's channel has input, so a packet never
-// waits out the pause; the plain pause sleeps the whole millisecond. While
-// an alert or a menu runs a loop of its own, the idle passes go on every
-// millisecond from a timer, so sources are read and the display drawn.
+// first; then one idle pass; then, unless more work waits, a pause (none
+// with "No delay"). The sleeping pause lasts until the idle work's next
+// deadline, at least 1 ms, and ends as soon as a window event arrives or a
+// descriptor of the idle work has input, so a packet never waits and an
+// idle program does not wake. The plain pause sleeps 1 ms, whatever is due.
+// While an alert or a menu runs a loop of its own, the idle passes go on
+// every millisecond from a timer, so sources are read and the display drawn.
 class TZEventLoop {
   public:
-    TZEventLoop(TZIdleWork& work, bool wakeOnInput);
+    TZEventLoop(TZIdleWork& work, bool sleeping);
     ~TZEventLoop();
 
     // Runs until Quit; returns its code.
@@ -44,7 +48,7 @@ class TZEventLoop {
     void WatchDescriptors();
 
     TZIdleWork& work_;
-    bool wakeOnInput_;
+    bool sleeping_;
     // Alerts and menus run loops of their own; this keeps the idle work
     // going inside them.
     QTimer nested_;

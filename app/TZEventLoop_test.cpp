@@ -1,12 +1,18 @@
 #include "TZEventLoop.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 #include <vector>
+
+#include "KClock.h"
 
 namespace {
 
@@ -27,6 +33,7 @@ struct ModalWork : TZIdleWork {
     }
     bool NoDelay() override { return false; }
     void WaitDescriptors(std::vector<int>&) override {}
+    int64_t MsUntilDue() override { return KClock::kNever; }
     void LoopFailed() override { ++failures; }
 
     TZEventLoop* loop = nullptr;
@@ -56,6 +63,7 @@ struct CountingWork : TZIdleWork {
     }
     bool NoDelay() override { return false; }
     void WaitDescriptors(std::vector<int>&) override {}
+    int64_t MsUntilDue() override { return KClock::kNever; }
     void LoopFailed() override {}
 
     int passes = 0;
@@ -80,6 +88,82 @@ TEST(TZEventLoop, IdleWorkGoesOnInsideModalLoopsOpenedFromThePause) {
     opener.start(3);
     loop.Run();
     EXPECT_GT(*std::min_element(passesInModal.begin(), passesInModal.end()), 5);
+}
+
+// Idle work with something due every 25 ms, eight times.
+struct TimedWork : TZIdleWork {
+    using Clock = std::chrono::steady_clock;
+    bool IdlePass(int32_t) override {
+        ++passes;
+        if (Clock::now() >= due) {
+            due += std::chrono::milliseconds(25);
+            if (++dues == 8) loop->Quit(0);
+        }
+        return false;
+    }
+    bool NoDelay() override { return false; }
+    void WaitDescriptors(std::vector<int>&) override {}
+    int64_t MsUntilDue() override {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - Clock::now());
+        return std::max<int64_t>(left.count(), 0);
+    }
+    void LoopFailed() override {}
+
+    TZEventLoop* loop = nullptr;
+    Clock::time_point due = Clock::now();
+    int passes = 0;
+    int dues = 0;
+};
+
+TEST(TZEventLoop, TheSleepingLoopPassesWhenSomethingIsDueAndThePlainOneEveryMillisecond) {
+    for (bool sleeping : {true, false}) {
+        TimedWork work;
+        TZEventLoop loop(work, sleeping);
+        work.loop = &loop;
+        loop.Run();
+        EXPECT_EQ(work.dues, 8);
+        if (sleeping) {
+            EXPECT_LT(work.passes, 20);
+        } else {
+            EXPECT_GT(work.passes, 50);
+        }
+    }
+}
+
+// Idle work with nothing timed that waits for a byte on a pipe.
+struct PipeWork : TZIdleWork {
+    bool IdlePass(int32_t) override {
+        char byte;
+        if (read(fds[0], &byte, 1) == 1) loop->Quit(0);
+        return false;
+    }
+    bool NoDelay() override { return false; }
+    void WaitDescriptors(std::vector<int>& out) override { out.push_back(fds[0]); }
+    int64_t MsUntilDue() override { return KClock::kNever; }
+    void LoopFailed() override {}
+
+    TZEventLoop* loop = nullptr;
+    int fds[2];
+};
+
+TEST(TZEventLoop, InputEndsASleepThatHasNoDeadline) {
+    PipeWork work;
+    ASSERT_EQ(pipe2(work.fds, O_NONBLOCK | O_CLOEXEC), 0);
+    TZEventLoop loop(work, true);
+    work.loop = &loop;
+    // Ends the test when the byte is never noticed.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] { loop.Quit(1); });
+    guard.start(10000);
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(write(work.fds[1], "x", 1), 1);
+    });
+    EXPECT_EQ(loop.Run(), 0);
+    writer.join();
+    close(work.fds[0]);
+    close(work.fds[1]);
 }
 
 }  // namespace

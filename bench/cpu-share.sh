@@ -10,4 +10,4 @@ t0=$(date +%s%N)
 sleep "$2"
 ran1=$(cut -d' ' -f1 /proc/"$1"/schedstat)
 t1=$(date +%s%N)
-awk -v r=$((ran1 - ran0)) -v t=$((t1 - t0)) 'BEGIN { printf "idle_cpu_percent=%.2f\n", 100 * r / t }'
+awk -v r=$((ran1 - ran0)) -v t=$((t1 - t0)) 'BEGIN { printf "idle_cpu_percent=%.3f\n", 100 * r / t }'

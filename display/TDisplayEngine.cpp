@@ -1,5 +1,7 @@
 #include "TDisplayEngine.h"
 
+#include <algorithm>
+
 #include "KUtf8.h"
 #include "TLayoutSettings.h"
 #include "TSources.h"
@@ -10,6 +12,7 @@ TDisplayEngine::TDisplayEngine(KRegistry& settings, const std::string& home, K3D
                                std::vector<KRect> monitors, KLog* log)
     : settings_(settings),
       home_(home),
+      clock_(clock),
       window_(settings, fonts, surface, clock, std::move(monitors), log),
       layouts_(settings, window_, &window_, clock),
       remote_(settings, layouts_, window_) {
@@ -51,8 +54,18 @@ bool TDisplayEngine::Pass() {
     if (!request_.IsEmpty()) RunRequest();
     window_.Tick();
     const bool received = sources_ && sources_->Poll();
-    layouts_.TickCurrent();
+    const int64_t objects = layouts_.TickCurrent();
+    // Asked after everything: a packet may have switched the layout or
+    // fired a trigger.
+    const int64_t pollIn = sources_ ? sources_->PollDueIn() : KClock::kNever;
+    const int64_t poll = pollIn == KClock::kNever ? pollIn : clock_.Ms() + pollIn;
+    nextDue_ = std::min({objects, window_.NextDue(), poll});
     return received;
+}
+
+int64_t TDisplayEngine::MsUntilDue() const {
+    if (nextDue_ == KClock::kNever) return nextDue_;
+    return std::max<int64_t>(nextDue_ - clock_.Ms(), 0);
 }
 
 void TDisplayEngine::KeyPress(int32_t functionKey, KChar character, uint32_t modifiers) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "KClock.h"
 #include "KString.h"
 #include "TOpenLayouts.h"
 #include "TReceiverSinks.h"
@@ -47,6 +48,11 @@ class TDisplayEngine : public TPacketSink, public TRemoteHandler {
     // that came due and a scroll step, the sources (their packets delivered), the current
     // layout's objects. True when a source received data (more may wait).
     bool Pass();
+    // Milliseconds from the clock's now until a pass has work of its own,
+    // as the last pass left things (a redraw or a trigger that comes due, an
+    // animation frame, a scroll step, a channel to poll); 0 when that time
+    // has come, KClock::kNever when nothing is timed. Input is not counted.
+    int64_t MsUntilDue() const;
     // A key pressed on the display window fires its toggle trigger on the
     // current layout: a function key 1..24, or else a character.
     void KeyPress(int32_t functionKey, KChar character, uint32_t modifiers);
@@ -64,10 +70,12 @@ class TDisplayEngine : public TPacketSink, public TRemoteHandler {
 
     KRegistry& settings_;
     std::string home_;
+    const KClock& clock_;
     TZDisplayWindow window_;
     TOpenLayouts layouts_;
     TRemoteCommands remote_;
     std::unique_ptr<TSources> sources_;
     KString request_{63, kMaxRequest};
     TDisplayEngineListener* listener_ = nullptr;
+    int64_t nextDue_ = KClock::kNever;
 };

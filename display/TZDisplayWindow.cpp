@@ -302,6 +302,10 @@ void TZDisplayWindow::Tick() {
     scroller_.Step();
 }
 
+int64_t TZDisplayWindow::NextDue() const {
+    return std::min(redrawPending_ ? redrawDue_ : KClock::kNever, scroller_.NextDue());
+}
+
 bool TZDisplayWindow::NoDelay() const {
     return ValueOr(optimize_, 0) & 1;
 }

@@ -89,6 +89,9 @@ class TZDisplayWindow : public TLayoutDisplay, public TLayoutScreen {
     void ObjectChanged(TLayoutObject& object);
     // The periodic work of one pass: a redraw that came due, a scroll step.
     void Tick();
+    // The millisecond of the clock from which Tick has work: the redraw
+    // deadline or the next scroll step; KClock::kNever when none.
+    int64_t NextDue() const;
     // "No delay": the program's loop should not pause after this pass.
     bool NoDelay() const;
 

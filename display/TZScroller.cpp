@@ -94,10 +94,22 @@ void TZScroller::Step() {
     surface_.Present();
 }
 
+int32_t TZScroller::Interval() const {
+    return started_ ? ValueOr(delay_, 34) : ValueOr(start_, 500);
+}
+
+int64_t TZScroller::NextDue() const {
+    if (!IsOn() || window_.LogicalArea().IsEmpty()) return KClock::kNever;
+    // Rounded up: a pass in that millisecond finds the interval over. A
+    // negative interval is due at once.
+    const int64_t due =
+        reference_ + std::max(int64_t{Interval()}, int64_t{0}) * KClock::kUnitsPerMs;
+    return (due + KClock::kUnitsPerMs - 1) / KClock::kUnitsPerMs;
+}
+
 bool TZScroller::TimeForStep() {
     const int64_t now = clock_.Units();
-    const int32_t ms = started_ ? ValueOr(delay_, 34) : ValueOr(start_, 500);
-    const int64_t interval = int64_t{ms} * KClock::kUnitsPerMs;
+    const int64_t interval = int64_t{Interval()} * KClock::kUnitsPerMs;
     const int64_t elapsed = now - reference_;
     // A negative elapsed time counts as due.
     if (elapsed >= 0 && elapsed < interval) return false;

@@ -50,9 +50,14 @@ class TZScroller {
     void Restart();
     // Called on every pass of the loop: one step when its interval is over.
     void Step();
+    // The millisecond of the clock from which Step has a step to make;
+    // KClock::kNever while scrolling is off.
+    int64_t NextDue() const;
 
   private:
     bool IsSimple() const;
+    // Milliseconds between steps, or before the first one.
+    int32_t Interval() const;
     // True when a step is due; the reference time then moves on for it.
     bool TimeForStep();
     int32_t Normalised(int64_t offset) const;

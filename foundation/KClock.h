@@ -10,6 +10,8 @@
 class KClock {
   public:
     static constexpr int64_t kUnitsPerMs = 100;
+    // A deadline that never comes: nothing timed waits.
+    static constexpr int64_t kNever = INT64_MAX;
 
     virtual ~KClock() = default;
     virtual int64_t Units() const = 0;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "KClock.h"
 #include "KString.h"
 
 // The byte-stream abstraction: raw bytes, fixed-width values in a selectable
@@ -46,10 +48,14 @@ class KStream {
     // Whether a read can take a byte now. Channels answer it without raising,
     // so that asking an idle channel costs no exception.
     virtual bool HasInput() { return true; }
-    // A descriptor that becomes readable when input may be waiting (a
-    // connection, a listening socket, a device), so that a loop can sleep
-    // until then; -1 when there is none to wait on.
-    virtual int WaitDescriptor() const { return -1; }
+    // The descriptors that become readable when input may be waiting (a
+    // connection, a listening socket a client knocks on, a device), so that
+    // a loop can sleep until then; none when there is nothing to wait on.
+    virtual void WaitDescriptors(std::vector<int>& out) const {}
+    // Milliseconds until the channel must be asked again although none of
+    // its descriptors became readable (a connection being made, a lost
+    // device to open again); KClock::kNever when input alone brings news.
+    virtual int64_t PollDueIn() const { return KClock::kNever; }
     void WaitReady();
     virtual void DiscardOutput() {}
     virtual int32_t WriteText(const KString& text);

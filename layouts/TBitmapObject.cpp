@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "KClock.h"
 #include "KDataName.h"
 #include "KFile.h"
 #include "KStream.h"
@@ -137,8 +138,21 @@ void TBitmapObject::RewindAnimation() {
     if (frames_) current_ = speed_ < 0 ? frames_->Last() : frames_->Frame(0);
 }
 
+bool TBitmapObject::IsAnimating() const {
+    return IsVisible() && frames_ && frames_->Count() >= 2 && current_;
+}
+
+int64_t TBitmapObject::NextDue(int64_t now) const {
+    const int64_t trigger = TLayoutObject::NextDue(now);
+    const int32_t loops = frames_ ? frames_->LoopCount() : 0;
+    if (!IsAnimating() || (loops > 0 && loopsDone_ >= loops)) return trigger;
+    // A step leaves the next frame unscheduled: the tick after it, one
+    // millisecond on, schedules it from its own time.
+    return std::min(trigger, nextFrameTime_ == 0 ? now + 1 : nextFrameTime_);
+}
+
 bool TBitmapObject::Animate(int64_t now) {
-    if (!IsVisible() || !frames_ || frames_->Count() < 2 || !current_) {
+    if (!IsAnimating()) {
         const KBitmap* shown = current_;
         RewindAnimation();
         return current_ != shown;

@@ -43,6 +43,7 @@ class TBitmapObject : public TLayoutObject {
     bool SetDynamic(bool on) override;
     // Trigger expiry, then the animation's next step when it is due.
     void Tick(int64_t now) override;
+    int64_t NextDue(int64_t now) const override;
     void SetValue(const TField* field) override;
     void Write(KStream& stream) const override;
     void Read(KStream& stream) override;
@@ -75,6 +76,7 @@ class TBitmapObject : public TLayoutObject {
     void RewindAnimation();
     // One animation step at tick count now; true when the frame changed.
     bool Animate(int64_t now);
+    bool IsAnimating() const;
     // Reads the picture again; true when what is shown may have changed.
     bool Reload(bool force);
     // Takes the frames (scaled to a stretched object's size) within the

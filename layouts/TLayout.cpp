@@ -1,9 +1,11 @@
 #include "TLayout.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "KAtomicSave.h"
 #include "KBufferedFile.h"
+#include "KClock.h"
 #include "KUtf8.h"
 #include "KX.h"
 #include "TLayoutDisplay.h"
@@ -295,8 +297,13 @@ bool TLayout::AutoResize(KSize display) {
     return GetExtent(extent) && Rescale(extent, display);
 }
 
-void TLayout::TickObjects(int64_t now) {
-    for (TLayoutObject& o : Objects()) o.Tick(now);
+int64_t TLayout::TickObjects(int64_t now) {
+    int64_t due = KClock::kNever;
+    for (TLayoutObject& o : Objects()) {
+        o.Tick(now);
+        due = std::min(due, o.NextDue(now));
+    }
+    return due;
 }
 
 void TLayout::ClearValues() {

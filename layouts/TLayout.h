@@ -86,7 +86,9 @@ class TLayout : public KMessageObject {
     // Rescales from the layout's extent to the display's size.
     bool AutoResize(KSize display);
 
-    void TickObjects(int64_t now);
+    // Ticks every object; the earliest tick count at which one has
+    // something to do next (KClock::kNever: none).
+    int64_t TickObjects(int64_t now);
     void ClearValues();
     void Trigger(const TTrigger& trigger, int64_t now);
     void OnPacket(const TFields& packet);

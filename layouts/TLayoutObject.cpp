@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "KClock.h"
 #include "KStream.h"
 #include "KX.h"
 #include "TFields.h"
@@ -196,6 +197,11 @@ bool TLayoutObject::UpdateVisibility(int64_t now) {
 
 void TLayoutObject::Tick(int64_t now) {
     if (UpdateVisibility(now)) RequestRedraw();
+}
+
+int64_t TLayoutObject::NextDue(int64_t) const {
+    const bool expires = !trigger_.IsEmpty() && triggerTime_ > 0 && triggerExpiry_ != 0;
+    return expires ? triggerExpiry_ : KClock::kNever;
 }
 
 void TLayoutObject::ClearValue() {

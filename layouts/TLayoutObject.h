@@ -62,6 +62,10 @@ class TLayoutObject : public KMessageObject, public KListItem {
     virtual bool SetField(const KString& name);
     // Periodic work at tick count now: trigger expiry (and animation).
     virtual void Tick(int64_t now);
+    // After a Tick at tick count now: the tick count at which the next Tick
+    // has something to do, unless something else happens first (a trigger,
+    // a value); KClock::kNever when nothing is timed.
+    virtual int64_t NextDue(int64_t now) const;
     void ClearValue();
     // Takes the packet's value of this object's field when its source rule
     // (or, without override, the layout's) accepts the packet.

@@ -113,8 +113,9 @@ void TOpenLayouts::FireTrigger(TLayout* layout, const TTrigger& trigger) {
     if (layout) layout->Trigger(trigger, clock_.Ms());
 }
 
-void TOpenLayouts::TickCurrent() {
-    if (TLayout* current = screen_.CurrentLayout()) current->TickObjects(clock_.Ms());
+int64_t TOpenLayouts::TickCurrent() {
+    TLayout* current = screen_.CurrentLayout();
+    return current ? current->TickObjects(clock_.Ms()) : KClock::kNever;
 }
 
 bool TOpenLayouts::ShowWindowCommand(int32_t command) {

@@ -81,8 +81,9 @@ class TOpenLayouts : public TPacketSink {
     // Offers a trigger to the objects of a layout (null: nothing) at the
     // clock's time.
     void FireTrigger(TLayout* layout, const TTrigger& trigger);
-    // The current layout's objects tick at the clock's time.
-    void TickCurrent();
+    // The current layout's objects tick at the clock's time; the time in
+    // milliseconds at which one of them has something to do next.
+    int64_t TickCurrent();
     // A command of the display window's layout menu: shows its window's
     // layout at once; false when the command names no open window.
     bool ShowWindowCommand(int32_t command);

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "KClock.h"
 #include "KRuntimeFolder.h"
 
 namespace {
@@ -84,6 +85,18 @@ void KRequestServer::Poll(const Handler& handler, int64_t nowMs) {
         close(client.fd);
         return true;
     });
+}
+
+void KRequestServer::WaitDescriptors(std::vector<int>& out) const {
+    if (listener_ >= 0) out.push_back(listener_);
+    for (const Client& client : clients_) out.push_back(client.fd);
+}
+
+int64_t KRequestServer::PollDueIn(int64_t nowMs) const {
+    int64_t due = KClock::kNever;
+    for (const Client& client : clients_)
+        due = std::min(due, std::max<int64_t>(client.since + kClientTimeoutMs + 1 - nowMs, 0));
+    return due;
 }
 
 bool KRequestServer::Serve(Client& client, const Handler& handler, int64_t nowMs) {

@@ -40,8 +40,12 @@ class KRequestServer {
     // Accepts and reads what is waiting, answering each complete request;
     // nowMs is a monotonic time in milliseconds.
     void Poll(const Handler& handler, int64_t nowMs);
-    // The listening descriptor, for waiting on it; -1 when not open.
-    int Descriptor() const { return listener_; }
+    // The listening socket and the connections being read, for a loop that
+    // sleeps until one of them has input; none when not open.
+    void WaitDescriptors(std::vector<int>& out) const;
+    // Milliseconds from nowMs until the oldest connection runs out of time
+    // and must be dropped; KClock::kNever when none is open.
+    int64_t PollDueIn(int64_t nowMs) const;
 
   private:
     struct Client {

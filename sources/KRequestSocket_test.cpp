@@ -1,6 +1,7 @@
 #include "KRequestSocket.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "KClock.h"
 #include "KTestSupport.h"
 
 namespace {
@@ -92,6 +94,29 @@ TEST_F(RequestSocket, ASilentClientIsDroppedWithoutHoldingOthers) {
     char c;
     EXPECT_EQ(recv(silent, &c, 1, MSG_DONTWAIT), 0);
     close(silent);
+}
+
+// A loop that sleeps until input wakes for a client's bytes as well as for
+// a new client, and for the moment a silent client runs out of time.
+TEST_F(RequestSocket, ALoopSleepsUntilAClientWritesOrRunsOutOfTime) {
+    std::vector<int> fds;
+    server.WaitDescriptors(fds);
+    EXPECT_TRUE(fds.empty());
+    ASSERT_TRUE(server.Open(path));
+    EXPECT_EQ(server.PollDueIn(0), KClock::kNever);
+    const int client = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(
+        connect(client, reinterpret_cast<const sockaddr*>(&Address(path)), sizeof(sockaddr_un)), 0);
+    const auto take = [](const std::string&) { return true; };
+    server.Poll(take, 1000);
+    EXPECT_EQ(server.PollDueIn(1500), KRequestServer::kClientTimeoutMs + 1 - 500);
+    EXPECT_EQ(server.PollDueIn(5000), 0);
+    server.WaitDescriptors(fds);
+    std::vector<pollfd> wait;
+    for (int fd : fds) wait.push_back({fd, POLLIN, 0});
+    ASSERT_EQ(write(client, "O", 1), 1);
+    EXPECT_EQ(poll(wait.data(), wait.size(), 2000), 1);
+    close(client);
 }
 
 // A request arrives in pieces of any size, a character's bytes split

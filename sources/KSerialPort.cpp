@@ -232,6 +232,13 @@ bool KSerialPort::IsOpen() {
     return !lost_;
 }
 
+int64_t KSerialPort::PollDueIn() const {
+    if (!info_) return KClock::kNever;
+    if (!lost_) return info_->fd < 0 ? 0 : KClock::kNever;  // another channel let it go
+    const uint64_t since = KTickCount() - lastTry_;
+    return since >= kReopenInterval ? 0 : static_cast<int64_t>(kReopenInterval - since);
+}
+
 void KSerialPort::Refill() {
     std::memmove(chunk_, chunk_ + chunkNext_, static_cast<size_t>(chunkFill_ - chunkNext_));
     chunkFill_ -= chunkNext_;

@@ -69,7 +69,11 @@ class KSerialPort : public KStream {
 
     bool AttachPort(int32_t number);
     int32_t PortNumber() const { return info_ ? info_->number : 0; }
-    int WaitDescriptor() const override { return info_ ? info_->fd : -1; }
+    void WaitDescriptors(std::vector<int>& out) const override {
+        if (info_ && info_->fd >= 0) out.push_back(info_->fd);
+    }
+    // A device that went away is tried again once a second.
+    int64_t PollDueIn() const override;
     bool Configure(int32_t baud, int32_t dataBits, KChar parity, int32_t stopTenths);
     bool SetRefresh(int32_t period, int priority);
 

@@ -238,6 +238,15 @@ bool KTCPSocket::IsOpen() {
     return Settled();
 }
 
+void KTCPSocket::WaitDescriptors(std::vector<int>& out) const {
+    if (state_ == kConnected && fd_ >= 0) out.push_back(fd_);
+    if (listen_ >= 0 && accept_) out.push_back(listen_);
+}
+
+int64_t KTCPSocket::PollDueIn() const {
+    return state_ == kConnecting ? 1 : KClock::kNever;
+}
+
 // Bytes that came before the connection ended can still be read.
 bool KTCPSocket::Settled() {
     return (fd_ >= 0 && state_ == kConnected) || Buffered() > 0;

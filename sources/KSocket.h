@@ -69,8 +69,12 @@ class KTCPSocket : public KSocket {
     // Accepts a waiting client, notices a finished or broken connection and
     // reconnects; true when connected.
     bool IsOpen() override;
-    // The connection, or the listening socket while no client is there.
-    int WaitDescriptor() const override { return state_ == kConnected ? fd_ : listen_; }
+    // The connection, and the listening socket, where a newer client may
+    // come to take the connection's place.
+    void WaitDescriptors(std::vector<int>& out) const override;
+    // A connection being made is looked at on every millisecond: its
+    // socket only becomes writable.
+    int64_t PollDueIn() const override;
     void Write(const void* buffer, int32_t n) override;
     void CloseSocket() override;
     void Close() override;
@@ -115,7 +119,9 @@ class KUDPSocket : public KSocket {
     KStream* CopySettings(KStream* target) const override;
     int OpenChannel(const KString& spec) override;
     bool IsOpen() override { return send_ && fd_ >= 0 && destination_ != 0 && port_ != 0; }
-    int WaitDescriptor() const override { return ReceiveSize() > 0 ? fd_ : -1; }
+    void WaitDescriptors(std::vector<int>& out) const override {
+        if (ReceiveSize() > 0 && fd_ >= 0) out.push_back(fd_);
+    }
     void Write(const void* buffer, int32_t n) override;
     void Flush() override;
     void DiscardOutput() override { sendFill_ = 0; }

@@ -2,10 +2,12 @@
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "KTestSupport.h"
 #include "KX.h"
@@ -102,6 +104,42 @@ TEST(KTCPSocket, NewestClientReplacesTheOld) {
     // The old client was let go.
     char byte;
     EXPECT_LE(read(first, &byte, 1), 0);
+    close(first);
+    close(second);
+}
+
+// A loop sleeps on the descriptors until input comes: a listener with its
+// client still wakes for a newer client; a connection being made has no
+// readable descriptor, so it asks to be polled on every millisecond.
+TEST(KTCPSocket, ALoopSleepsOnItsDescriptorsOrPollsWhatItCannotWaitFor) {
+    const auto readable = [](const KStream& channel) {
+        std::vector<int> fds;
+        channel.WaitDescriptors(fds);
+        std::vector<pollfd> wait;
+        for (int fd : fds) wait.push_back({fd, POLLIN, 0});
+        return poll(wait.data(), wait.size(), 2000) >= 1;
+    };
+    KTCPSocket server(2048, true);
+    ASSERT_TRUE(server.OpenChannel(Spec("-2,127.0.0.1,0")));
+    const uint16_t port = server.ListeningPort();
+    const int first = RawConnect(port);
+    ASSERT_TRUE(OpenSoon(server, server));
+    EXPECT_EQ(server.PollDueIn(), KClock::kNever);
+    const int second = RawConnect(port);
+    EXPECT_TRUE(readable(server));
+
+    KTCPSocket refused(2048, true);
+    {
+        KTCPSocket gone(2048, true);
+        ASSERT_TRUE(gone.OpenChannel(Spec("-2,127.0.0.1,0")));
+        refused.OpenChannel(Spec("-1,127.0.0.1," + std::to_string(gone.ListeningPort())));
+    }
+    refused.IsOpen();
+    EXPECT_EQ(refused.PollDueIn(), 1);
+    KTCPSocket client(2048, true);
+    ASSERT_TRUE(client.OpenChannel(Spec("-1,127.0.0.1," + std::to_string(port))));
+    ASSERT_TRUE(OpenSoon(client, client));
+    EXPECT_EQ(client.PollDueIn(), KClock::kNever);
     close(first);
     close(second);
 }

@@ -30,6 +30,12 @@ class TDebugTrace : public TTraceSink {
     // the port, each echoed, then the trace text sent on its way.
     void ReadCommands();
 
+    // The port's channel, for a loop that sleeps until input or a poll is due.
+    void WaitDescriptors(std::vector<int>& out) const {
+        if (channel_) channel_->WaitDescriptors(out);
+    }
+    int64_t PollDueIn() const { return channel_ ? channel_->PollDueIn() : KClock::kNever; }
+
     void TraceChar(const TReceiver& source, KChar c) override;
     void TraceEvent(const TReceiver& source, const KString& text) override;
 

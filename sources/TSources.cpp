@@ -258,9 +258,16 @@ bool TSources::Poll() {
 
 void TSources::WaitDescriptors(std::vector<int>& out) const {
     for (const TSource& source : sources_) {
-        const int fd = source.channel ? source.channel->WaitDescriptor() : -1;
-        if (fd >= 0) out.push_back(fd);
+        if (source.channel) source.channel->WaitDescriptors(out);
     }
+    trace_.WaitDescriptors(out);
+}
+
+int64_t TSources::PollDueIn() const {
+    int64_t due = trace_.PollDueIn();
+    for (const TSource& source : sources_)
+        if (source.channel) due = std::min(due, source.channel->PollDueIn());
+    return due;
 }
 
 void TSources::DeliverPacket(TFields& definition) {

@@ -77,8 +77,13 @@ class TSources : public TPacketSink {
     // One pass over the sources and the debug port; true when a source
     // received characters (more may be waiting).
     bool Poll();
-    // Adds the descriptors of the running sources' channels to wait on.
+    // Adds the descriptors of the sources' channels and the debug port's
+    // to wait on.
     void WaitDescriptors(std::vector<int>& out) const;
+    // Milliseconds until a channel must be polled without input of its own
+    // (a connection being made, a device to open again); KClock::kNever
+    // when input alone matters.
+    int64_t PollDueIn() const;
     // "Not Loaded", "Not Running", "Not Connected" or "Running".
     const KString& SourceStatus(const KRGroup& group);
 

@@ -1,5 +1,6 @@
 #include "RenderVerb.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,6 +28,7 @@ namespace {
 struct RenderOptions {
     std::string home, size, capture, frames, out;
     int64_t rate = 0, at = 0, every = 0;
+    bool sleep = false;
     std::vector<std::string> keys, layouts;
 };
 
@@ -75,6 +77,8 @@ void AddOptions(CLI::App& app, RenderOptions& o) {
         ->check(CLI::Range(int64_t{1}, int64_t{1} << 40));
     app.add_option("--at", o.at, "milliseconds of virtual time to run")
         ->check(CLI::Range(int64_t{0}, int64_t{24} * 3600 * 1000));
+    app.add_flag("--sleep", o.sleep,
+                 "passes only when something is due, as the program's loop sleeps");
     app.add_option("--every", o.every, "milliseconds between frames")
         ->check(CLI::Range(int64_t{1}, int64_t{1} << 40));
     app.add_option("--frames", o.frames, "folder of the frames");
@@ -186,6 +190,26 @@ size_t Arrived(int64_t rate, int64_t t, size_t size) {
     return arrived < static_cast<__int128>(size) ? static_cast<size_t>(arrived) : size;
 }
 
+// The time at which the capture's next byte arrives after the first
+// arrived ones; KClock::kNever when all are there.
+int64_t NextArrival(int64_t rate, size_t arrived, size_t size) {
+    if (rate <= 0 || arrived >= size) return KClock::kNever;
+    const __int128 bytes = static_cast<__int128>(arrived) + 1;
+    return static_cast<int64_t>((bytes * 1000 + rate - 1) / rate);
+}
+
+// After the passes at t, the time of the next ones: at once the next
+// millisecond, or with --sleep the first time something is due then (the
+// engine's deadline, a byte of the capture, a frame to write).
+int64_t NextPassTime(const RenderOptions& o, int64_t t, const TDisplayEngine& engine,
+                     int64_t arrival) {
+    if (!o.sleep) return t + 1;
+    const int64_t inEngine = engine.MsUntilDue();
+    int64_t next = std::min(arrival, inEngine == KClock::kNever ? inEngine : t + inEngine);
+    if (o.every > 0) next = std::min(next, (t / o.every + 1) * o.every);
+    return std::clamp(next, t + 1, o.at + 1);
+}
+
 std::string FramePath(const std::string& folder, int64_t k) {
     char name[32];
     std::snprintf(name, sizeof name, "frame-%04lld.png", static_cast<long long>(k));
@@ -252,9 +276,12 @@ int RunRenderVerb(int argc, char** argv, FILE* out, FILE* err) {
         engine.KeyPress(key.functionKey, key.character, key.modifiers);
     }
 
-    for (int64_t t = 0; t <= o.at; ++t) {
+    for (int64_t t = 0, arrival = KClock::kNever; t <= o.at;
+         t = NextPassTime(o, t, engine, arrival)) {
         clock.SetMs(t);
-        if (channel) channel->ArriveUpTo(Arrived(o.rate, t, capture.size()));
+        const size_t arrived = Arrived(o.rate, t, capture.size());
+        if (channel) channel->ArriveUpTo(arrived);
+        if (channel) arrival = NextArrival(o.rate, arrived, capture.size());
         // A pass reads a bounded share of what is waiting; the rest is read
         // by the passes that follow at once, as in the program's idle loop.
         while (engine.Pass()) {

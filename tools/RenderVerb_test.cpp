@@ -230,4 +230,76 @@ TEST_F(RenderVerb, BrokenObjectsLeaveTheRestAndBadLayoutsAreRefused) {
     EXPECT_NE(bad.out.find("\"layout\":\"" + folder.Path("bad.tly") + "\"}"), std::string::npos);
 }
 
+// The program's loop sleeps until something is due instead of passing every
+// millisecond. One capture, through a board with a ticker, an animation, a
+// trigger that expires and switches of layout with and without a delay, gives
+// the same events at the same times either way.
+TEST_F(RenderVerb, SleepingUntilSomethingIsDueMovesNoEventInTime) {
+    Configure(
+        "\\Display\\Scroll\\Mode:Int=1\n\\Display\\Scroll\\Start:Int=300\n"
+        "\\Display\\Scroll\\Delay:Int=34\n\\Display\\Scroll\\Step:Int=16\n");
+    // Three frames of 50, 70 and 120 ms, played at half speed.
+    GifBuilder gif(4, 4, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
+    gif.Loop(0);
+    for (int frame = 0; frame < 3; ++frame)
+        gif.Control(0, frame == 2 ? 12 : 5 + 2 * frame)
+            .Image(0, 0, 4, 4, std::vector<uint8_t>(16, static_cast<uint8_t>(frame)));
+    folder.Put("spin.gif", gif.Bytes());
+    // The board animates, shows the clock and a trigger; the other layout is
+    // still, so a delayed switch to it is drawn by its deadline.
+    const std::string text = R"("font": {"name": "DejaVu Sans", "size": 20, "face": "White"})";
+    folder.Put("Board.json", R"({"background": "Black", "objects": [
+        {"class": "TBitmapObject", "flags": 0, "file": "spin.gif", "x": 10, "y": 10, "speed": 50},
+        {"class": "TTextObject", "x": 60, "y": 10, "width": 100, "field": "Running Time", )" +
+                                 text + R"(},
+        {"class": "TTextObject", "x": 60, "y": 60, "width": 100, "flags": 0, "text": "GO",
+         "trigger": "F2", "triggerTime": 450, )" +
+                                 text + "}]}");
+    folder.Put("Other.json", R"({"background": "Blue", "objects": [
+        {"class": "TTextObject", "x": 60, "y": 60, "width": 100, "flags": 0, "text": "WAIT", )" +
+                                 text + "}]}");
+    for (const std::string name : {"Board", "Other"})
+        ASSERT_EQ(Cli({"layout", "--home", folder.Path(), "convert", folder.Path(name + ".json"),
+                       folder.Path(name + ".tly")})
+                      .status,
+                  0);
+    std::string capture;
+    for (int tenth = 0; tenth < 12; ++tenth) {
+        capture += Packet("C  0:0" + std::to_string(tenth % 10) + ".0");
+        if (tenth == 3) capture += "Command=Trigger;Name=F2;Action=On;\n";
+        if (tenth == 5) capture += "command=layoutdraw;window=2;delay=170\n";
+        if (tenth == 8)
+            capture += "command=layoutdraw;window=1;delay=0\nCommand=Trigger;Name=F2;\n";
+    }
+    std::vector<std::string> args = {"--size",
+                                     "320x120",
+                                     "--rate",
+                                     "150",
+                                     "--at",
+                                     "2600",
+                                     folder.Path("Board.tly"),
+                                     folder.Path("Other.tly")};
+    const Result everyMs = Render(args, capture);
+    ASSERT_EQ(everyMs.status, 0) << everyMs.err;
+    args.insert(args.begin(), "--sleep");
+    const Result sleeping = Render(args, capture);
+    ASSERT_EQ(sleeping.status, 0) << sleeping.err;
+    EXPECT_EQ(sleeping.out, everyMs.out);
+    // Each timed part shows in the events: steps of the ticker (strips of
+    // 16 columns, the full height), frames of the 10 x 10 animation, the
+    // trigger shown, expired while its layout was away, toggled and expired.
+    const auto count = [&](const std::string& part) {
+        size_t n = 0;
+        for (size_t at = everyMs.out.find(part); at != std::string::npos;
+             at = everyMs.out.find(part, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_GT(count(",119]}"), 60u) << everyMs.out;
+    EXPECT_GT(count(",\"draw\":[10,10,19,19]}"), 10u) << everyMs.out;
+    EXPECT_EQ(count(",\"draw\":[60,60,159,79]}"), 4u) << everyMs.out;
+    EXPECT_EQ(count(",\"current\":"), 3u) << everyMs.out;
+    EXPECT_EQ(count(",\"draw\":[0,0,319,119]}"), 3u) << everyMs.out;
+}
+
 }  // namespace
