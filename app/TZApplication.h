@@ -9,6 +9,7 @@
 #include "KClock.h"
 #include "KCopyCounter.h"
 #include "KLog.h"
+#include "KMirroredSurface.h"
 #include "KRequestSocket.h"
 #include "KStopSignals.h"
 #include "KZAlerts.h"
@@ -16,6 +17,7 @@
 #include "KZScreenEvents.h"
 #include "TDisplayEngine.h"
 #include "TSettings.h"
+#include "TWebOutput.h"
 #include "TZEventLoop.h"
 #include "TZUserLock.h"
 
@@ -73,6 +75,8 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     // end the loop, asking nothing; modified layouts stay as they are on disk.
     void EndBySignal();
     void OpenArguments();
+    // Serves the board on the web when \Web\Port is set; a refusal is alerted.
+    void StartWeb();
     void Shutdown();
 
     // The value after an option ("--home DIR"), or null.
@@ -89,7 +93,10 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     std::unique_ptr<KLog> log_;
     std::unique_ptr<K3DFonts> fonts_;
     std::unique_ptr<KZDisplaySurface> surface_;
+    // The display window's surface with the web board beside it.
+    std::unique_ptr<KMirroredSurface> screens_;
     std::unique_ptr<TDisplayEngine> engine_;
+    std::unique_ptr<TWebOutput> web_;
     std::unique_ptr<TZMainWindow> mainWindow_;
     KRequestServer requests_;
     std::unique_ptr<TZEventLoop> loop_;
