@@ -1,5 +1,7 @@
 #include "TWebFields.h"
 
+#include <algorithm>
+
 #include "JsonText.h"
 #include "TField.h"
 #include "TFields.h"
@@ -23,57 +25,60 @@ TWebFields::Source& TWebFields::SourceNamed(const std::string& name) {
     return source;
 }
 
-void TWebFields::Packet(const TFields& definition) {
+TWebFields::Report TWebFields::PacketReport(const TFields& definition) {
     static const KString noSource;
-    std::string members;
+    Report report;
+    report.source = JsonString(definition.owner ? definition.owner->SourceName() : noSource);
+    report.packet = JsonString(definition.name);
     for (const KListItem* p = definition.fields.Head(); p; p = p->Next()) {
         const auto* field = static_cast<const TField*>(p);
-        if (!members.empty()) members += ',';
-        AppendJsonString(members, field->name);
-        members += ':';
-        AppendJsonString(members, field->value);
+        if (!report.values.empty()) report.values += ',';
+        AppendJsonString(report.values, field->name);
+        report.values += ':';
+        AppendJsonString(report.values, field->value);
     }
-    const std::string packet = JsonString(definition.name);
+    WritePacketObject(report.object, definition);
+    return report;
+}
+
+TWebFields::Report TWebFields::RemoteReport(const KString& source, const KString& line) {
+    Report report;
+    report.source = JsonString(source);
+    WriteRemoteObject(report.object, source, line);
+    return report;
+}
+
+TWebFields::Report TWebFields::StatusReport(const KString& source, const KString& status) {
+    Report report;
+    report.source = JsonString(source);
+    report.status = JsonString(status);
+    WriteStatusObject(report.object, source, status);
+    return report;
+}
+
+void TWebFields::Publish(const Report& report) {
     std::lock_guard lock(mutex_);
-    Source& source =
-        SourceNamed(JsonString(definition.owner ? definition.owner->SourceName() : noSource));
-    bool known = false;
-    for (auto& [name, values] : source.packets) {
-        if (name != packet) continue;
-        values = std::move(members);
-        known = true;
-        break;
+    Source& source = SourceNamed(report.source);
+    if (!report.status.empty()) source.status = report.status;
+    if (!report.packet.empty()) {
+        auto known = std::find_if(source.packets.begin(), source.packets.end(),
+                                  [&report](const auto& p) { return p.first == report.packet; });
+        if (known != source.packets.end())
+            known->second = report.values;
+        else
+            source.packets.emplace_back(report.packet, report.values);
     }
-    if (!known) source.packets.emplace_back(packet, std::move(members));
-    WritePacketObject(object_, definition);
-    Broadcast(object_);
-}
-
-void TWebFields::Remote(const KString& source, const KString& line) {
-    std::lock_guard lock(mutex_);
-    SourceNamed(JsonString(source));
-    WriteRemoteObject(object_, source, line);
-    Broadcast(object_);
-}
-
-void TWebFields::Status(const KString& source, const KString& status) {
-    std::lock_guard lock(mutex_);
-    SourceNamed(JsonString(source)).status = JsonString(status);
-    WriteStatusObject(object_, source, status);
-    Broadcast(object_);
-}
-
-void TWebFields::Broadcast(const std::string& object) {
     for (Listener& listener : listeners_) {
         if (listener.stopped) continue;
-        if (listener.bytes + object.size() > kMaxWaiting) {
+        if (listener.bytes + report.object.size() > kMaxWaiting) {
+            // Too far behind: stopped, and its connection closed.
             listener.stopped = true;
             listener.waiting.clear();
             listener.bytes = 0;
             continue;
         }
-        listener.waiting.push_back(object);
-        listener.bytes += object.size();
+        listener.waiting.push_back(report.object);
+        listener.bytes += report.object.size();
     }
     arrived_.notify_all();
 }

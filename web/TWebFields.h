@@ -29,9 +29,21 @@ class TWebFields {
         bool stopped = false;
     };
 
-    void Packet(const TFields& definition);
-    void Remote(const KString& source, const KString& line);
-    void Status(const KString& source, const KString& status);
+    // One report, made on the engine's thread when the event happens: the
+    // object /fields sends, and what it changes in the last values (names
+    // and values as JSON strings).
+    struct Report {
+        std::string source;
+        std::string packet;  // empty unless a packet
+        std::string values;  // a packet's "F":"V" members joined by ','
+        std::string status;  // empty unless a status
+        std::string object;
+    };
+    static Report PacketReport(const TFields& definition);
+    static Report RemoteReport(const KString& source, const KString& line);
+    static Report StatusReport(const KString& source, const KString& status);
+
+    void Publish(const Report& report);
 
     // {"sources":[{"name":N,"status":S,"packets":{"P":{"F":"V",...},...}},...]}
     std::string Snapshot() const;
@@ -53,11 +65,9 @@ class TWebFields {
     };
 
     Source& SourceNamed(const std::string& name);
-    void Broadcast(const std::string& object);
 
     mutable std::mutex mutex_;
     std::condition_variable arrived_;
     std::vector<Source> sources_;
     std::list<Listener> listeners_;
-    std::string object_;
 };

@@ -141,6 +141,7 @@ TWebOutput::Options TWebOutput::FromSettings(KRegistry& settings) {
     options.server.token = KUtf8Of(settings.StringOf(KString(u"\\Web\\Token")));
     options.server.maxClients = std::clamp(value(u"\\Web\\MaxClients", 32), 1, 1000);
     options.transparent = value(u"\\Web\\Transparent", 0) != 0;
+    options.delayMs = std::clamp(value(u"\\Web\\Delay", 0), 0, kMaxDelayMs);
     return options;
 }
 
@@ -159,7 +160,8 @@ bool TWebOutput::Start(const Options& options, std::string* error) {
         return false;
     }
     transparent_ = options.transparent;
-    screens_.SetMirror(&board_);
+    if (options.delayMs > 0) delay_ = std::make_unique<TWebDelay>(board_, options.delayMs);
+    screens_.SetMirror(delay_ ? static_cast<KScreenSurface*>(delay_.get()) : &board_);
     engine_.Window().FullRedraw();
     engine_.SetListener(this);
     if (server_.Start(options.server, error)) return true;
@@ -171,6 +173,7 @@ void TWebOutput::Stop() {
     server_.Stop();
     engine_.SetListener(nullptr);
     screens_.SetMirror(nullptr);
+    delay_.reset();
 }
 
 void TWebOutput::Pass() {
@@ -183,16 +186,26 @@ void TWebOutput::Pass() {
     const uint64_t now = KTickCount();
     if (now < statusDue_) return;
     statusDue_ = now + 100;
-    statuses_->Check(
-        [this](const KString& source, const KString& status) { fields_.Status(source, status); });
+    statuses_->Check([this](const KString& source, const KString& status) {
+        Publish(TWebFields::StatusReport(source, status));
+    });
 }
 
 void TWebOutput::PacketDelivered(const TFields& definition) {
-    fields_.Packet(definition);
+    Publish(TWebFields::PacketReport(definition));
 }
 
 void TWebOutput::RemoteLine(const TReceiver& source, const KString& line) {
-    fields_.Remote(source.SourceName(), line);
+    Publish(TWebFields::RemoteReport(source.SourceName(), line));
+}
+
+void TWebOutput::Publish(TWebFields::Report report) {
+    if (!delay_) {
+        fields_.Publish(report);
+        return;
+    }
+    const size_t bytes = report.object.size() + report.values.size();
+    delay_->Post([this, report = std::move(report)] { fields_.Publish(report); }, bytes);
 }
 
 KWebHandler::Response TWebOutput::Answer(const std::string& method, const std::string& path,

@@ -9,6 +9,7 @@
 #include "TStatusWatch.h"
 #include "TWebBoard.h"
 #include "TWebControl.h"
+#include "TWebDelay.h"
 #include "TWebFields.h"
 
 class KMirroredSurface;
@@ -38,10 +39,13 @@ class TWebOutput : public KWebHandler, public TDisplayEngineListener {
         KWebServer::Config server;
         // The board's Background transparent unless a client asks otherwise.
         bool transparent = false;
+        // Milliseconds by which the board and the fields are held back.
+        int32_t delayMs = 0;
     };
+    static constexpr int32_t kMaxDelayMs = 600000;
 
     // The options of the Web settings: \Web\Address, Port, Token,
-    // Transparent and MaxClients (1 to 1000).
+    // Transparent, MaxClients (1 to 1000) and Delay (0 to kMaxDelayMs).
     static Options FromSettings(KRegistry& settings);
 
     TWebOutput(TDisplayEngine& engine, KMirroredSurface& screens);
@@ -67,6 +71,8 @@ class TWebOutput : public KWebHandler, public TDisplayEngineListener {
     void RemoteLine(const TReceiver& source, const KString& line) override;
 
   private:
+    // Hands a field report to the listeners, after the delay when there is one.
+    void Publish(TWebFields::Report report);
     Response Layouts();
     Response Show(const std::string& query);
     Response Trigger(const std::string& query);
@@ -78,6 +84,7 @@ class TWebOutput : public KWebHandler, public TDisplayEngineListener {
     TWebControl control_;
     KWebServer server_{*this};
     bool transparent_ = false;
+    std::unique_ptr<TWebDelay> delay_;
     std::unique_ptr<TStatusWatch> statuses_;
     uint64_t statusDue_ = 0;
 };

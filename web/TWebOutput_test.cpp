@@ -329,4 +329,37 @@ TEST_F(WebOutput, FieldsArriveAsTheMonitorsObjectsAndTheirLastValuesAreKept) {
         R"({"sources":[{"name":"","status":"","packets":{"Lane":{"Lane":"4","Time":"1:01.00"}}}]})");
 }
 
+TEST_F(WebOutput, TheDelayHoldsTheBoardAndTheFieldsBackByItsTime) {
+    TWebOutput::Options options;
+    options.delayMs = 400;
+    std::string error;
+    ASSERT_TRUE(output.Start(options, &error)) << error;
+    const auto boardIsBoard = [this] { return output.Board().Pixels() == surface.Pixels(); };
+    const auto waitUntil = [](const std::function<bool()>& done) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!done() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return done();
+    };
+    ASSERT_TRUE(waitUntil(boardIsBoard));
+    WebSocketClient fields;
+    ASSERT_EQ(fields.Open(output.Port(), "/fields"), 101);
+
+    const auto start = std::chrono::steady_clock::now();
+    engine.RunRemoteLine(KTestText("Command=Trigger;Name=Official;Action=On"));
+    for (int i = 0; i < 3; ++i) Pass();
+    TFields definition(nullptr, 64);
+    definition.name = KTestText("Clock");
+    engine.DeliverPacket(definition);
+    EXPECT_FALSE(boardIsBoard());
+    ASSERT_TRUE(waitUntil(boardIsBoard));
+    const auto boardAfter = std::chrono::steady_clock::now() - start;
+    WebSocketClient::Message message;
+    ASSERT_TRUE(fields.Read(&message));
+    const auto fieldsAfter = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(boardAfter, std::chrono::milliseconds(390));
+    EXPECT_GE(fieldsAfter, std::chrono::milliseconds(390));
+    EXPECT_NE(message.data.find("\"packet\":\"Clock\""), std::string::npos) << message.data;
+}
+
 }  // namespace
