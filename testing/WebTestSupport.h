@@ -104,6 +104,19 @@ class WebSocketClient {
         return head.size() > 12 ? std::atoi(head.c_str() + 9) : 0;
     }
     int Descriptor() const { return fd_; }
+    // Whether the server closes the connection within ms (what arrives
+    // before the end is skipped).
+    bool ClosedWithin(int ms) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        char chunk[65536];
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                until - std::chrono::steady_clock::now());
+            pollfd p{fd_, POLLIN, 0};
+            if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
+            if (recv(fd_, chunk, sizeof chunk, 0) <= 0) return true;
+        }
+    }
 
     // The next text or binary message, waiting at most ms; false on a
     // time-out or a closed connection.
