@@ -238,6 +238,17 @@ TEST_F(WebOutput, OversizedRequestsAndClientMessagesCloseOnlyTheirConnection) {
     quiet.Send(0x1, "hello");
     EXPECT_TRUE(talker.ClosedWithin(3000));
     EXPECT_FALSE(quiet.ClosedWithin(300));
+    // Two hundred connections opened and dropped, some in the middle of a
+    // request or a handshake.
+    for (int i = 0; i < 200; ++i) {
+        const int fd = WebConnect(output.Port());
+        ASSERT_GE(fd, 0);
+        if (i % 3 == 1) WebSendAll(fd, "GET /board HTTP/1.1\r\nUpgrade: websocket\r\n");
+        if (i % 3 == 2)
+            WebSendAll(fd, "POST /api/show?window=1 HTTP/1.1\r\nContent-Length: 99\r\n\r\n");
+        close(fd);
+    }
+    EXPECT_EQ(WebGet(output.Port(), "/").status, 200);
     // The watcher goes on.
     engine.RunRemoteLine(KTestText("Command=Trigger;Name=Official;Action=On"));
     for (int i = 0; i < 5; ++i) Pass();
