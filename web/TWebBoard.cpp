@@ -36,6 +36,7 @@ void TWebBoard::Move(const KRect& rect) {
     if (size.width == size_.width && size.height == size_.height) return;
     size_ = size;
     pixels_.assign(static_cast<size_t>(size.width) * size.height, 0);
+    ++version_;
     for (Viewer& viewer : viewers_) viewer.changed = Whole(size_);
 }
 
@@ -73,6 +74,7 @@ void TWebBoard::Present() {
 
 void TWebBoard::MarkChanged(const KRect& rect) {
     if (rect.IsEmpty()) return;
+    ++version_;
     for (Viewer& viewer : viewers_) viewer.changed = Union(viewer.changed, rect);
 }
 
@@ -111,6 +113,7 @@ bool TWebBoard::Take(Viewer* viewer, std::chrono::steady_clock::time_point notBe
     const KRect rect = Cut(viewer->changed, size_);
     viewer->changed = KRect{};
     change.size = size_;
+    change.version = version_;
     change.resized = viewer->size.width != size_.width || viewer->size.height != size_.height;
     viewer->size = size_;
     change.rect = rect;

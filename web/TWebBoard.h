@@ -28,11 +28,13 @@ class TWebBoard : public KScreenSurface {
         bool stopped = false;
     };
     // A change taken by a viewer: the board's size, whether it differs from
-    // the size the viewer had, the rectangle and its pixels (rows of its
-    // width).
+    // the size the viewer had, the board's version (it grows with every
+    // change of a pixel, so equal versions and rectangles mean equal
+    // pixels), the rectangle and its pixels (rows of its width).
     struct Change {
         KSize size;
         bool resized = false;
+        uint64_t version = 0;
         KRect rect;
         std::vector<uint32_t> pixels;
     };
@@ -62,6 +64,7 @@ class TWebBoard : public KScreenSurface {
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     KSize size_;
+    uint64_t version_ = 0;
     std::vector<uint32_t> pixels_;
     std::list<Viewer> viewers_;
 };

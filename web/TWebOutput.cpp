@@ -4,6 +4,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstring>
+#include <mutex>
 
 #include "JsonText.h"
 #include "KEvent.h"
@@ -47,12 +48,39 @@ void PutInt32(uint8_t* to, int32_t value) {
     for (int i = 0; i < 4; ++i) to[i] = static_cast<uint8_t>(bits >> (8 * i));
 }
 
+}  // namespace
+
+// The last picture encoded for any viewer: viewers that keep up are owed
+// the same rectangle of the same board, which is then encoded once.
+struct TWebOutput::PngCache {
+    std::mutex mutex;
+    uint64_t version = 0;
+    KRect rect;
+    bool transparent = false;
+    std::vector<uint8_t> png;
+
+    bool Find(const TWebBoard::Change& change, bool clear, std::vector<uint8_t>& out) {
+        std::lock_guard lock(mutex);
+        if (png.empty() || version != change.version || !(rect == change.rect) ||
+            transparent != clear)
+            return false;
+        out = png;
+        return true;
+    }
+    void Keep(const TWebBoard::Change& change, bool clear, const std::vector<uint8_t>& encoded) {
+        std::lock_guard lock(mutex);
+        version = change.version, rect = change.rect, transparent = clear, png = encoded;
+    }
+};
+
+namespace {
+
 // Sends the board to one client: its size, then the rectangles that changed,
 // each as header and PNG.
 class BoardStream : public KWebHandler::Stream {
   public:
-    BoardStream(TWebBoard& board, bool transparent)
-        : board_(board), viewer_(board.Join()), transparent_(transparent) {}
+    BoardStream(TWebBoard& board, TWebOutput::PngCache& cache, bool transparent)
+        : board_(board), cache_(cache), viewer_(board.Join()), transparent_(transparent) {}
     ~BoardStream() override { board_.Leave(viewer_); }
 
     void Run(Sender& sender) override {
@@ -66,9 +94,12 @@ class BoardStream : public KWebHandler::Stream {
             PutInt32(&message_[4], r.top);
             PutInt32(&message_[8], r.Width());
             PutInt32(&message_[12], r.Height());
-            if (!encoder_.Encode(change_.pixels.data(), r.Width(), r.Height(),
-                                 static_cast<size_t>(r.Width()), transparent_, png_))
-                continue;
+            if (!cache_.Find(change_, transparent_, png_)) {
+                if (!encoder_.Encode(change_.pixels.data(), r.Width(), r.Height(),
+                                     static_cast<size_t>(r.Width()), transparent_, png_))
+                    continue;
+                cache_.Keep(change_, transparent_, png_);
+            }
             message_.insert(message_.end(), png_.begin(), png_.end());
             notBefore = Clock::now() + kFrame;
             if (!sender.Send(false, message_.data(), message_.size())) return;
@@ -85,6 +116,7 @@ class BoardStream : public KWebHandler::Stream {
     }
 
     TWebBoard& board_;
+    TWebOutput::PngCache& cache_;
     TWebBoard::Viewer* viewer_;
     bool transparent_;
     TWebBoard::Change change_;
@@ -146,7 +178,7 @@ TWebOutput::Options TWebOutput::FromSettings(KRegistry& settings) {
 }
 
 TWebOutput::TWebOutput(TDisplayEngine& engine, KMirroredSurface& screens)
-    : engine_(engine), screens_(screens) {}
+    : engine_(engine), screens_(screens), pngCache_(std::make_unique<PngCache>()) {}
 
 TWebOutput::~TWebOutput() {
     Stop();
@@ -236,7 +268,8 @@ std::unique_ptr<KWebHandler::Stream> TWebOutput::OpenStream(const std::string& p
     if (path == "/board") {
         std::string transparent;
         const bool asked = KWebServer::QueryValue(query, "transparent", &transparent);
-        return std::make_unique<BoardStream>(board_, asked ? transparent == "1" : transparent_);
+        return std::make_unique<BoardStream>(board_, *pngCache_,
+                                             asked ? transparent == "1" : transparent_);
     }
     if (path == "/fields") return std::make_unique<FieldsStream>(fields_);
     return nullptr;

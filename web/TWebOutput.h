@@ -62,6 +62,7 @@ class TWebOutput : public KWebHandler, public TDisplayEngineListener {
     void Pass();
 
     TWebBoard& Board() { return board_; }
+    struct PngCache;
 
     Response Answer(const std::string& method, const std::string& path,
                     const std::string& query) override;
@@ -80,6 +81,7 @@ class TWebOutput : public KWebHandler, public TDisplayEngineListener {
     TDisplayEngine& engine_;
     KMirroredSurface& screens_;
     TWebBoard board_;
+    std::unique_ptr<PngCache> pngCache_;
     TWebFields fields_;
     TWebControl control_;
     KWebServer server_{*this};

@@ -171,6 +171,25 @@ TEST_F(WebOutput, TransparentModeClearsTheBackgroundAndAClientMayAskEitherWay) {
     EXPECT_TRUE(opaque.CatchUp(Expected(false), pass));
 }
 
+// Clients that join a still board are owed the same picture; one that asks
+// for transparency and one that does not still get their own.
+TEST_F(WebOutput, ClientsOfAStillBoardGetTheirOwnTransparency) {
+    engine.Window().ShowLayout(engine.Layouts().Window(2), -1);
+    ASSERT_TRUE(Start());
+    for (const bool clear : {true, false, true}) {
+        WebSocketClient client;
+        ASSERT_EQ(client.Open(output.Port(), clear ? "/board?transparent=1" : "/board"), 101);
+        WebSocketClient::Message message;
+        ASSERT_TRUE(client.Read(&message));
+        EXPECT_TRUE(message.text);
+        ASSERT_TRUE(client.Read(&message));
+        int w = 0, h = 0;
+        const std::vector<uint32_t> png = DecodePng(message.data.substr(16), &w, &h);
+        ASSERT_EQ(w, 320);
+        EXPECT_EQ(png[0], clear ? 0u : 0xFF000000u) << clear;
+    }
+}
+
 TEST_F(WebOutput, EveryRequestNeedsTheTokenWhenThereIsOne) {
     ASSERT_TRUE(Start("s3cret"));
     EXPECT_EQ(WebGet(output.Port(), "/").status, 401);
