@@ -219,7 +219,10 @@ class BrowserPages(unittest.TestCase):
                      if rgba[4 * i:4 * i + 3] != expected[3 * i:3 * i + 3])
         self.assertEqual(differ, 0)
         self.assertTrue(all(a == 255 for a in rgba[3::4]))
+        self.driver.set_window_size(1280, 800)
+        time.sleep(0.5)
         self.driver.save_screenshot(os.path.join(SHOTS, "web-board.png"))
+        self.driver.set_window_size(WIDTH, HEIGHT)
 
         # The server goes and comes back with more data: the page follows.
         self.stop_server()
