@@ -283,12 +283,16 @@ TEST_F(WebOutput, AClientThatNeverReadsHoldsUpNobodyAndIsOwedOnlyOnePicture) {
     BoardClient reader;
     ASSERT_EQ(reader.Open(output.Port()), 101);
     const auto pass = [this] { Pass(); };
-    // Many changes of the whole board, while the stuck client reads nothing.
-    for (int i = 0; i < 300; ++i) {
+    // Three thousand changes of the whole board, while the stuck client
+    // reads nothing and the reader keeps up.
+    for (int i = 0; i < 3000; ++i) {
         engine.RunRemoteLine(KTestText(i % 2 ? "Command=LayoutDraw;Window=1;Delay=0"
                                              : "Command=LayoutDraw;Window=2;Delay=0"));
         Pass();
         Pass();
+        if (i % 500 == 499) {
+            ASSERT_TRUE(reader.CatchUp(Expected(), pass, 3000)) << i;
+        }
     }
     EXPECT_TRUE(reader.CatchUp(Expected(), pass));
     // What is waiting for the stuck client is in its socket's buffers and
