@@ -193,7 +193,8 @@ bool TWebOutput::Start(const Options& options, std::string* error) {
     }
     transparent_ = options.transparent;
     if (options.delayMs > 0) delay_ = std::make_unique<TWebDelay>(board_, options.delayMs);
-    screens_.SetMirror(delay_ ? static_cast<KScreenSurface*>(delay_.get()) : &board_);
+    screens_.SetMirror(delay_ ? static_cast<KScreenSurface*>(delay_.get()) : &board_,
+                       &engine_.Window());
     engine_.Window().FullRedraw();
     engine_.SetListener(this);
     if (server_.Start(options.server, error)) return true;
@@ -204,7 +205,7 @@ bool TWebOutput::Start(const Options& options, std::string* error) {
 void TWebOutput::Stop() {
     server_.Stop();
     engine_.SetListener(nullptr);
-    screens_.SetMirror(nullptr);
+    screens_.SetMirror(nullptr, nullptr);
     delay_.reset();
 }
 

@@ -83,7 +83,6 @@ class BoardClient {
 class WebOutput : public ::testing::Test {
   protected:
     WebOutput() {
-        ApplyDefaultSettings(settings);
         title = WriteLayoutFile(folder, "title.tly", kTitleLayout);
         overlay = WriteLayoutFile(folder, "overlay.tly", kOverlayLayout);
         engine.Layouts().OpenLayout(KTestText(title));
@@ -124,8 +123,15 @@ class WebOutput : public ::testing::Test {
         return answer.get();
     }
 
+    // The defaults come first: the display window binds its settings when made.
+    struct Defaults {
+        Defaults() { ApplyDefaultSettings(registry); }
+        KRegistry registry;
+    };
+
     KTestFolder folder;
-    KRegistry settings;
+    Defaults defaults;
+    KRegistry& settings = defaults.registry;
     K3DFonts fonts{settings, folder.Path(), nullptr};
     KVirtualClock clock;
     int64_t ms = 0;
@@ -155,6 +161,53 @@ TEST_F(WebOutput, TheBoardRebuiltFromItsMessagesEqualsTheFrameBufferAfterEveryCh
         EXPECT_TRUE(client.CatchUp(Expected(), pass)) << line;
     }
     EXPECT_NE(Expected(), first);  // the official result shows: the board did change
+}
+
+// A board mounted on its side: the web shows the layout the right way up.
+TEST_F(WebOutput, ATurnedBoardIsServedUnturned) {
+    for (const int32_t rotation : {1, 2}) {
+        settings.FindInt(KTestText("\\Display\\Rotate"))->value = rotation;
+        engine.Window().Place();
+        ASSERT_TRUE(Start());
+        const KSize client = surface.ClientSize();
+        ASSERT_EQ(client.width, 320);  // the window on its 320 x 240 monitor
+        const auto unturned = [&] {
+            const std::vector<uint32_t> turned = surface.Pixels();
+            std::vector<uint32_t> out(turned.size());
+            for (int32_t y = 0; y < client.width; ++y)
+                for (int32_t x = 0; x < client.height; ++x) {
+                    const int32_t px = rotation == 1 ? y : client.width - 1 - y;
+                    const int32_t py = rotation == 1 ? client.height - 1 - x : x;
+                    out[static_cast<size_t>(y) * client.height + x] =
+                        turned[static_cast<size_t>(py) * client.width + px];
+                }
+            return out;
+        };
+        engine.RunRemoteLine(KTestText("Command=Trigger;Name=Official;Action=Toggle"));
+        bool same = false;
+        for (int i = 0; i < 200 && !same; ++i) {
+            Pass();
+            // The layout is as wide as the window is high.
+            same =
+                output.Board().ClientSize().width == 240 && output.Board().Pixels() == unturned();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        EXPECT_TRUE(same) << rotation;
+        // The ticker moves the window's pixels by region copies: the board
+        // follows step by step.
+        settings.FindInt(KTestText("\\Display\\Scroll\\Mode"))->value = 1;
+        settings.FindInt(KTestText("\\Display\\Scroll\\Start"))->value = 0;
+        const std::vector<uint32_t> before = unturned();
+        int differing = 0;
+        for (int i = 0; i < 30; ++i) {
+            Pass();
+            differing += output.Board().Pixels() != unturned();
+        }
+        EXPECT_NE(unturned(), before);  // it did scroll
+        EXPECT_EQ(differing, 0) << rotation;
+        settings.FindInt(KTestText("\\Display\\Scroll\\Mode"))->value = 0;
+        output.Stop();
+    }
 }
 
 TEST_F(WebOutput, TransparentModeClearsTheBackgroundAndAClientMayAskEitherWay) {
