@@ -187,7 +187,7 @@ TWebOutput::~TWebOutput() {
 bool TWebOutput::Start(const Options& options, std::string* error) {
     Stop();
     if (!KWebServer::IsLoopback(options.server.address) && options.server.token.empty()) {
-        *error = "the web output listens on " + options.server.address +
+        *error = "the web output may listen on " + options.server.address +
                  ", which is not loopback, only with a token (\\Web\\Token)";
         return false;
     }
