@@ -162,9 +162,11 @@ bool TZApplication::StartUp() {
     TSources::Prepare(settings, settings_.ConfigLoaded());
     fonts_ = std::make_unique<K3DFonts>(settings, settings_.Home(), log_.get());
     surface_ = std::make_unique<KZDisplaySurface>(this);
-    engine_ = std::make_unique<TDisplayEngine>(settings, settings_.Home(), *fonts_, *surface_,
+    screens_ = std::make_unique<KMirroredSurface>(*surface_);
+    engine_ = std::make_unique<TDisplayEngine>(settings, settings_.Home(), *fonts_, *screens_,
                                                clock_, KZMonitors(), log_.get());
     engine_->StartSources();
+    StartWeb();
     surface_->show();
     mainWindow_ = std::make_unique<TZMainWindow>(*this);
     alerts_->SetParent(mainWindow_.get());
@@ -178,6 +180,21 @@ bool TZApplication::StartUp() {
         quitAtMs_ =
             clock_.Ms() + std::clamp(std::strtol(seconds, nullptr, 10), 0L, 1000000000L) * 1000;
     return true;
+}
+
+void TZApplication::StartWeb() {
+    const TWebOutput::Options options = TWebOutput::FromSettings(Settings());
+    if (options.server.port == 0) return;
+    web_ = std::make_unique<TWebOutput>(*engine_, *screens_);
+    std::string error;
+    if (web_->Start(options, &error)) {
+        log_->Write(Text("TZApplication: the web output serves http://" + options.server.address +
+                         ":" + std::to_string(web_->Port()) + "/"));
+        return;
+    }
+    web_.reset();
+    log_->Write(Text("TZApplication: the web output does not start: " + error), u'E');
+    alerts_->ShowError(Settings().StringOf(KString(u"\\Strings\\Alerts\\WebRefused")), Text(error));
 }
 
 void TZApplication::OpenArguments() {
@@ -236,7 +253,9 @@ void TZApplication::Shutdown() {
     mainWindow_->StorePlacement();
     alerts_->SetParent(nullptr);  // later alerts have no window to belong to
     mainWindow_.reset();
+    web_.reset();     // its threads end before the engine goes
     engine_.reset();  // stops the sources
+    screens_.reset();
     surface_.reset();
     fonts_.reset();
     if (CtrlAndShiftHeld()) settings_.ExportLanguage();
@@ -258,7 +277,9 @@ bool TZApplication::IdlePass(int32_t) {
     }
     requests_.Poll([this](const std::string& request) { return engine_->Request(Text(request)); },
                    clock_.Ms());
-    return engine_->Pass();
+    const bool received = engine_->Pass();
+    if (web_) web_->Pass();
+    return received;
 }
 
 bool TZApplication::NoDelay() {
@@ -268,6 +289,7 @@ bool TZApplication::NoDelay() {
 void TZApplication::WaitDescriptors(std::vector<int>& out) {
     if (TSources* sources = engine_->Sources()) sources->WaitDescriptors(out);
     requests_.WaitDescriptors(out);
+    if (web_ && web_->Descriptor() >= 0) out.push_back(web_->Descriptor());
     if (stopSignals_->Descriptor() >= 0) out.push_back(stopSignals_->Descriptor());
 }
 

@@ -10,6 +10,7 @@
 #include "KClock.h"
 #include "KCopyCounter.h"
 #include "KLog.h"
+#include "KMirroredSurface.h"
 #include "KRequestSocket.h"
 #include "KStopSignals.h"
 #include "KZAlerts.h"
@@ -18,6 +19,7 @@
 #include "TDisplayEngine.h"
 #include "TLayoutRecovery.h"
 #include "TSettings.h"
+#include "TWebOutput.h"
 #include "TZEventLoop.h"
 #include "TZUserLock.h"
 
@@ -82,6 +84,8 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     // Offers the unsaved changes a previous run left, then keeps writing
     // them every kRecoveryMs.
     void StartRecovery();
+    // Serves the board on the web when \Web\Port is set; a refusal is alerted.
+    void StartWeb();
     void Shutdown();
 
     // The value after an option ("--home DIR"), or null.
@@ -98,7 +102,10 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     std::unique_ptr<KLog> log_;
     std::unique_ptr<K3DFonts> fonts_;
     std::unique_ptr<KZDisplaySurface> surface_;
+    // The display window's surface with the web board beside it.
+    std::unique_ptr<KMirroredSurface> screens_;
     std::unique_ptr<TDisplayEngine> engine_;
+    std::unique_ptr<TWebOutput> web_;
     std::unique_ptr<TZMainWindow> mainWindow_;
     KRequestServer requests_;
     std::unique_ptr<TZEventLoop> loop_;

@@ -26,17 +26,18 @@ QMainWindow* MainWindow() {
 }
 
 // Whether each item of a menu is enabled once it is about to open, by its
-// text without the accelerator's ampersand.
+// text without the accelerator's ampersand and the shortcut after the tab.
 std::map<QString, bool> ItemsAsOpened(QMenu* menu) {
     emit menu->aboutToShow();
     std::map<QString, bool> enabled;
     for (QAction* action : menu->actions()) {
-        if (!action->isSeparator()) enabled[action->text().remove('&')] = action->isEnabled();
+        if (!action->isSeparator())
+            enabled[action->text().remove('&').section('\t', 0, 0)] = action->isEnabled();
     }
     return enabled;
 }
 
-TEST(TZMainWindow, TheLockDisablesOptionsLockAndAboutOnly) {
+TEST(TZMainWindow, TheLockDisablesOptionsLockAboutAndWhatChangesLayouts) {
     KTestFolder folder;
     std::filesystem::create_directory(folder.Path("run"));
     std::filesystem::permissions(folder.Path("run"), std::filesystem::perms::owner_all);
@@ -50,21 +51,31 @@ TEST(TZMainWindow, TheLockDisablesOptionsLockAndAboutOnly) {
     for (std::string& a : args) argv.push_back(a.data());
     TZApplication program(static_cast<int>(argv.size()), argv.data());
 
-    std::map<QString, bool> file, help;
+    std::map<QString, bool> file, edit, help;
     QTimer::singleShot(300, [&] {
         QMainWindow* window = MainWindow();
         ASSERT_NE(window, nullptr);
         const QList<QAction*> menus = window->menuBar()->actions();
-        ASSERT_EQ(menus.size(), 3);
+        ASSERT_EQ(menus.size(), 6);  // File, Edit, Layout, View, Window, Help
         program.Lock().Lock();
         file = ItemsAsOpened(menus[0]->menu());
-        help = ItemsAsOpened(menus[2]->menu());
+        edit = ItemsAsOpened(menus[1]->menu());
+        help = ItemsAsOpened(menus[5]->menu());
         // Typing the text unlocks, so that the program may end.
         for (KChar c : {u'a', u'b'}) program.Lock().Type(c);
     });
     EXPECT_EQ(program.Run(), 0);
-    EXPECT_EQ(file,
-              (std::map<QString, bool>{{"Options...", false}, {"Exit", true}, {"Lock", false}}));
+    EXPECT_EQ(file, (std::map<QString, bool>{{"New", false},
+                                             {"Open...", false},
+                                             {"Close window", true},
+                                             {"Save", false},
+                                             {"Save as...", false},
+                                             {"Memorize layouts", false},
+                                             {"Options...", false},
+                                             {"Exit", true},
+                                             {"Lock", false}}));
+    ASSERT_FALSE(edit.empty());
+    for (const auto& [item, enabled] : edit) EXPECT_FALSE(enabled) << item.toStdString();
     EXPECT_EQ(help, (std::map<QString, bool>{{"About...", false}}));
 }
 

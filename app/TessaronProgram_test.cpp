@@ -13,6 +13,7 @@
 #include "ImagesTestSupport.h"
 #include "KTestSupport.h"
 #include "KZTestSupport.h"
+#include "WebTestSupport.h"
 
 namespace {
 
@@ -257,6 +258,63 @@ TEST_F(TessaronProgram, FileOptionsAndTheKeysHeldWithIt) {
 // A service manager or a shutdown ends the program with SIGTERM: it ends as
 // File|Exit does, memorising what is open, with a dialog open and without a
 // question, and saves its configuration.
+// With \Web\Port set the program serves the board: a client rebuilding it
+// from /board sees what render composes of the same bytes.
+TEST_F(TessaronProgram, TheWebBoardShowsWhatTheDisplayWindowShows) {
+    const uint16_t web = KFreePort();
+    folder.Put("tessaron.cfg",
+               folder.Get("tessaron.cfg") + "\\Web\\Port:Int=" + std::to_string(web) + "\n");
+    std::unique_ptr<BackgroundCli> program = Start();
+    const std::string heat = Packet("H10203Women 100m Freestyle") +
+                             Packet("L4 1Maria Rossi         ITA 53.12") + Packet("C  1:02.3");
+    const std::string capture = folder.Put("heat.cap", heat);
+    Result fed{1, {}, {}};
+    for (int i = 0; i < 100 && fed.status != 0; ++i) {
+        fed = Cli({"feed", "--to", "-1,127.0.0.1," + std::to_string(port), capture});
+        if (fed.status != 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_EQ(fed.status, 0) << fed.err;
+    const Result drawn = Cli({"render", "--home", folder.Path(), "--size", "640x480", "--out",
+                              folder.Path("engine.png"), "--capture", capture, layout});
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    const TestPicture expected = ReadPng(folder.Path("engine.png"));
+
+    WebSocketClient board;
+    ASSERT_EQ(board.Open(web, "/board"), 101);
+    std::vector<uint32_t> pixels(expected.pixels.size(), 0);
+    WebSocketClient::Message message;
+    bool same = false;
+    while (!same && board.Read(&message, 10000)) {
+        if (message.text) continue;
+        const int x0 = WebInt32(message.data, 0), y0 = WebInt32(message.data, 4);
+        int w = 0, h = 0;
+        const std::vector<uint32_t> png = DecodePng(message.data.substr(16), &w, &h);
+        ASSERT_FALSE(png.empty());
+        for (int row = 0; row < h; ++row)
+            for (int col = 0; col < w; ++col)
+                pixels[static_cast<size_t>(y0 + row) * 640 + x0 + col] =
+                    png[static_cast<size_t>(row) * w + col] & 0xFFFFFF;
+        same = pixels == expected.pixels;
+    }
+    const Result stopped = program->Stop();
+    EXPECT_TRUE(same) << stopped.err;
+    EXPECT_EQ(stopped.status, 0);
+}
+
+// An address every network reaches, without a token: the program says why
+// and runs on without the web output.
+TEST_F(TessaronProgram, AnOpenWebAddressWithoutATokenIsRefusedWithAnAlert) {
+    const uint16_t web = KFreePort();
+    folder.Put("tessaron.cfg", folder.Get("tessaron.cfg") + "\\Web\\Port:Int=" +
+                                   std::to_string(web) + "\n\\Web\\Address:String=0.0.0.0\n");
+    std::unique_ptr<BackgroundCli> program = Start();
+    EXPECT_TRUE(WindowShows("The web output does not start"));
+    EXPECT_EQ(WebGet(web, "/").status, 0);  // nobody listens
+    program.reset();
+    EXPECT_NE(folder.Get("tessaron.log").find("only with a token"), std::string::npos)
+        << folder.Get("tessaron.log");
+}
+
 TEST_F(TessaronProgram, AStopSignalEndsTheProgramInOrder) {
     std::unique_ptr<BackgroundCli> program = Start();
     ASSERT_TRUE(WindowShows("Tessaron"));

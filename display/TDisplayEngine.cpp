@@ -81,6 +81,6 @@ void TDisplayEngine::DeliverPacket(TFields& definition) {
 }
 
 void TDisplayEngine::ExecuteRemote(const TReceiver& source, const KString& line) {
-    if (listener_) listener_->RemoteLine(line);
+    if (listener_) listener_->RemoteLine(source, line);
     remote_.ExecuteRemote(source, line);
 }

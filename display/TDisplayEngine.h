@@ -19,7 +19,7 @@ class TDisplayEngineListener {
   public:
     virtual ~TDisplayEngineListener() = default;
     virtual void PacketDelivered(const TFields& definition) = 0;
-    virtual void RemoteLine(const KString& line) = 0;
+    virtual void RemoteLine(const TReceiver& source, const KString& line) = 0;
 };
 
 // Everything that turns a received byte into pixels, without the toolkit:
@@ -56,6 +56,9 @@ class TDisplayEngine : public TPacketSink, public TRemoteHandler {
     // A key pressed on the display window fires its toggle trigger on the
     // current layout: a function key 1..24, or else a character.
     void KeyPress(int32_t functionKey, KChar character, uint32_t modifiers);
+
+    // Carries out a remote command line as if a source had received it.
+    void RunRemoteLine(const KString& line) { remote_.RunRemoteLine(line); }
 
     void DeliverPacket(TFields& definition) override;
     void ExecuteRemote(const TReceiver& source, const KString& line) override;

@@ -11,6 +11,7 @@
 #include "KZRadioGroup.h"
 #include "KZText.h"
 #include "TZDisplayWindow.h"
+#include "TZWebOptions.h"
 
 namespace {
 
@@ -85,6 +86,8 @@ TZDisplayOptions::TZDisplayOptions(const TZOptionsTarget& target, QWidget* paren
         new KZRadioGroup({{text(u"ScrollModeOff"), 0}, {text(u"ScrollModeOn"), 1}}, this);
     scrollChoice_->setObjectName("scroll");
     form->addRow(text(u"Scroll"), scrollChoice_);
+    web_ = new TZWebOptions(settings, this);
+    form->addRow(web_);
 
     // A monitor number without a monitor means the main one.
     const int monitor = ValueOf(monitor_);
@@ -144,6 +147,7 @@ void TZDisplayOptions::ApplyLocation() {
 
 void TZDisplayOptions::Apply() {
     if (LocationChanged()) ApplyLocation();
+    web_->Apply();
     const struct {
         KRInt* setting;
         int value;

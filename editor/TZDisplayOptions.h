@@ -9,11 +9,13 @@ class KZRadioGroup;
 class QCheckBox;
 class QComboBox;
 class QSpinBox;
+class TZWebOptions;
 
 // The Display page: where the display window sits (a monitor, or Other with
 // its own rectangle), and how it turns, where its logo goes, how it draws
-// text and whether it scrolls. Apply writes only what the user changed and
-// has the display window placed or repainted at once.
+// text and whether it scrolls; and the web output's group. Apply writes only
+// what the user changed and has the display window placed or repainted at
+// once.
 class TZDisplayOptions : public QWidget {
   public:
     TZDisplayOptions(const TZOptionsTarget& target, QWidget* parent = nullptr);
@@ -45,6 +47,7 @@ class TZDisplayOptions : public QWidget {
     QComboBox* logoChoice_;
     KZRadioGroup* drawTextChoice_;
     KZRadioGroup* scrollChoice_;
+    TZWebOptions* web_;
     // What the controls showed when the page was made.
     int initialLocation_;
     int initialRotate_;

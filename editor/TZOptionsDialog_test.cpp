@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -265,6 +266,32 @@ TEST_F(OptionsDialog, DisplayPageMovesAndRotatesTheWindowOnOk) {
     EXPECT_TRUE(surface.IsTopmost());
 }
 
+TEST_F(OptionsDialog, DisplayPageWebGroupWritesTheWebSettingsOnOkOnly) {
+    Start();
+    {
+        TZOptionsDialog dialog(Target());
+        EXPECT_EQ(Find<QLineEdit>(dialog, "webAddress")->text(), "127.0.0.1");
+        EXPECT_EQ(Find<QSpinBox>(dialog, "webMaxClients")->value(), 32);
+        Find<QSpinBox>(dialog, "webPort")->setValue(8080);
+        dialog.reject();
+    }
+    EXPECT_EQ(Int("\\Web\\Port"), 0);
+    {
+        TZOptionsDialog dialog(Target());
+        Find<QLineEdit>(dialog, "webAddress")->setText(" 0.0.0.0 ");
+        Find<QSpinBox>(dialog, "webPort")->setValue(8080);
+        Find<QLineEdit>(dialog, "webToken")->setText("s3cret");
+        Find<QSpinBox>(dialog, "webDelay")->setValue(1500);
+        Find<QCheckBox>(dialog, "webTransparent")->setChecked(true);
+        dialog.accept();
+    }
+    EXPECT_EQ(String("\\Web\\Address"), "0.0.0.0");
+    EXPECT_EQ(Int("\\Web\\Port"), 8080);
+    EXPECT_EQ(String("\\Web\\Token"), "s3cret");
+    EXPECT_EQ(Int("\\Web\\Delay"), 1500);
+    EXPECT_EQ(Int("\\Web\\Transparent"), 1);
+}
+
 TEST_F(OptionsDialog, EveryTextComesFromTheSettings) {
     SpeakGerman();
     Start();
@@ -274,6 +301,7 @@ TEST_F(OptionsDialog, EveryTextComesFromTheSettings) {
     EXPECT_EQ(pages->tabText(0), "Allgemein");
     EXPECT_EQ(pages->tabText(1), "Quellen");
     EXPECT_EQ(pages->tabText(2), "Anzeige");
+    EXPECT_EQ(Find<QGroupBox>(dialog, "web")->title(), "Web-Ausgabe:");
     Find<QPushButton>(dialog, "new")->click();
     QTreeWidgetItem* added = Find<QTreeWidget>(dialog, "sources")->topLevelItem(0);
     ASSERT_NE(added, nullptr);

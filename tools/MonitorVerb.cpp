@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "JsonText.h"
 #include "KEvent.h"
@@ -12,6 +11,7 @@
 #include "KUtf8.h"
 #include "TSettings.h"
 #include "TSources.h"
+#include "TStatusWatch.h"
 #include "ToolStartUp.h"
 #include "VerbOptions.h"
 
@@ -32,33 +32,22 @@ class MonitorOutput : public TPacketSink, public TRemoteHandler {
     explicit MonitorOutput(FILE* out) : out_(out) { std::setvbuf(out_, nullptr, _IOFBF, kBlock); }
 
     void DeliverPacket(TFields& definition) override {
-        static const KString noSource;
-        Begin(definition.owner ? definition.owner->SourceName() : noSource);
-        AppendPacketMembers(line_, definition);
+        WritePacketObject(line_, definition);
         End();
     }
     void ExecuteRemote(const TReceiver& source, const KString& command) override {
-        Begin(source.SourceName());
-        line_ += "\"remote\":";
-        AppendJsonString(line_, command);
+        WriteRemoteObject(line_, source.SourceName(), command);
         End();
     }
     void Flush() { std::fflush(out_); }
     void Status(const KString& source, const KString& status) {
-        Begin(source);
-        line_ += "\"status\":";
-        AppendJsonString(line_, status);
+        WriteStatusObject(line_, source, status);
         End();
     }
 
   private:
-    void Begin(const KString& source) {
-        line_ = "{\"source\":";
-        AppendJsonString(line_, source);
-        line_ += ',';
-    }
     void End() {
-        line_ += "}\n";
+        line_ += '\n';
         std::fwrite(line_.data(), 1, line_.size(), out_);
     }
 
@@ -67,35 +56,11 @@ class MonitorOutput : public TPacketSink, public TRemoteHandler {
     std::string line_;
 };
 
-// Writes a source's status text at start and whenever it changes.
-class StatusWatch {
-  public:
-    explicit StatusWatch(TSources& sources)
-        : sources_(sources), shown_(static_cast<size_t>(sources.List().Count())) {}
-
-    void Check(MonitorOutput& output) {
-        size_t i = 0;
-        for (const TSource& source : sources_.List()) {
-            const KString& status = sources_.SourceStatus(source.group);
-            std::string text = KUtf8Of(status);
-            if (text != shown_[i]) {
-                shown_[i] = std::move(text);
-                output.Status(source.SourceName(), status);
-            }
-            ++i;
-        }
-    }
-
-  private:
-    TSources& sources_;
-    std::vector<std::string> shown_;
-};
-
 // The program's poll cycle: a pass over the sources, then the idle pause when
 // the pass found nothing (none with "No delay"), until the time is up or a
 // stop signal came. Status texts are looked at ten times a second.
 void PollUntilStopped(TSources& sources, MonitorOutput& output, double seconds, bool noDelay) {
-    StatusWatch statuses(sources);
+    TStatusWatch statuses(sources);
     const uint64_t start = KTickCount();
     uint64_t statusDue = 0;
     while (!stopRequested &&
@@ -104,7 +69,9 @@ void PollUntilStopped(TSources& sources, MonitorOutput& output, double seconds, 
         const uint64_t now = KTickCount();
         if (now >= statusDue) {
             statusDue = now + 100;
-            statuses.Check(output);
+            statuses.Check([&output](const KString& source, const KString& status) {
+                output.Status(source, status);
+            });
         }
         const bool received = sources.Poll();
         output.Flush();

@@ -117,7 +117,7 @@ class EventPrinter : public TZDisplayListener, public TDisplayEngineListener {
         AppendPacketMembers(line_, definition);
         End();
     }
-    void RemoteLine(const KString& text) override {
+    void RemoteLine(const TReceiver&, const KString& text) override {
         Begin();
         line_ += ",\"remote\":";
         AppendJsonString(line_, text);

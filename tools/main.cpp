@@ -12,6 +12,7 @@
 #include "OpenVerb.h"
 #include "ProcessVerb.h"
 #include "RenderVerb.h"
+#include "ServeVerb.h"
 #include "SettingsVerb.h"
 #include "TextVerb.h"
 #include "ToolStartUp.h"
@@ -61,6 +62,9 @@ constexpr Verb kVerbs[] = {
      "render [--home DIR] [--size WxH] [--capture FILE [--rate N]] [--at MS]\n"
      "      [--every MS --frames DIR] [--key K]... [--out FILE.png] LAYOUT...\n"
      "                                            show layouts on a virtual clock"},
+    {"serve", RunServeVerb,
+     "serve [--home DIR] [--size WxH] [--listen ADDR:PORT] LAYOUT...\n"
+     "                                            run layouts live and serve them on the web"},
     {"video", RunVideoVerb,
      "video [--home DIR] --size WxH [--rotate 0|1|2] [--split] --out FILE.png [FILE]\n"
      "                                            draw a video display command stream"},

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "KUtf8.h"
+#include "TReceiver.h"
 
 namespace {
 
@@ -87,4 +88,35 @@ void AppendPacketMembers(std::string& out, const TFields& definition) {
         out += field.extracted ? ",\"extracted\":true}" : ",\"extracted\":false}";
     }
     out += ']';
+}
+
+namespace {
+
+void BeginObject(std::string& out, const KString& source) {
+    out = "{\"source\":";
+    AppendJsonString(out, source);
+    out += ',';
+}
+
+}  // namespace
+
+void WritePacketObject(std::string& out, const TFields& definition) {
+    static const KString noSource;
+    BeginObject(out, definition.owner ? definition.owner->SourceName() : noSource);
+    AppendPacketMembers(out, definition);
+    out += '}';
+}
+
+void WriteRemoteObject(std::string& out, const KString& source, const KString& line) {
+    BeginObject(out, source);
+    out += "\"remote\":";
+    AppendJsonString(out, line);
+    out += '}';
+}
+
+void WriteStatusObject(std::string& out, const KString& source, const KString& status) {
+    BeginObject(out, source);
+    out += "\"status\":";
+    AppendJsonString(out, status);
+    out += '}';
 }

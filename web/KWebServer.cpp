@@ -1,0 +1,207 @@
+#include "KWebServer.h"
+
+#include <arpa/inet.h>
+#include <civetweb.h>
+
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+constexpr size_t kMaxClientMessage = 4096;
+
+const char* StatusText(int status) {
+    switch (status) {
+        case 200:
+            return "OK";
+        case 204:
+            return "No Content";
+        case 400:
+            return "Bad Request";
+        case 401:
+            return "Unauthorized";
+        case 404:
+            return "Not Found";
+        case 405:
+            return "Method Not Allowed";
+        case 503:
+            return "Service Unavailable";
+        default:
+            return "Error";
+    }
+}
+
+void Send(mg_connection* connection, const KWebHandler::Response& response) {
+    mg_printf(connection,
+              "HTTP/1.1 %d %s\r\nContent-Type: %s\r\nContent-Length: %zu\r\n"
+              "Cache-Control: no-store\r\nConnection: close\r\n\r\n",
+              response.status, StatusText(response.status), response.type.c_str(),
+              response.body.size());
+    if (!response.body.empty()) mg_write(connection, response.body.data(), response.body.size());
+}
+
+// Compares in a time that does not depend on where the texts differ.
+bool SameSecret(const std::string& a, const std::string& b) {
+    unsigned char differ = a.size() == b.size() ? 0 : 1;
+    for (size_t i = 0; i < a.size(); ++i)
+        differ |= static_cast<unsigned char>(a[i] ^ (i < b.size() ? b[i] : 0));
+    return differ == 0;
+}
+
+std::string Query(const mg_request_info* info) {
+    return info->query_string ? info->query_string : "";
+}
+
+}  // namespace
+
+struct KWebServer::Client : KWebHandler::Stream::Sender {
+    mg_connection* connection = nullptr;
+    std::unique_ptr<KWebHandler::Stream> stream;
+    std::thread thread;
+
+    bool Send(bool text, const void* bytes, size_t length) override {
+        const int opcode = text ? MG_WEBSOCKET_OPCODE_TEXT : MG_WEBSOCKET_OPCODE_BINARY;
+        return mg_websocket_write(connection, opcode, static_cast<const char*>(bytes), length) > 0;
+    }
+};
+
+KWebServer::KWebServer(KWebHandler& handler) : handler_(handler) {}
+
+KWebServer::~KWebServer() {
+    Stop();
+}
+
+bool KWebServer::IsLoopback(const std::string& address) {
+    if (address == "localhost") return true;
+    in_addr ip{};
+    return inet_pton(AF_INET, address.c_str(), &ip) == 1 && (ntohl(ip.s_addr) >> 24) == 127;
+}
+
+bool KWebServer::QueryValue(const std::string& query, const char* name, std::string* value) {
+    char text[1025];
+    const int length = mg_get_var(query.c_str(), query.size(), name, text, sizeof text);
+    if (length < 0) return false;
+    value->assign(text, static_cast<size_t>(length));
+    return true;
+}
+
+bool KWebServer::Start(const Config& config, std::string* error) {
+    Stop();
+    static std::once_flag library;
+    std::call_once(library, [] { mg_init_library(0); });
+    config_ = config;
+    const std::string address = config.address == "localhost" ? "127.0.0.1" : config.address;
+    in_addr ip{};
+    if (inet_pton(AF_INET, address.c_str(), &ip) != 1) {
+        *error = "not an IPv4 address: " + config.address;
+        return false;
+    }
+    if (config.port < 0 || config.port > 65535) {
+        *error = "not a port: " + std::to_string(config.port);
+        return false;
+    }
+    const std::string ports = address + ":" + std::to_string(config.port);
+    // Each WebSocket client holds a worker thread; a few more answer requests.
+    const std::string threads = std::to_string(config.maxClients + 8);
+    const char* options[] = {"listening_ports",
+                             ports.c_str(),
+                             "num_threads",
+                             threads.c_str(),
+                             "request_timeout_ms",
+                             "10000",
+                             "max_request_size",
+                             "16384",
+                             "enable_keep_alive",
+                             "no",
+                             "enable_websocket_ping_pong",
+                             "yes",
+                             nullptr};
+    mg_callbacks callbacks{};
+    mg_init_data init{&callbacks, this, options};
+    char text[256] = "";
+    unsigned code = 0;
+    mg_error_data failure{&code, text, sizeof text};
+    context_ = mg_start2(&init, &failure);
+    if (!context_) {
+        *error = "cannot listen on " + ports + (text[0] ? std::string(": ") + text : "");
+        return false;
+    }
+    mg_server_port listening[1]{};
+    port_ = mg_get_server_ports(context_, 1, listening) == 1 ? listening[0].port : config.port;
+    mg_set_auth_handler(context_, "/", Authorize, this);
+    mg_set_request_handler(context_, "/", Request, this);
+    mg_set_websocket_handler(context_, "/", Connect, Ready, Data, Close, this);
+    return true;
+}
+
+void KWebServer::Stop() {
+    if (!context_) return;
+    mg_stop(context_);
+    context_ = nullptr;
+    port_ = 0;
+}
+
+int KWebServer::Authorize(mg_connection* connection, void* self) {
+    const KWebServer& server = *static_cast<KWebServer*>(self);
+    const std::string& token = server.config_.token;
+    if (token.empty()) return 1;
+    if (const char* header = mg_get_header(connection, "Authorization")) {
+        if (std::strncmp(header, "Bearer ", 7) == 0 && SameSecret(header + 7, token)) return 1;
+    }
+    std::string given;
+    if (QueryValue(Query(mg_get_request_info(connection)), "token", &given) &&
+        SameSecret(given, token))
+        return 1;
+    Send(connection, {401, "application/json", "{\"error\":\"a token is needed\"}"});
+    return 0;
+}
+
+int KWebServer::Request(mg_connection* connection, void* self) {
+    auto& server = *static_cast<KWebServer*>(self);
+    const mg_request_info* info = mg_get_request_info(connection);
+    const KWebHandler::Response response = server.handler_.Answer(
+        info->request_method, info->local_uri ? info->local_uri : "", Query(info));
+    Send(connection, response);
+    return response.status;
+}
+
+int KWebServer::Connect(const mg_connection* connection, void* self) {
+    auto& server = *static_cast<KWebServer*>(self);
+    if (server.clients_.fetch_add(1) >= server.config_.maxClients) {
+        --server.clients_;
+        return 1;
+    }
+    const mg_request_info* info = mg_get_request_info(connection);
+    auto client = std::make_unique<Client>();
+    client->stream =
+        server.handler_.OpenStream(info->local_uri ? info->local_uri : "", Query(info));
+    if (!client->stream) {
+        --server.clients_;
+        return 1;
+    }
+    mg_set_user_connection_data(connection, client.release());
+    return 0;
+}
+
+void KWebServer::Ready(mg_connection* connection, void*) {
+    auto* client = static_cast<Client*>(mg_get_user_connection_data(connection));
+    if (!client) return;
+    client->connection = connection;
+    client->thread = std::thread([client] { client->stream->Run(*client); });
+}
+
+int KWebServer::Data(mg_connection*, int bits, char*, size_t length, void*) {
+    // The clients have nothing to say: a close, or anything long, ends them.
+    if ((bits & 0x0F) == MG_WEBSOCKET_OPCODE_CONNECTION_CLOSE) return 0;
+    return length <= kMaxClientMessage ? 1 : 0;
+}
+
+void KWebServer::Close(const mg_connection* connection, void* self) {
+    auto& server = *static_cast<KWebServer*>(self);
+    std::unique_ptr<Client> client(static_cast<Client*>(mg_get_user_connection_data(connection)));
+    if (!client) return;
+    client->stream->Stop();
+    if (client->thread.joinable()) client->thread.join();
+    --server.clients_;
+}
