@@ -29,6 +29,7 @@
 #include "KClock.h"
 #include "KTestSupport.h"
 #include "KZDisplaySurface.h"
+#include "SettingsTestSupport.h"
 #include "TDefaultSettings.h"
 #include "TDisplayEngine.h"
 #include "TSources.h"
@@ -164,14 +165,7 @@ void BM_ProgramLatency(benchmark::State& state) {
     const int port = 47970 + static_cast<int>(state.range(0));
     KRegistry settings;
     ApplyDefaultSettings(settings);
-    for (const std::string& line :
-         {std::string("Sources\\1\\:="), std::string("Sources\\1\\Name:String=Pool"),
-          std::string("Sources\\1\\Script:String=Results.rss"),
-          "Sources\\1\\SerialPort:String=-2,127.0.0.1," + std::to_string(port),
-          std::string("Sources\\1\\CharMode:Int=0"), std::string("Display\\Monitor:Int=-1"),
-          std::string("Display\\Width:Int=1280"), std::string("Display\\Height:Int=720"),
-          std::string("Layout\\AutoResize:Int=3")})
-        settings.ApplyLine(KTestText(line));
+    ApplyPoolHome(settings, port, 1280, 720);
     K3DFonts fonts(settings, TESSARON_BIN, nullptr);
     KMonotonicClock clock;
     BandSurface surface;

@@ -72,6 +72,15 @@ class TessaronProgram : public ::testing::Test {
         return std::make_unique<BackgroundCli>(Bin("tessaron"), args);
     }
     // Waits until a window of this title shows on the X server.
+    // Sends a capture to the program's source once it listens on port.
+    static Result FeedWhenListening(int port, const std::string& capture) {
+        Result fed{1, {}, {}};
+        for (int i = 0; i < 100 && fed.status != 0; ++i) {
+            fed = Cli({"feed", "--to", "-1,127.0.0.1," + std::to_string(port), capture});
+            if (fed.status != 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return fed;
+    }
     bool WindowShows(const std::string& title) {
         return RunCommand("timeout 20 xdotool search --sync --name '^" + title + "$' >/dev/null");
     }
@@ -131,11 +140,7 @@ TEST_F(TessaronProgram, TheDisplayWindowShowsWhatTheEngineComposed) {
     heat += Packet("L4 1Maria Rossi         ITA 53.12");
     heat += Packet("C  1:02.3");
     const std::string capture = folder.Put("heat.cap", heat);
-    Result fed{1, {}, {}};
-    for (int i = 0; i < 100 && fed.status != 0; ++i) {
-        fed = Cli({"feed", "--to", "-1,127.0.0.1," + std::to_string(port), capture});
-        if (fed.status != 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    const Result fed = FeedWhenListening(port, capture);
     ASSERT_EQ(fed.status, 0) << fed.err;
 
     const size_t differ = DifferenceFromRender({"--capture", capture, layout});
@@ -268,11 +273,7 @@ TEST_F(TessaronProgram, TheWebBoardShowsWhatTheDisplayWindowShows) {
     const std::string heat = Packet("H10203Women 100m Freestyle") +
                              Packet("L4 1Maria Rossi         ITA 53.12") + Packet("C  1:02.3");
     const std::string capture = folder.Put("heat.cap", heat);
-    Result fed{1, {}, {}};
-    for (int i = 0; i < 100 && fed.status != 0; ++i) {
-        fed = Cli({"feed", "--to", "-1,127.0.0.1," + std::to_string(port), capture});
-        if (fed.status != 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    const Result fed = FeedWhenListening(port, capture);
     ASSERT_EQ(fed.status, 0) << fed.err;
     const Result drawn = Cli({"render", "--home", folder.Path(), "--size", "640x480", "--out",
                               folder.Path("engine.png"), "--capture", capture, layout});

@@ -23,6 +23,7 @@
 #include "KFrameBufferSurface.h"
 #include "KMirroredSurface.h"
 #include "KTestSupport.h"
+#include "SettingsTestSupport.h"
 #include "TDefaultSettings.h"
 #include "TDisplayEngine.h"
 #include "TSources.h"
@@ -60,14 +61,7 @@ void BM_WebLatency(benchmark::State& state) {
     const uint16_t port = KFreePort();
     KRegistry settings;
     ApplyDefaultSettings(settings);
-    for (const std::string& line :
-         {std::string("Sources\\1\\:="), std::string("Sources\\1\\Name:String=Pool"),
-          std::string("Sources\\1\\Script:String=Results.rss"),
-          "Sources\\1\\SerialPort:String=-2,127.0.0.1," + std::to_string(port),
-          std::string("Sources\\1\\CharMode:Int=0"), std::string("Display\\Monitor:Int=-1"),
-          std::string("Display\\Width:Int=1920"), std::string("Display\\Height:Int=1080"),
-          std::string("Layout\\AutoResize:Int=3")})
-        settings.ApplyLine(KTestText(line));
+    ApplyPoolHome(settings, port, 1920, 1080);
     K3DFonts fonts(settings, TESSARON_BIN, nullptr);
     KMonotonicClock clock;
     TimedSurface surface;

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,17 @@ struct Result {
     std::string out;
     std::string err;
 };
+
+// Copies the fonts, the results script and the logo the build ships into a
+// home folder, as an installation leaves them there.
+inline void CopyShippedFiles(const std::string& home) {
+    namespace fs = std::filesystem;
+    for (const auto& entry : fs::directory_iterator(std::getenv("TESSARON_BIN"))) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with(".fnt") || name == "Results.rss" || name == "Logo.tga")
+            fs::copy_file(entry.path(), fs::path(home) / name);
+    }
+}
 
 inline std::string Quote(const std::string& arg) {
     std::string q = "'";

@@ -40,12 +40,7 @@ class RenderVerb : public ::testing::Test {
   protected:
     void SetUp() override {
         setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
-        const fs::path bin = std::getenv("TESSARON_BIN");
-        for (const auto& entry : fs::directory_iterator(bin)) {
-            const std::string name = entry.path().filename().string();
-            if (name.ends_with(".fnt") || name == "Results.rss" || name == "Logo.tga")
-                fs::copy_file(entry.path(), folder.Path(name));
-        }
+        CopyShippedFiles(folder.Path());
         Configure("");
     }
     // The home's configuration: a source framing with the results script,

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,8 +11,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 std::string Packet(const std::string& body) {
     return "\x02" + body + "\r\x03";
 }
@@ -22,12 +19,7 @@ class ServeVerb : public ::testing::Test {
   protected:
     void SetUp() override {
         setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
-        const fs::path bin = std::getenv("TESSARON_BIN");
-        for (const auto& entry : fs::directory_iterator(bin)) {
-            const std::string name = entry.path().filename().string();
-            if (name.ends_with(".fnt") || name == "Results.rss" || name == "Logo.tga")
-                fs::copy_file(entry.path(), folder.Path(name));
-        }
+        CopyShippedFiles(folder.Path());
     }
     // A home whose source listens on TCP port, framing with the results script.
     void Configure(uint16_t port) {
