@@ -1,11 +1,17 @@
 #include "TZLayoutCommands.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSpinBox>
 #include <QStatusBar>
 
 #include "KRegistry.h"
@@ -109,6 +115,12 @@ void TZLayoutCommands::AddLayoutMenu(QMenuBar& bar) {
     EditItem(layout, u"\\Strings\\MenuBar\\Layout\\DeleteObj",
              [](TZLayoutWindow& e) { e.DeleteSelection(); });
     layout.addSeparator();
+    EditItem(layout, u"\\Strings\\MenuBar\\Layout\\Resize",
+             [this](TZLayoutWindow& e) { ResizeLayout(e); });
+    EditItem(layout, u"\\Strings\\MenuBar\\Layout\\AlignVer",
+             [](TZLayoutWindow& e) { e.Align(true); });
+    EditItem(layout, u"\\Strings\\MenuBar\\Layout\\AlignHor",
+             [](TZLayoutWindow& e) { e.Align(false); });
     EditItem(layout, u"\\Strings\\MenuBar\\Layout\\MoveBack",
              [](TZLayoutWindow& e) { e.MoveToBack(); });
     EditItem(layout, u"\\Strings\\MenuBar\\Layout\\MoveFront",
@@ -149,6 +161,37 @@ void TZLayoutCommands::Save(bool askName) {
         host_.Alerts().ShowError(code);  // it stays modified
     }
     frame->UpdateTitle();
+}
+
+void TZLayoutCommands::ResizeLayout(TZLayoutWindow& editor) {
+    KSize old{0, 0};
+    if (!editor.Layout().GetExtent(old)) return;  // nothing to rescale
+    const auto text = [this](const char16_t* name) {
+        KString path(u"\\Strings\\Layout\\ResizeDlg\\");
+        path.Append(KString(name));
+        return KZQString(host_.Settings().StringOf(path));
+    };
+    QDialog ask(&window_);
+    ask.setWindowTitle(text(u"Title"));
+    auto* form = new QFormLayout(&ask);
+    form->addRow(text(u"Old"), new QLabel(QString("%1 × %2").arg(old.width).arg(old.height)));
+    auto* width = new QSpinBox;
+    auto* height = new QSpinBox;
+    for (QSpinBox* side : {width, height}) side->setRange(1, TLayout::kMaxRescaleSide);
+    width->setValue(old.width);
+    height->setValue(old.height);
+    width->setPrefix(text(u"Width") + " ");
+    height->setPrefix(text(u"Height") + " ");
+    auto* sides = new QHBoxLayout;
+    sides->addWidget(width);
+    sides->addWidget(height);
+    form->addRow(text(u"New"), sides);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+    form->addRow(buttons);
+    if (ask.exec() == QDialog::Accepted)
+        editor.RescaleLayout(old, {width->value(), height->value()});
 }
 
 void TZLayoutCommands::Paste(TZLayoutWindow& editor) {

@@ -44,6 +44,8 @@ class TZLayoutCommands : public QObject {
     void Open();
     void Save(bool askName);
     void Paste(TZLayoutWindow& editor);
+    // Asks for the layout's new size and rescales it to that.
+    void ResizeLayout(TZLayoutWindow& editor);
 
     QMainWindow& window_;
     TZLayoutHost& host_;

@@ -234,6 +234,29 @@ void TZLayoutWindow::MoveSelectionInOrder(bool forward, bool allTheWay) {
     history_.End();
 }
 
+void TZLayoutWindow::Align(bool vertical) {
+    if (!Editable()) return;
+    const TLayoutObject* first = nullptr;
+    Begin();
+    for (TLayoutObject& o : layout_.Objects()) {
+        if (!o.IsSelected()) continue;
+        if (!first) {
+            first = &o;
+        } else {
+            o.SetPosition(vertical ? first->X() : o.X(), vertical ? o.Y() : first->Y());
+        }
+    }
+    history_.End();
+}
+
+bool TZLayoutWindow::RescaleLayout(KSize from, KSize to) {
+    if (!Editable()) return false;
+    Begin();
+    const bool done = layout_.Rescale(from, to);
+    history_.End();
+    return done;
+}
+
 bool TZLayoutWindow::Undo() {
     return Editable() && history_.Undo();
 }

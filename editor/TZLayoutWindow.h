@@ -68,6 +68,12 @@ class TZLayoutWindow : public QWidget, public TLayoutWatcher {
     // as Layout\ZOrderChange says (bit 0 front, bit 1 back: all the way).
     void MoveToFront();
     void MoveToBack();
+    // Lines the selection up on the first selected object: vertical, on its
+    // left edge (one above the other); horizontal, on its top edge.
+    void Align(bool vertical);
+    // Rescales the whole layout from one size to another; false for a size
+    // out of range.
+    bool RescaleLayout(KSize from, KSize to);
     bool Undo();
     bool Redo();
     // The lines the drag in progress snapped to.

@@ -289,4 +289,25 @@ TEST_F(LayoutWindow, TheSelectionMovesToTheFrontAndBackAsTheSettingSays) {
     EXPECT_EQ(order(), "abcd");
 }
 
+TEST_F(LayoutWindow, AlignLinesTheSelectionUpOnTheFirstAndResizeRescalesTheLayout) {
+    Window();
+    At(0).SetSelected(true);
+    At(1).SetSelected(true);
+    window->Align(true);  // under the first one's left edge
+    EXPECT_EQ(At(1).X(), 20);
+    EXPECT_EQ(At(1).Y(), 100);
+    window->Align(false);
+    EXPECT_EQ(At(1).Y(), 30);
+    EXPECT_EQ(At(0).X(), 20);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(At(1).X(), 300);
+    EXPECT_TRUE(window->RescaleLayout({640, 360}, {1280, 720}));
+    EXPECT_EQ(At(0).X(), 40);
+    EXPECT_EQ(At(1).Y(), 200);
+    EXPECT_FALSE(window->RescaleLayout({0, 360}, {1280, 720}));
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(At(0).X(), 20);
+}
+
 }  // namespace
