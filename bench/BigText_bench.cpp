@@ -10,14 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "BenchBoard.h"
 #include "K3DFonts.h"
 #include "K3DTextBlock.h"
-#include "KClock.h"
-#include "KFrameBufferSurface.h"
-#include "KTestSupport.h"
-#include "LayoutTestSupport.h"
-#include "TDefaultSettings.h"
-#include "TDisplayEngine.h"
 #include "TLayout.h"
 #include "TTextObject.h"
 
@@ -39,31 +34,12 @@ std::string FortyBigTexts() {
     return R"({"objects": [)" + objects + "]}";
 }
 
-struct Board {
-    Board() {
-        ApplyDefaultSettings(settings);
-        fonts = std::make_unique<K3DFonts>(settings, folder.Path(), nullptr);
-        engine = std::make_unique<TDisplayEngine>(settings, folder.Path(), *fonts, surface, clock,
-                                                  std::vector<KRect>{{0, 0, 1919, 1079}}, nullptr);
-        const std::string path = WriteLayoutFile(folder, "big.tly", FortyBigTexts());
-        engine->Layouts().OpenLayout(KTestText(path));
-        layout = engine->Layouts().Window(1);
-    }
-    // Forgets every glyph cell: the next frame starts cold.
-    void Cold() {
-        const size_t budget = K3DFonts::kCacheBytes;
-        fonts->Cache().SetBudget(0);
-        fonts->Cache().SetBudget(budget);
-    }
-
-    KTestFolder folder;
-    KRegistry settings;
-    KVirtualClock clock;
-    KFrameBufferSurface surface;
-    std::unique_ptr<K3DFonts> fonts;
-    std::unique_ptr<TDisplayEngine> engine;
-    TLayout* layout = nullptr;
-};
+// Forgets every glyph cell: the next frame starts cold.
+void Cold(K3DFonts& fonts) {
+    const size_t budget = K3DFonts::kCacheBytes;
+    fonts.Cache().SetBudget(0);
+    fonts.Cache().SetBudget(budget);
+}
 
 class NullTarget : public K3DTextTarget {
   public:
@@ -71,13 +47,13 @@ class NullTarget : public K3DTextTarget {
 };
 
 void BM_FirstFrameOfFortyBigTexts(benchmark::State& state) {
-    Board board;
+    BenchBoard board(FortyBigTexts());
     if (!board.layout) return state.SkipWithError("the layout did not open");
     board.engine->Window().ShowLayout(board.layout, -1);
     int64_t rasterised = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        board.Cold();
+        Cold(*board.fonts);
         const int64_t before = board.fonts->Rasterised();
         state.ResumeTiming();
         board.engine->Window().FullRedraw();
@@ -88,14 +64,14 @@ void BM_FirstFrameOfFortyBigTexts(benchmark::State& state) {
 }
 
 void BM_FortySingleRasterisations(benchmark::State& state) {
-    Board board;
+    BenchBoard board(FortyBigTexts());
     if (!board.layout) return state.SkipWithError("the layout did not open");
     NullTarget target;
     KString text(63, KString::kMaxLimit);
     int64_t rasterised = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        board.Cold();
+        Cold(*board.fonts);
         const int64_t before = board.fonts->Rasterised();
         state.ResumeTiming();
         // One pass, as one frame: a glyph two texts share is made once.

@@ -9,13 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "K3DFonts.h"
-#include "KClock.h"
-#include "KFrameBufferSurface.h"
-#include "KTestSupport.h"
-#include "LayoutTestSupport.h"
-#include "TDefaultSettings.h"
-#include "TDisplayEngine.h"
+#include "BenchBoard.h"
 #include "TLayout.h"
 #include "TLayoutObject.h"
 #include "TLayoutPicture.h"
@@ -37,30 +31,10 @@ std::string Texts(int n) {
     return R"({"objects": [)" + objects + "]}";
 }
 
-struct Board {
-    explicit Board(int objects) {
-        ApplyDefaultSettings(settings);
-        fonts = std::make_unique<K3DFonts>(settings, folder.Path(), nullptr);
-        engine = std::make_unique<TDisplayEngine>(settings, folder.Path(), *fonts, surface, clock,
-                                                  std::vector<KRect>{{0, 0, 1919, 1079}}, nullptr);
-        const std::string path = WriteLayoutFile(folder, "edit.tly", Texts(objects));
-        engine->Layouts().OpenLayout(KTestText(path));
-        layout = engine->Layouts().Window(1);
-        if (layout) engine->Window().ShowLayout(layout, -1);
-    }
-
-    KTestFolder folder;
-    KRegistry settings;
-    KVirtualClock clock;
-    KFrameBufferSurface surface;
-    std::unique_ptr<K3DFonts> fonts;
-    std::unique_ptr<TDisplayEngine> engine;
-    TLayout* layout = nullptr;
-};
-
 void BM_DragStepOnSixtyTexts(benchmark::State& state) {
-    Board board(60);
+    BenchBoard board(Texts(60));
     if (!board.layout) return state.SkipWithError("the layout did not open");
+    board.engine->Window().ShowLayout(board.layout, -1);
     TLayoutPicture picture(*board.fonts);
     TLayoutObject& dragged = *board.layout->State().objects.Head();
     picture.Compose(*board.layout, {1920, 1080});  // glyphs made once, as in a real drag
