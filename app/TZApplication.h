@@ -46,6 +46,7 @@ class TZApplication : public QObject, public TZIdleWork, public KZScreenEvents {
     void SaveSettings();
 
     KRegistry& Settings() { return settings_.Registry(); }
+    TSettings& Configuration() { return settings_; }
     KZAlerts& Alerts() { return *alerts_; }
     TZUserLock& Lock() { return *lock_; }
     TDisplayEngine& Engine() { return *engine_; }

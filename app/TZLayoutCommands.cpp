@@ -16,13 +16,18 @@
 
 #include "KRegistry.h"
 #include "KZAlerts.h"
+#include "KZDialogButtons.h"
 #include "KZMenuAction.h"
 #include "KZMenuText.h"
 #include "KZText.h"
+#include "TDisplayEngine.h"
 #include "TLayout.h"
 #include "TOpenLayouts.h"
+#include "TZLayoutDialog.h"
 #include "TZLayoutMDI.h"
 #include "TZLayoutWindow.h"
+#include "TZObjectDialog.h"
+#include "TZSourceRule.h"
 
 namespace {
 
@@ -30,9 +35,36 @@ const char* const kLayoutFilter = "Layout (*.tly *.json)";
 
 }  // namespace
 
-TZLayoutCommands::TZLayoutCommands(QMainWindow& window, TZLayoutHost& host, TOpenLayouts& layouts,
+TZLayoutCommands::TZLayoutCommands(QMainWindow& window, TZLayoutHost& host, TDisplayEngine& engine,
                                    QMdiArea& area)
-    : QObject(&window), window_(window), host_(host), layouts_(layouts), area_(area) {}
+    : QObject(&window),
+      window_(window),
+      host_(host),
+      engine_(engine),
+      layouts_(engine.Layouts()),
+      area_(area) {}
+
+void TZLayoutCommands::Attach(TZLayoutWindow& editor) {
+    editor.SetOpenObjects([this, &editor] { EditObjects(editor); });
+}
+
+void TZLayoutCommands::EditObjects(TZLayoutWindow& editor) {
+    editor.EditInStep([&] {
+        std::vector<TLayoutObject*> chosen = editor.Selection();
+        if (chosen.empty()) return false;
+        TZObjectDialog dialog(std::move(chosen), host_.Settings(), SourceNamesOf(engine_.Sources()),
+                              &window_);
+        return dialog.exec() == QDialog::Accepted;
+    });
+}
+
+void TZLayoutCommands::EditLayout(TZLayoutWindow& editor) {
+    editor.EditInStep([&] {
+        TZLayoutDialog dialog(editor.Layout(), host_.Settings(), SourceNamesOf(engine_.Sources()),
+                              &window_);
+        return dialog.exec() == QDialog::Accepted;
+    });
+}
 
 const KString& TZLayoutCommands::Text(const char16_t* path) const {
     return host_.Settings().StringOf(KString(path));
@@ -114,6 +146,8 @@ void TZLayoutCommands::AddLayoutMenu(QMenuBar& bar) {
              [](TZLayoutWindow& e) { e.AddObject(2); });
     EditItem(layout, u"\\Strings\\MenuBar\\Layout\\DeleteObj",
              [](TZLayoutWindow& e) { e.DeleteSelection(); });
+    EditItem(layout, u"\\Strings\\MenuBar\\Layout\\ObjProperties",
+             [this](TZLayoutWindow& e) { EditObjects(e); });
     layout.addSeparator();
     EditItem(layout, u"\\Strings\\MenuBar\\Layout\\Resize",
              [this](TZLayoutWindow& e) { ResizeLayout(e); });
@@ -128,6 +162,8 @@ void TZLayoutCommands::AddLayoutMenu(QMenuBar& bar) {
     layout.addSeparator();
     EditItem(layout, u"\\Strings\\MenuBar\\Layout\\Clear",
              [](TZLayoutWindow& e) { e.Layout().ClearValues(); });
+    EditItem(layout, u"\\Strings\\MenuBar\\Layout\\Properties",
+             [this](TZLayoutWindow& e) { EditLayout(e); });
 }
 
 void TZLayoutCommands::AddViewMenu(QMenuBar& bar) {
@@ -186,10 +222,7 @@ void TZLayoutCommands::ResizeLayout(TZLayoutWindow& editor) {
     sides->addWidget(width);
     sides->addWidget(height);
     form->addRow(text(u"New"), sides);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
-    form->addRow(buttons);
+    form->addRow(KZOkCancel(host_.Settings(), ask));
     if (ask.exec() == QDialog::Accepted)
         editor.RescaleLayout(old, {width->value(), height->value()});
 }

@@ -10,6 +10,7 @@ class QMdiArea;
 class QMainWindow;
 class QMenu;
 class QMenuBar;
+class TDisplayEngine;
 class TOpenLayouts;
 class TZLayoutHost;
 class TZLayoutMDI;
@@ -22,13 +23,19 @@ class TZLayoutWindow;
 // why in the status bar.
 class TZLayoutCommands : public QObject {
   public:
-    TZLayoutCommands(QMainWindow& window, TZLayoutHost& host, TOpenLayouts& layouts,
+    TZLayoutCommands(QMainWindow& window, TZLayoutHost& host, TDisplayEngine& engine,
                      QMdiArea& area);
 
     // Adds the file items at the end of file, then the other menus to bar.
     void AddMenus(QMenu& file, QMenuBar& bar);
     // The items that change a layout, for the program's lock to disable.
     const std::vector<QAction*>& Editing() const { return editing_; }
+    // A new layout window: Return and a double click edit its objects.
+    void Attach(TZLayoutWindow& editor);
+    // The properties of the selected objects, of the layout, in a dialog;
+    // one undo step when confirmed, nothing when cancelled.
+    void EditObjects(TZLayoutWindow& editor);
+    void EditLayout(TZLayoutWindow& editor);
 
   private:
     TZLayoutMDI* ActiveFrame() const;
@@ -49,6 +56,7 @@ class TZLayoutCommands : public QObject {
 
     QMainWindow& window_;
     TZLayoutHost& host_;
+    TDisplayEngine& engine_;
     TOpenLayouts& layouts_;
     QMdiArea& area_;
     std::vector<QAction*> editing_;

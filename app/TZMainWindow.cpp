@@ -2,23 +2,30 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
 #include "KLog.h"
 #include "KRValues.h"
 #include "KZAlerts.h"
+#include "KZDialogButtons.h"
 #include "KZMenuAction.h"
 #include "KZMenuText.h"
 #include "KZRegistryDialog.h"
 #include "KZText.h"
 #include "TDisplayEngine.h"
 #include "TLayout.h"
+#include "TProgramHome.h"
 #include "TZApplication.h"
 #include "TZLayoutCommands.h"
 #include "TZOptionsDialog.h"
@@ -61,9 +68,13 @@ void TZMainWindow::BuildMenus() {
         return KZQString(caption.Caption());
     };
     fileMenu_ = menuBar()->addMenu(title(u"\\Strings\\MenuBar\\File\\Title"));
-    commands_ = new TZLayoutCommands(*this, *this, app_.Engine().Layouts(), *area_);
+    commands_ = new TZLayoutCommands(*this, *this, app_.Engine(), *area_);
     commands_->AddMenus(*fileMenu_, *menuBar());
     lockable_ = commands_->Editing();
+    QAction* profile =
+        KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\File\\NewProfile"), fileMenu_);
+    connect(profile, &QAction::triggered, this, [this] { NewProfile(); });
+    lockable_.push_back(profile);
     QAction* options =
         KZNewMenuAction(settings, text(u"\\Strings\\MenuBar\\File\\Options"), fileMenu_);
     connect(options, &QAction::triggered, this, [this] { ShowOptions(); });
@@ -147,6 +158,7 @@ void TZMainWindow::Activated(QMdiSubWindow* window) {
 void TZMainWindow::LayoutOpened(TLayout& layout) {
     auto* frame = new TZLayoutMDI(layout, *this, app_.Engine().Window().LayoutSize());
     windows_[&layout] = frame;
+    if (frame->View()) commands_->Attach(*frame->View());
     area_->addSubWindow(frame);
     frame->show();
     area_->setActiveSubWindow(frame);
@@ -255,6 +267,31 @@ void TZMainWindow::StorePlacement() {
         }
     }
     if (KRInt* setting = Placement(settings, u"Maximized")) setting->Set(isMaximized ? 1 : 0);
+}
+
+void TZMainWindow::NewProfile() {
+    if (IsLocked()) return;
+    KRegistry& settings = Settings();
+    constexpr const char16_t* kTexts = u"\\Strings\\Profile\\NewProfile\\";
+    QDialog ask(this);
+    ask.setWindowTitle(KZSettingText(settings, kTexts, u"Title"));
+    auto* name = new QLineEdit;
+    name->setObjectName("profileName");
+    name->setMaxLength(static_cast<int>(kMaxProfileName));
+    QDialogButtonBox* buttons = KZOkCancel(settings, ask);
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    // Only a name that makes a new file may be confirmed.
+    const auto check = [this, name, ok] {
+        ok->setEnabled(app_.Configuration().CanCreateProfile(name->text().toStdString()));
+    };
+    connect(name, &QLineEdit::textChanged, &ask, check);
+    check();
+    auto* form = new QFormLayout(&ask);
+    form->addRow(KZSettingText(settings, kTexts, u"Name"), name);
+    form->addRow(buttons);
+    if (ask.exec() != QDialog::Accepted) return;
+    if (const int code = app_.Configuration().CreateProfile(name->text().toStdString()))
+        Alerts().ShowError(code);
 }
 
 void TZMainWindow::ShowOptions() {

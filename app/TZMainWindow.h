@@ -65,6 +65,8 @@ class TZMainWindow : public QMainWindow,
     void Activated(QMdiSubWindow* window);
     // The options dialog, or the settings editor with Ctrl and Shift held.
     void ShowOptions();
+    // Asks for a name and writes the settings as that new profile.
+    void NewProfile();
     void ShowAbout();
 
     TZApplication& app_;

@@ -68,6 +68,7 @@ TEST(TZMainWindow, TheLockDisablesOptionsLockAboutAndWhatChangesLayouts) {
     EXPECT_EQ(file, (std::map<QString, bool>{{"New", false},
                                              {"Open...", false},
                                              {"Close window", true},
+                                             {"Create profile...", false},
                                              {"Save", false},
                                              {"Save as...", false},
                                              {"Memorize layouts", false},

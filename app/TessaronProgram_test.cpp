@@ -18,8 +18,8 @@
 namespace {
 
 // From the first item of the File menu to Options, past the layout files'
-// six items.
-const std::string kToOptions = "xdotool key Down Down Down Down Down Down";
+// six items and Create profile.
+const std::string kToOptions = "xdotool key Down Down Down Down Down Down Down";
 
 namespace fs = std::filesystem;
 

@@ -153,10 +153,7 @@ void TZLayoutWindow::MoveSelection(int32_t dx, int32_t dy) {
 void TZLayoutWindow::DeleteSelection() {
     if (!Editable()) return;
     Begin();
-    std::vector<TLayoutObject*> doomed;
-    for (TLayoutObject& o : layout_.Objects())
-        if (o.IsSelected()) doomed.push_back(&o);
-    for (TLayoutObject* o : doomed) layout_.RemoveObject(o);
+    for (TLayoutObject* o : Selection()) layout_.RemoveObject(o);
     history_.End();
 }
 
@@ -215,9 +212,7 @@ void TZLayoutWindow::MoveToBack() {
 
 void TZLayoutWindow::MoveSelectionInOrder(bool forward, bool allTheWay) {
     if (!Editable()) return;
-    std::vector<TLayoutObject*> chosen;
-    for (TLayoutObject& o : layout_.Objects())
-        if (o.IsSelected()) chosen.push_back(&o);
+    std::vector<TLayoutObject*> chosen = Selection();
     // In the order that keeps the chosen objects' own order among them.
     if (forward != allTheWay) std::reverse(chosen.begin(), chosen.end());
     Begin();
@@ -265,6 +260,22 @@ bool TZLayoutWindow::Redo() {
     return Editable() && history_.Redo();
 }
 
+void TZLayoutWindow::EditInStep(const std::function<bool()>& edit) {
+    if (!Editable()) return;
+    Begin();
+    if (edit())
+        history_.End();
+    else
+        history_.Abandon();
+}
+
+std::vector<TLayoutObject*> TZLayoutWindow::Selection() const {
+    std::vector<TLayoutObject*> chosen;
+    for (TLayoutObject& o : layout_.Objects())
+        if (o.IsSelected()) chosen.push_back(&o);
+    return chosen;
+}
+
 // Finding
 
 TLayoutObject* TZLayoutWindow::ObjectAt(QPoint point) const {
@@ -304,6 +315,11 @@ void TZLayoutWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     setFocus();
     StartDrag(event);
+}
+
+void TZLayoutWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && openObjects_ && ObjectAt(event->position().toPoint()))
+        openObjects_();
 }
 
 void TZLayoutWindow::StartDrag(QMouseEvent* event) {
@@ -471,6 +487,10 @@ bool TZLayoutWindow::KeyCommand(QKeyEvent* event) {
             return true;
         case Qt::Key_Delete:
             DeleteSelection();
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (openObjects_ && !Selection().empty()) openObjects_();
             return true;
         case Qt::Key_A:
             if (ctrl) SelectAll();

@@ -76,6 +76,13 @@ class TZLayoutWindow : public QWidget, public TLayoutWatcher {
     bool RescaleLayout(KSize from, KSize to);
     bool Undo();
     bool Redo();
+    // Runs an edit that changes the layout as it goes (a dialog) as one
+    // undo step; when it answers false, the layout goes back as it was and
+    // no step is kept. Nothing runs while the layout may not be edited.
+    void EditInStep(const std::function<bool()>& edit);
+    std::vector<TLayoutObject*> Selection() const;
+    // Asked on a double click on an object, which is then the selection.
+    void SetOpenObjects(std::function<void()> open) { openObjects_ = std::move(open); }
     // The lines the drag in progress snapped to.
     const std::vector<TSnapper::Guide>& Guides() const { return guides_; }
 
@@ -84,6 +91,7 @@ class TZLayoutWindow : public QWidget, public TLayoutWatcher {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // Tab and Shift+Tab select objects instead of moving the focus.
     bool focusNextPrevChild(bool) override { return false; }
@@ -127,6 +135,7 @@ class TZLayoutWindow : public QWidget, public TLayoutWatcher {
     int32_t denom_;
     std::function<bool()> editable_;
     std::function<void()> changed_;
+    std::function<void()> openObjects_;
     TUndoHistory history_;
     std::unique_ptr<TLayoutPicture> picture_;
     bool pictureStale_ = true;

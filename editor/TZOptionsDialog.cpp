@@ -5,16 +5,11 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "KZDialogButtons.h"
 #include "KZText.h"
 #include "TZDisplayOptions.h"
 #include "TZGeneralOptions.h"
 #include "TZSourceOptions.h"
-
-namespace {
-
-constexpr const char16_t* kButtons = u"\\Strings\\Dialog\\";
-
-}  // namespace
 
 TZOptionsDialog::TZOptionsDialog(const TZOptionsTarget& target, QWidget* parent)
     : QDialog(parent),
@@ -28,12 +23,7 @@ TZOptionsDialog::TZOptionsDialog(const TZOptionsTarget& target, QWidget* parent)
     tabs->addTab(general_, KZSettingText(settings, u"\\Strings\\Options\\General\\", u"Title"));
     tabs->addTab(sources_, KZSettingText(settings, u"\\Strings\\Options\\Source\\", u"Title"));
     tabs->addTab(display_, KZSettingText(settings, u"\\Strings\\Options\\Display\\", u"Title"));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(KZSettingText(settings, kButtons, u"Ok"));
-    buttons->button(QDialogButtonBox::Cancel)
-        ->setText(KZSettingText(settings, kButtons, u"Cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = KZOkCancel(settings, *this);
     auto* column = new QVBoxLayout(this);
     column->addWidget(tabs);
     column->addWidget(buttons);

@@ -17,6 +17,7 @@ TUndoHistory::State TUndoHistory::Take() const {
 void TUndoHistory::Begin() {
     if (depth_++ > 0) return;
     before_ = Take();
+    modifiedBefore_ = layout_.IsModified();
     layout_.ClearChangedSinceSnapshot();
 }
 
@@ -27,6 +28,19 @@ void TUndoHistory::End() {
     undo_.push_back(std::move(before));
     Trim(undo_);
     redo_.clear();
+}
+
+void TUndoHistory::Abandon() {
+    if (depth_ != 1) {
+        End();  // inside an outer edit, which decides for both
+        return;
+    }
+    depth_ = 0;
+    State before = std::move(before_);
+    if (!layout_.ChangedSinceSnapshot()) return;
+    layout_.SetLastId(before.lastId);
+    layout_.SwapState(std::move(before.state));
+    if (!modifiedBefore_) layout_.ClearModified();
 }
 
 bool TUndoHistory::Undo() {

@@ -23,6 +23,10 @@ class TUndoHistory {
     void Begin();
     // Ends the edit Begin started.
     void End();
+    // Ends the edit Begin started by putting the layout back as it was at
+    // that Begin, modified flag and all; no step is kept. Inside an outer
+    // edit it is an End.
+    void Abandon();
 
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
@@ -48,6 +52,7 @@ class TUndoHistory {
     int32_t levels_ = 25;
     int32_t depth_ = 0;
     State before_;
+    bool modifiedBefore_ = false;
     std::deque<State> undo_;
     std::deque<State> redo_;
 };

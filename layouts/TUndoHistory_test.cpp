@@ -85,3 +85,18 @@ TEST_F(TUndoHistoryTest, TheOldestStepsGoBeyondTheLevels) {
 }
 
 }  // namespace
+
+TEST_F(TUndoHistoryTest, AnAbandonedEditLeavesTheLayoutAsItWasAndNoStep) {
+    Move(5);
+    layout.ClearModified();
+    const std::string before = Bytes();
+    history.Begin();
+    Backmost().SetSize(300, 300);
+    layout.AddObject(2);
+    history.Abandon();
+    EXPECT_EQ(Bytes(), before);
+    EXPECT_FALSE(layout.IsModified());
+    EXPECT_FALSE(history.CanRedo());
+    ASSERT_TRUE(history.Undo());  // the earlier move, not the abandoned edit
+    EXPECT_FALSE(history.CanUndo());
+}

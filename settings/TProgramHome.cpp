@@ -103,7 +103,7 @@ bool WriteProfileName(const std::string& name) {
     KAppendUtf8(target, path);
     try {
         KSaveAtomically(target, [&](KStream& s) {
-            const std::string line = name.substr(0, 63) + "\n";
+            const std::string line = name.substr(0, kMaxProfileName) + "\n";
             s.Write(line.data(), static_cast<int32_t>(line.size()));
         });
     } catch (const KX&) {

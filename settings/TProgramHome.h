@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // The application's own configuration file in its directory; profiles are
 // the other configuration files there.
 constexpr const char* kConfigFileName = "tessaron.cfg";
+// The longest profile name kept.
+constexpr size_t kMaxProfileName = 63;
 
 // The application directory: where the configuration, the log, language
 // files and scripts live. It is the folder given (an option, else the

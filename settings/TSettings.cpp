@@ -1,5 +1,7 @@
 #include "TSettings.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -148,10 +150,31 @@ void TSettings::LoadLanguage() {
 
 int TSettings::Save() {
     if (configFailed_) return kErrConfigSave;
+    return WriteConfig(configPath_);
+}
+
+std::string TSettings::ProfilePath(const std::string& name) const {
+    return home_ + "/" + name + ".cfg";
+}
+
+bool TSettings::CanCreateProfile(const std::string& name) const {
+    if (name.empty() || name.size() > kMaxProfileName || name[0] == '.') return false;
+    if (name.find_first_of(std::string("/\\\0", 3)) != std::string::npos) return false;
+    const std::string file = name + ".cfg";
+    if (strcasecmp(file.c_str(), kConfigFileName) == 0) return false;
+    return !KFile(Text(ProfilePath(name))).Exists();
+}
+
+int TSettings::CreateProfile(const std::string& name) {
+    if (!CanCreateProfile(name)) return kErrConfigSave;
+    return WriteConfig(ProfilePath(name));
+}
+
+int TSettings::WriteConfig(const std::string& path) {
     if (KRGroup* strings = registry_.FindGroup(KString(u"\\Strings\\")))
         strings->nodeFlags &= ~KRNode::kPersistent;
     try {
-        KSaveAtomically(Text(configPath_), [&](KStream& s) {
+        KSaveAtomically(Text(path), [&](KStream& s) {
             configForm_.CopySettings(&s);
             s.WriteBOM();
             registry_.Write(s);

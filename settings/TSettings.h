@@ -20,6 +20,14 @@ class TSettings {
     // is complete. Returns 0 or 6002. A configuration that could not be read
     // is never saved over: the user's file stays as it was.
     int Save();
+    // A name a new profile may take: 1 to 63 characters that make a file
+    // name of their own in the home, not the program's own configuration,
+    // and no profile of that name yet.
+    bool CanCreateProfile(const std::string& name) const;
+    // Writes the current settings as a new profile's configuration, to be
+    // chosen for a later start. Returns 0, 6002 when it cannot be written,
+    // or 6002 for a name CanCreateProfile refuses (nothing is overwritten).
+    int CreateProfile(const std::string& name);
     // Rewrites the chosen language file with the current UI texts. Returns 0,
     // 6002 when it cannot be written, and does nothing without a language.
     int ExportLanguage();
@@ -35,6 +43,9 @@ class TSettings {
 
   private:
     void ChooseConfigFile(const std::string& home, bool readOnly);
+    std::string ProfilePath(const std::string& name) const;
+    // The settings without their texts to a file, replaced only when complete.
+    int WriteConfig(const std::string& path);
     int LoadConfig();
     void CollectLanguages(const std::string& home);
     void LoadLanguage();

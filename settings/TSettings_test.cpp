@@ -131,6 +131,27 @@ TEST_F(SettingsTest, ProfilesChooseTheFileAndFallBack) {
     EXPECT_EQ(name, "");
 }
 
+TEST_F(SettingsTest, ANewProfileHoldsTheSettingsAndNeverReplacesAFile) {
+    TSettings settings;
+    settings.Start(home);
+    settings.Registry().FindInt(KTestText("\\Display\\Height"))->Set(720);
+    Put("Taken.cfg", "mine");
+    for (const char* refused : {"", "Taken", "TESSARON", "a/b", "..", ".hidden"})
+        EXPECT_FALSE(settings.CanCreateProfile(refused)) << refused;
+    EXPECT_FALSE(settings.CanCreateProfile(std::string(64, 'x')));
+    EXPECT_NE(settings.CreateProfile("Taken"), 0);
+    EXPECT_EQ(Get("Taken.cfg"), "mine");
+
+    ASSERT_TRUE(settings.CanCreateProfile("Pool B"));
+    ASSERT_EQ(settings.CreateProfile("Pool B"), 0);
+    EXPECT_FALSE(settings.CanCreateProfile("Pool B"));
+    EXPECT_EQ(Get("Pool B.cfg").find("Strings"), std::string::npos);  // texts are not settings
+    ASSERT_TRUE(WriteProfileName("Pool B"));
+    TSettings chosen;
+    chosen.Start(home);
+    EXPECT_EQ(chosen.Registry().FindInt(KTestText("\\Display\\Height"))->value, 720);
+}
+
 TEST_F(SettingsTest, FailedSavesKeepThePreviousFile) {
     Put("tessaron.cfg", "Registry Version: 1.00\n\\Display\\Width:Int,1,,=800\n");
     pid_t child = fork();

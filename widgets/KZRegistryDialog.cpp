@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "KRegistry.h"
+#include "KZDialogButtons.h"
 #include "KZText.h"
 
 namespace {
@@ -304,13 +305,7 @@ std::unique_ptr<KRNode> KZRegistryDialog::AskNewNode() {
     auto* name = new QLineEdit;
     name->setMaxLength(kMaxName);
     name->setValidator(new NameValidator(name));
-    auto* buttons = new QDialogButtonBox;
-    buttons->addButton(KZSettingText(registry_, u"\\Strings\\Dialog\\", u"Ok"),
-                       QDialogButtonBox::AcceptRole);
-    buttons->addButton(KZSettingText(registry_, u"\\Strings\\Dialog\\", u"Cancel"),
-                       QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+    QDialogButtonBox* buttons = KZOkCancel(registry_, ask);
     auto* form = new QFormLayout(&ask);
     form->addRow(Text(u"Type"), type);
     form->addRow(Text(u"Name"), name);
