@@ -53,8 +53,9 @@ void ChangeFont(TTextObject& o, Change change) {
     o.SetFont(font);
 }
 
-// Up to kPreview pixels of a picture, sampled, for a glance at it.
-QPixmap PreviewOf(const KBitmap& frame) {
+// Up to kPreview pixels of a picture, sampled, for a glance at it; black
+// not drawn shows as a chequer.
+QPixmap PreviewOf(const KBitmap& frame, bool blackTransparent) {
     const QSize size =
         QSize(frame.Width(), frame.Height())
             .scaled(kPreview.boundedTo(QSize(frame.Width(), frame.Height())), Qt::KeepAspectRatio);
@@ -63,8 +64,11 @@ QPixmap PreviewOf(const KBitmap& frame) {
     for (int y = 0; y < size.height(); ++y) {
         auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
         const int32_t from = y * frame.Height() / size.height();
-        for (int x = 0; x < size.width(); ++x)
-            row[x] = 0xFF000000 | frame.GetPixel(x * frame.Width() / size.width(), from);
+        for (int x = 0; x < size.width(); ++x) {
+            const uint32_t rgb = frame.GetPixel(x * frame.Width() / size.width(), from);
+            const bool chequer = blackTransparent && rgb == 0;
+            row[x] = chequer ? ((x / 6 + y / 6) % 2 ? 0xFF6A6A6A : 0xFF8A8A8A) : 0xFF000000 | rgb;
+        }
     }
     return QPixmap::fromImage(image);
 }
@@ -554,7 +558,7 @@ void TZObjectDialog::ShowPreview() {
     const auto* bitmap = dynamic_cast<const TBitmapObject*>(objects_.front());
     const KBitmap* frame = bitmap ? bitmap->CurrentFrame() : nullptr;
     if (frame)
-        preview_->setPixmap(PreviewOf(*frame));
+        preview_->setPixmap(PreviewOf(*frame, bitmap->BlackTransparent()));
     else
         preview_->clear();
 }

@@ -25,6 +25,7 @@
 #include "TBitmapObject.h"
 #include "TDefaultSettings.h"
 #include "TLayout.h"
+#include "TLayoutSettings.h"
 #include "TProgramHome.h"
 #include "TSettings.h"
 #include "TTextObject.h"
@@ -259,12 +260,25 @@ TEST_F(ObjectDialog, ScreenshotsInEnglishAndGerman) {
         } else {
             EXPECT_EQ(dialog.windowTitle(), "Object Properties");
         }
+        const auto save = [&](QWidget& shown, const std::string& name) {
+            const fs::path file = shots / (name + "-" + language + ".png");
+            EXPECT_TRUE(shown.grab().save(QString::fromStdString(file.string())));
+        };
         for (int page = 0; page < dialog.Pages().count(); ++page) {
             dialog.Pages().setCurrentIndex(page);
-            const std::string name =
-                std::string("object-dialog-") + language + "-" + std::to_string(page) + ".png";
-            EXPECT_TRUE(dialog.grab().save(QString::fromStdString((shots / name).string())));
+            save(dialog, "object-dialog-" + std::to_string(page));
         }
+        TLayoutSettings::SetApplicationFolder(KTestText(bin));
+        auto& logo = dynamic_cast<TBitmapObject&>(*layout.AddObject(1));
+        logo.SetDynamic(false);
+        logo.SetFile(KTestText("Logo.tga"));
+        TZObjectDialog picture({&logo}, german.Registry(), names);
+        picture.show();
+        picture.Pages().setCurrentIndex(1);
+        save(picture, "object-dialog-bitmap");
+        TZLayoutDialog properties(layout, german.Registry(), names);
+        properties.show();
+        save(properties, "layout-dialog");
     }
 }
 
