@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPointer>
 
 #include "KRegistry.h"
@@ -60,6 +62,10 @@ TEST(TZLayoutMDI, AModifiedLayoutAsksBeforeItCloses) {
     area.addSubWindow(frame);
     EXPECT_EQ(frame->windowTitle(), "Heat");
     EXPECT_EQ(frame->widget()->size(), QSize(600, 450));
+    // Ctrl+W is File|Close window's alone: with two owners it does nothing.
+    for (const QAction* action : frame->systemMenu()->actions())
+        EXPECT_FALSE(action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_W)))
+            << action->text().toStdString();
 
     // Unchanged: closes without a question.
     EXPECT_TRUE(frame->AgreeToClose(false));

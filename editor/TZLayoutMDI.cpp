@@ -1,6 +1,8 @@
 #include "TZLayoutMDI.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QMenu>
 
 #include "KRegistry.h"
 #include "KZAlerts.h"
@@ -29,6 +31,13 @@ TZLayoutMDI::TZLayoutMDI(TLayout& layout, TZLayoutHost& host, KSize display)
     view_->setFixedSize(view_->ToWindow(display.width), view_->ToWindow(display.height));
     setWidget(view_);
     UpdateTitle();
+    // File|Close window owns Ctrl+W; a second owner would leave the key
+    // doing nothing at all.
+    for (QAction* action : systemMenu()->actions()) {
+        QList<QKeySequence> keys = action->shortcuts();
+        keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W));
+        action->setShortcuts(keys);
+    }
 }
 
 void TZLayoutMDI::UpdateTitle() {

@@ -92,6 +92,8 @@ TZObjectDialog::TZObjectDialog(std::vector<TLayoutObject*> objects, KRegistry& s
     column->addWidget(pages_);
     column->addWidget(buttons);
     Refresh();
+    // The keys start at the first field, and Ctrl+Tab turns the pages.
+    pages_->widget(0)->findChild<QSpinBox*>("x")->setFocus();
 }
 
 TZObjectDialog::~TZObjectDialog() = default;

@@ -130,7 +130,10 @@ void TOpenLayouts::MemorizeLayouts() {
     KRGroup* group = settings_.FindGroup(KString(kOpenGroup));
     if (!group) return;
     std::vector<const KString*> paths;
-    for (const auto& layout : layouts_) paths.push_back(&layout->Path());
+    // A layout never saved has no file to open again; the recovery file
+    // keeps its changes.
+    for (const auto& layout : layouts_)
+        if (!layout->IsUntitled()) paths.push_back(&layout->Path());
     // A layout that could not be restored keeps its place, so that it opens
     // again once its file is there (a drive mounted late).
     for (const Unrestored& missing : unrestored_) {

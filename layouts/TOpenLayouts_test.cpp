@@ -173,9 +173,12 @@ TEST_F(OpenLayoutsTest, MemorisedLayoutsRestoreUpToTheFirstGapSkippingFailures) 
     const std::string a = Write("a.tly", kTimeLayout);
     const std::string b = Write("b.tly", kTimeLayout);
     Open(a);
+    ASSERT_EQ(layouts.NewLayout(), 0);  // never saved: not memorised
     Open(b);
     layouts.MemorizeLayouts();
     EXPECT_EQ(KUtf8Of(settings.StringOf(KTestText("\\Layout\\Open\\2"))), b);
+    EXPECT_EQ(settings.FindString(KTestText("\\Layout\\Open\\3")), nullptr);
+    layouts.Close(layouts.Window(2));
     layouts.Close(layouts.Window(2));
     layouts.MemorizeLayouts();
     EXPECT_EQ(KUtf8Of(settings.StringOf(KTestText("\\Layout\\Open\\1"))), a);
