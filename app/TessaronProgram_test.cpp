@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -400,6 +402,164 @@ TEST_F(TessaronProgram, TheDisplayWindowStartsOnItsMonitorOfItsOwnXScreen) {
     std::unique_ptr<BackgroundCli> program = Start();
     EXPECT_EQ(DifferenceFromRender({layout}, two.Display() + ".1", "640x360"), 0u);
     program->Stop();
+}
+
+// The editor as a user drives it, by keys and the mouse, on the real program.
+class EditingProgram : public TessaronProgram {
+  protected:
+    // Keys typed with the main window focused; a dialog that closed leaves
+    // no window focused on a server without a window manager.
+    bool Keys(const std::string& keys) {
+        return MainWindowKeys("xdotool key --delay 60 " + keys + " && sleep 0.4");
+    }
+    bool Type(const std::string& text) {
+        return RunCommand("xdotool type --delay 30 '" + text + "' && sleep 0.2");
+    }
+    // Ctrl+S, then the file as saved.
+    std::string Save(const std::string& path) {
+        const auto before = fs::last_write_time(path);
+        EXPECT_TRUE(Keys("ctrl+s"));
+        for (int i = 0; i < 50 && fs::last_write_time(path) == before; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_NE(fs::last_write_time(path), before) << "not saved";
+        return folder.Get(fs::path(path).filename().string());
+    }
+    nlohmann::json Shown(const std::string& path) {
+        const Result shown = Cli({"layout", "show", path});
+        EXPECT_EQ(shown.status, 0) << shown.err;
+        return nlohmann::json::parse(shown.out, nullptr, false);
+    }
+    // With no layout open at the start.
+    void OpenNothing() {
+        std::string config = folder.Get("tessaron.cfg");
+        config.erase(config.find("\\Layout\\Open\\:="));
+        folder.Put("tessaron.cfg", config);
+    }
+};
+
+// The layout window's keys on a layout file: everything undone gives the
+// file's own bytes back.
+TEST_F(EditingProgram, KeysEditTheLayoutAndUndoGivesTheFileBack) {
+    const std::string path = folder.Path("Results.tly");
+    fs::copy_file(layout, path);
+    std::string config = folder.Get("tessaron.cfg");
+    config.replace(config.find(layout), layout.size(), path);
+    folder.Put("tessaron.cfg", config);
+    const std::string original = folder.Get("Results.tly");
+    const nlohmann::json first = Shown(path);
+    const size_t count = first["objects"].size();
+    ASSERT_GT(count, 2u);
+    std::unique_ptr<BackgroundCli> program = Start();
+    ASSERT_TRUE(WindowShows("Tessaron"));
+
+    Keys("ctrl+a Delete");
+    Save(path);
+    EXPECT_EQ(Shown(path)["objects"].size(), 0u);
+    Keys("ctrl+z Escape");
+    EXPECT_EQ(Save(path), original);
+
+    // Tab chooses the backmost object; Shift moves by the grid, 3.
+    Keys("Tab Right Right Right Right Right Down Down shift+Right Escape");
+    Save(path);
+    nlohmann::json moved = Shown(path);
+    EXPECT_EQ(moved["objects"][0]["x"], first["objects"][0]["x"].get<int>() + 8);
+    EXPECT_EQ(moved["objects"][0]["y"], first["objects"][0]["y"].get<int>() + 2);
+    moved["objects"][0]["x"] = first["objects"][0]["x"];
+    moved["objects"][0]["y"] = first["objects"][0]["y"];
+    EXPECT_EQ(moved, first);  // nothing else
+    Keys("ctrl+z ctrl+z ctrl+z ctrl+z ctrl+z ctrl+z ctrl+z ctrl+z Escape");
+    EXPECT_EQ(Save(path), original);
+
+    // New text, new bitmap, copy and paste (a new id), cut.
+    Keys("ctrl+t ctrl+b ctrl+c ctrl+v");
+    Save(path);
+    std::set<int> ids;
+    const nlohmann::json pasted = Shown(path);
+    for (const auto& object : pasted["objects"]) ids.insert(object["id"].get<int>());
+    EXPECT_EQ(ids.size(), count + 3);
+    Keys("ctrl+x");
+    Save(path);
+    EXPECT_EQ(Shown(path)["objects"].size(), count + 2);
+
+    // Twenty-five steps are kept: thirty moves and thirty undos leave five.
+    std::string keys = "Escape Tab";
+    for (int i = 0; i < 30; ++i) keys += " Right";
+    for (int i = 0; i < 30; ++i) keys += " ctrl+z";
+    Keys(keys + " Escape");
+    Save(path);
+    EXPECT_EQ(Shown(path)["objects"][0]["x"], first["objects"][0]["x"].get<int>() + 5);
+    EXPECT_EQ(program->Stop().status, 0);
+}
+
+// A new layout with a running clock, a title and a logo, made by keys and
+// the mouse, aligned, saved as .tly and as .json, closed and opened again:
+// the board shows exactly what render draws from the saved file.
+TEST_F(EditingProgram, ALayoutMadeByHandShowsAsRenderDrawsItsFile) {
+    OpenNothing();
+    std::unique_ptr<BackgroundCli> program = Start();
+    ASSERT_TRUE(WindowShows("Tessaron"));
+    const std::string saved = folder.Path("Walk.tly");
+    const std::string json = folder.Path("Walk.json");
+    ASSERT_TRUE(Keys("ctrl+n"));
+    // In the property dialog: place and width, then the field.
+    const auto text = [&](const char* x, const char* y, const char* width, const char* field) {
+        ASSERT_TRUE(Keys("ctrl+t Return ctrl+a"));
+        Type(x);
+        RunCommand("xdotool key Tab ctrl+a");
+        Type(y);
+        RunCommand("xdotool key Tab ctrl+a");
+        Type(width);
+        RunCommand("xdotool key Tab Tab Tab");
+        Type(field);
+        RunCommand("xdotool key Tab Return && sleep 0.4");
+    };
+    text("400", "24", "200", "Running Time");
+    text("20", "20", "360", "Title");
+    ASSERT_TRUE(Keys("ctrl+b Return ctrl+a"));
+    Type("20");
+    RunCommand("xdotool key Tab ctrl+a");
+    Type("300");
+    RunCommand("xdotool key ctrl+Tab");  // the picture's page, at its file
+    Type("Logo.tga");
+    RunCommand("xdotool key Return && sleep 0.4");
+    // A band around the clock and the title (the layout window's corner is
+    // below the menu bar and the window's caption), then Align horizontal.
+    ASSERT_TRUE(
+        RunCommand("xdotool mousemove 8 568 mousedown 1 mousemove 200 590 "
+                   "mousemove 470 620 mouseup 1 && sleep 0.3"));
+    ASSERT_TRUE(Keys("alt+l h"));
+    ASSERT_TRUE(Keys("ctrl+s"));
+    RunCommand("sleep 1");
+    Type(saved);
+    RunCommand("xdotool key Return && sleep 0.5");
+    ASSERT_TRUE(Appears(saved));
+    ASSERT_TRUE(Keys("alt+f a"));
+    RunCommand("sleep 1");
+    Type(json);
+    RunCommand("xdotool key Return && sleep 0.5");
+    ASSERT_TRUE(Appears(json));
+    ASSERT_TRUE(Keys("ctrl+w"));
+
+    const nlohmann::json made = Shown(saved);
+    ASSERT_EQ(made["objects"].size(), 3u);
+    EXPECT_EQ(made["objects"][0]["field"], "Running Time");
+    EXPECT_EQ(made["objects"][0]["x"], 400);
+    EXPECT_EQ(made["objects"][1]["field"], "Title");
+    EXPECT_EQ(made["objects"][1]["y"], made["objects"][0]["y"]);  // aligned
+    EXPECT_EQ(made["objects"][2]["file"], "Logo.tga");
+    EXPECT_EQ(Shown(json)["objects"], made["objects"]);
+
+    ASSERT_TRUE(Keys("ctrl+o"));
+    RunCommand("sleep 1");
+    Type(saved);
+    RunCommand("xdotool key Return && sleep 0.5");
+    const std::string capture =
+        folder.Put("heat.cap", Packet("C  1:02.3") + Packet("H10203Women 100m Freestyle"));
+    const Result fed = FeedWhenListening(port, capture);
+    ASSERT_EQ(fed.status, 0) << fed.err;
+    EXPECT_EQ(DifferenceFromRender({"--capture", capture, saved}), 0u);
+    EXPECT_EQ(DifferenceFromRender({"--capture", capture, json}), 0u);
+    EXPECT_EQ(program->Stop().status, 0);
 }
 
 }  // namespace
