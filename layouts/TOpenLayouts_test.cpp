@@ -105,10 +105,19 @@ TEST_F(OpenLayoutsTest, OpeningClosingAndTheWindowMenu) {
     EXPECT_EQ(Open(upper), 0);
     EXPECT_EQ(layouts.Count(), 1);
     EXPECT_EQ(Open(folder.Path("missing.tly")), kErrFileOpen);
+    // A broken file is alerted with its error and opens nothing.
+    const std::string broken = folder.Put("broken.tly", std::string("\x05\x00\x03\x00garbage", 11));
+    const int32_t code = Open(broken);
+    EXPECT_NE(code, 0);
+    const std::string brokenJson = folder.Put("broken.json", R"({"objects": [{"class": )");
+    const int32_t jsonCode = Open(brokenJson);
+    EXPECT_NE(jsonCode, 0);
+    EXPECT_EQ(layouts.Count(), 1);
     EXPECT_EQ(Open(start), 0);
-    EXPECT_EQ(Events(),
-              (std::vector<std::string>{"opened", "front",
-                                        "alert 3002 " + folder.Path("missing.tly"), "opened"}));
+    EXPECT_EQ(Events(), (std::vector<std::string>{
+                            "opened", "front", "alert 3002 " + folder.Path("missing.tly"),
+                            "alert " + std::to_string(code) + " " + broken,
+                            "alert " + std::to_string(jsonCode) + " " + brokenJson, "opened"}));
     ASSERT_EQ(layouts.Count(), 2);
     TLayout* first = layouts.Window(1);
     TLayout* second = layouts.Window(2);
