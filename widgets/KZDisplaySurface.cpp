@@ -104,7 +104,7 @@ void KZDisplaySurface::CopyBand(const KRect& physical, const uint32_t* pixels) {
         uint32_t* to = reinterpret_cast<uint32_t*>(image_.scanLine(y)) + part.left();
         for (int x = 0; x < part.width(); ++x) to[x] = from[x] | kOpaque;
     }
-    update(part);
+    Unshown(part);
 }
 
 bool KZDisplaySurface::CopyRegion(const KRect& physical, int32_t dx, int32_t dy) {
@@ -113,18 +113,32 @@ bool KZDisplaySurface::CopyRegion(const KRect& physical, int32_t dx, int32_t dy)
     const size_t pitch = static_cast<size_t>(image_.bytesPerLine()) / sizeof(uint32_t);
     if (!KMovePixels(pixels, pitch, {image_.width(), image_.height()}, physical, dx, dy))
         return false;
-    update(InsideImage(physical, dx, dy, image_.size()));
+    Unshown(InsideImage(physical, dx, dy, image_.size()));
     return true;
+}
+
+void KZDisplaySurface::Unshown(const QRect& rect) {
+    update(rect);  // shown by the toolkit's next turn at the latest
+    unshown_ |= rect;
+}
+
+void KZDisplaySurface::Present() {
+    // Inside a paint the toolkit paints again anyway; elsewhere the pixels
+    // go to the X server now, not at the toolkit's next turn.
+    if (!unshown_.isEmpty() && !painting_ && isVisible()) repaint(unshown_);
+    unshown_ = QRect();
 }
 
 void KZDisplaySurface::paintEvent(QPaintEvent* event) {
     // The engine's redraw lands in the image before it is shown, so a
     // resized window never shows a black frame first.
+    painting_ = true;
     if (undrawn_ && events_) {
         undrawn_ = false;
         const QRect r = event->rect();
         events_->RedrawNeeded(KRect{r.left(), r.top(), r.right(), r.bottom()});
     }
+    painting_ = false;
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(event->rect(), image_, event->rect());

@@ -13,10 +13,10 @@ class KZScreenEvents;
 // (exposure, stacking) are served from that image; only pixels the engine
 // has never drawn (a new or resized window) make it ask the program for a
 // full redraw. Band and region copies land in the image at once and are put
-// on screen by the next paint. The mouse pointer is hidden over the window;
-// when the window covers the main monitor, only while the window is active,
-// so an operator who switches away gets the pointer back. Needs a
-// QApplication.
+// on screen together when the engine presents its pass, without waiting for
+// the toolkit's next turn (at which copies not presented show). The mouse pointer is hidden over
+// the window; when the window covers the main monitor, only while the window is active, so an
+// operator who switches away gets the pointer back. Needs a QApplication.
 class KZDisplaySurface : public QWidget, public KScreenSurface {
   public:
     explicit KZDisplaySurface(KZScreenEvents* events = nullptr);
@@ -32,6 +32,7 @@ class KZDisplaySurface : public QWidget, public KScreenSurface {
     KSize ClientSize() const override { return {width(), height()}; }
     void CopyBand(const KRect& physical, const uint32_t* pixels) override;
     bool CopyRegion(const KRect& physical, int32_t dx, int32_t dy) override;
+    void Present() override;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -46,9 +47,14 @@ class KZDisplaySurface : public QWidget, public KScreenSurface {
     // A new image when the client size changed: black, not drawn yet.
     void FitImage();
     void UpdatePointer();
+    // Pixels of the image that changed and are to be shown.
+    void Unshown(const QRect& rect);
 
     KZScreenEvents* events_;
     QImage image_;
     bool undrawn_ = true;
+    bool painting_ = false;
+    // What was copied since the last Present.
+    QRect unshown_;
     bool coversMain_ = false;
 };

@@ -147,6 +147,17 @@ TEST(DisplaySurface, AsksForFullRedrawOnlyForPixelsNeverDrawn) {
         for (int x = 0; x < 160; ++x)
             differing += (shown.pixel(x, y) & 0xFFFFFF) != Shown(band[(y - 60) * 160 + x]);
     EXPECT_EQ(differing, 0);
+    // Presented copies reach the window system at once, before the
+    // toolkit's next turn.
+    const std::vector<uint32_t> next = Pattern(160, 10);
+    surface.CopyBand({0, 0, 159, 9}, next.data());
+    surface.Present();
+    const QImage presented = surface.screen()->grabWindow(surface.winId()).toImage();
+    differing = 0;
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 160; ++x)
+            differing += (presented.pixel(x, y) & 0xFFFFFF) != Shown(next[y * 160 + x]);
+    EXPECT_EQ(differing, 0);
     // Hiding and showing again keeps the pixels.
     surface.hide();
     surface.show();
