@@ -2,21 +2,15 @@
 
 #include <QAction>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFormLayout>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSpinBox>
 #include <QStatusBar>
 
 #include "KRegistry.h"
 #include "KZAlerts.h"
-#include "KZDialogButtons.h"
 #include "KZMenuAction.h"
 #include "KZMenuText.h"
 #include "KZText.h"
@@ -27,6 +21,7 @@
 #include "TZLayoutMDI.h"
 #include "TZLayoutWindow.h"
 #include "TZObjectDialog.h"
+#include "TZResizeDialog.h"
 #include "TZSourceRule.h"
 
 namespace {
@@ -202,29 +197,8 @@ void TZLayoutCommands::Save(bool askName) {
 void TZLayoutCommands::ResizeLayout(TZLayoutWindow& editor) {
     KSize old{0, 0};
     if (!editor.Layout().GetExtent(old)) return;  // nothing to rescale
-    const auto text = [this](const char16_t* name) {
-        KString path(u"\\Strings\\Layout\\ResizeDlg\\");
-        path.Append(KString(name));
-        return KZQString(host_.Settings().StringOf(path));
-    };
-    QDialog ask(&window_);
-    ask.setWindowTitle(text(u"Title"));
-    auto* form = new QFormLayout(&ask);
-    form->addRow(text(u"Old"), new QLabel(QString("%1 × %2").arg(old.width).arg(old.height)));
-    auto* width = new QSpinBox;
-    auto* height = new QSpinBox;
-    for (QSpinBox* side : {width, height}) side->setRange(1, TLayout::kMaxRescaleSide);
-    width->setValue(old.width);
-    height->setValue(old.height);
-    width->setPrefix(text(u"Width") + " ");
-    height->setPrefix(text(u"Height") + " ");
-    auto* sides = new QHBoxLayout;
-    sides->addWidget(width);
-    sides->addWidget(height);
-    form->addRow(text(u"New"), sides);
-    form->addRow(KZOkCancel(host_.Settings(), ask));
-    if (ask.exec() == QDialog::Accepted)
-        editor.RescaleLayout(old, {width->value(), height->value()});
+    TZResizeDialog ask(host_.Settings(), old, &window_);
+    if (ask.exec() == QDialog::Accepted) editor.RescaleLayout(old, ask.Chosen());
 }
 
 void TZLayoutCommands::Paste(TZLayoutWindow& editor) {

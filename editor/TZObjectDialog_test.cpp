@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSpinBox>
@@ -31,6 +32,7 @@
 #include "TTextObject.h"
 #include "TZLayoutDialog.h"
 #include "TZLayoutWindow.h"
+#include "TZResizeDialog.h"
 
 namespace {
 
@@ -234,7 +236,7 @@ TEST_F(ObjectDialog, LayoutPropertiesSetTheBackgroundAndTheSources) {
 
 // The dialog in English and in German, left in the test build's
 // screenshots folder, with every text from the settings.
-TEST_F(ObjectDialog, ScreenshotsInEnglishAndGerman) {
+TEST_F(ObjectDialog, EveryDialogSpeaksTheChosenLanguageAndLeavesAScreenshot) {
     const char* bin = std::getenv("TESSARON_BIN");
     ASSERT_NE(bin, nullptr);
     const fs::path shots = fs::path(bin) / ".." / "screenshots";
@@ -279,6 +281,19 @@ TEST_F(ObjectDialog, ScreenshotsInEnglishAndGerman) {
         TZLayoutDialog properties(layout, german.Registry(), names);
         properties.show();
         save(properties, "layout-dialog");
+        TZResizeDialog resize(german.Registry(), {640, 480});
+        resize.show();
+        save(resize, "resize-dialog");
+        const QStringList labels = [&] {
+            QStringList all;
+            for (const QLabel* label : resize.findChildren<QLabel*>()) all << label->text();
+            return all;
+        }();
+        const bool de = std::string(language) == "de";
+        for (const char* label :
+             {de ? "Alt:" : "Old:", de ? "Neu:" : "New:", de ? "Breite" : "Width", "640 × 480"})
+            EXPECT_TRUE(labels.contains(QString::fromUtf8(label))) << label;
+        EXPECT_EQ(resize.windowTitle(), de ? "Layout skalieren" : "Resize Layout");
     }
 }
 
