@@ -211,14 +211,18 @@ QWidget* TZObjectDialog::Choice(const char* name,
     return group;
 }
 
-template <class Get, class Set>
-TZColorPicker* TZObjectDialog::Colour(const char* name, Get get, Set set) {
+TZColorPicker* TZObjectDialog::Colour(const char* name, KColor K3DFontInfo::*colour) {
     auto* picker = new TZColorPicker(settings_, colors_);
     picker->setObjectName(name);
-    shows_.push_back([this, picker, get] { picker->SetColor(Common<TTextObject>(get)); });
-    picker->SetPicked([this, picker, set] {
-        if (const std::optional<KColor> color = picker->Color())
-            Apply<TTextObject>([&](TTextObject& o) { set(o, *color); });
+    shows_.push_back([this, picker, colour] {
+        picker->SetColor(
+            Common<TTextObject>([colour](const TTextObject& o) { return o.Font().*colour; }));
+    });
+    picker->SetPicked([this, picker, colour] {
+        const std::optional<KColor> chosen = picker->Color();
+        if (!chosen) return;
+        Apply<TTextObject>(
+            [&](TTextObject& o) { ChangeFont(o, [&](K3DFontInfo& f) { f.*colour = *chosen; }); });
     });
     return picker;
 }
@@ -232,12 +236,21 @@ QWidget* TZObjectDialog::Pair(const QString& label, QWidget* control) {
     return pair;
 }
 
+std::function<QString(const char16_t*)> TZObjectDialog::Texts(const char16_t* prefix) const {
+    return [this, prefix](const char16_t* name) { return KZSettingText(settings_, prefix, name); };
+}
+
+void TZObjectDialog::OnChosen(QComboBox* box, const std::function<void()>& chosen) {
+    connect(box, &QComboBox::activated, this, chosen);
+    connect(box->lineEdit(), &QLineEdit::editingFinished, this, [box, chosen] {
+        if (box->lineEdit()->isModified()) chosen();
+    });
+}
+
 // Pages
 
 QWidget* TZObjectDialog::BasicPage(const TZSourceNames& names) {
-    const auto text = [this](const char16_t* name) {
-        return KZSettingText(settings_, kBasic, name);
-    };
+    const auto text = Texts(kBasic);
     auto* page = new QWidget;
     auto* form = new QFormLayout(page);
     using O = TLayoutObject;
@@ -295,10 +308,7 @@ QWidget* TZObjectDialog::BasicPage(const TZSourceNames& names) {
         const KString name = KZKString(field->currentText());
         Apply<O>([&](O& o) { o.SetField(name); });
     };
-    connect(field, &QComboBox::activated, this, setField);
-    connect(field->lineEdit(), &QLineEdit::editingFinished, this, [field, setField] {
-        if (field->lineEdit()->isModified()) setField();
-    });
+    OnChosen(field, setField);
     form->addRow(text(u"Field"), field);
 
     AddSourceRule(*form, names);
@@ -317,9 +327,7 @@ QWidget* TZObjectDialog::BasicPage(const TZSourceNames& names) {
 }
 
 void TZObjectDialog::AddSourceRule(QFormLayout& form, const TZSourceNames& names) {
-    const auto text = [this](const char16_t* name) {
-        return KZSettingText(settings_, kBasic, name);
-    };
+    const auto text = Texts(kBasic);
     using O = TLayoutObject;
     form.addRow(text(u"Source"),
                 Choice<O>(
@@ -347,9 +355,7 @@ void TZObjectDialog::AddSourceRule(QFormLayout& form, const TZSourceNames& names
 }
 
 QWidget* TZObjectDialog::TextPage() {
-    const auto text = [this](const char16_t* name) {
-        return KZSettingText(settings_, kText, name);
-    };
+    const auto text = Texts(kText);
     using T = TTextObject;
     auto* page = new QWidget;
     auto* form = new QFormLayout(page);
@@ -376,22 +382,15 @@ QWidget* TZObjectDialog::TextPage() {
     squeeze->addStretch();
     form->addRow(QString(), squeeze);
 
-    form->addRow(text(u"FaceColor"),
-                 Colour(
-                     "face", [](const T& o) { return o.Font().face; },
-                     [](T& o, KColor c) { ChangeFont(o, [c](K3DFontInfo& f) { f.face = c; }); }));
-    form->addRow(text(u"BorderColor"),
-                 Colour(
-                     "border", [](const T& o) { return o.Font().border; },
-                     [](T& o, KColor c) { ChangeFont(o, [c](K3DFontInfo& f) { f.border = c; }); }));
-    form->addRow(text(u"ShadowColor"),
-                 Colour(
-                     "shadow", [](const T& o) { return o.Font().shadow; },
-                     [](T& o, KColor c) { ChangeFont(o, [c](K3DFontInfo& f) { f.shadow = c; }); }));
-    form->addRow(text(u"BackgroundColor"),
-                 Colour(
-                     "back", [](const T& o) { return o.Font().back; },
-                     [](T& o, KColor c) { ChangeFont(o, [c](K3DFontInfo& f) { f.back = c; }); }));
+    const struct {
+        const char* name;
+        const char16_t* label;
+        KColor K3DFontInfo::*colour;
+    } colours[] = {{"face", u"FaceColor", &K3DFontInfo::face},
+                   {"border", u"BorderColor", &K3DFontInfo::border},
+                   {"shadow", u"ShadowColor", &K3DFontInfo::shadow},
+                   {"back", u"BackgroundColor", &K3DFontInfo::back}};
+    for (const auto& c : colours) form->addRow(text(c.label), Colour(c.name, c.colour));
 
     form->addRow(text(u"Justification"),
                  Choice<T>(
@@ -468,17 +467,12 @@ QComboBox* TZObjectDialog::SizeChoice() {
         Apply<TTextObject>(
             [size](TTextObject& o) { ChangeFont(o, [size](K3DFontInfo& f) { f.SetSize(size); }); });
     };
-    connect(choice, &QComboBox::activated, this, setSize);
-    connect(choice->lineEdit(), &QLineEdit::editingFinished, this, [choice, setSize] {
-        if (choice->lineEdit()->isModified()) setSize();
-    });
+    OnChosen(choice, setSize);
     return choice;
 }
 
 QWidget* TZObjectDialog::BitmapPage() {
-    const auto text = [this](const char16_t* name) {
-        return KZSettingText(settings_, kBitmap, name);
-    };
+    const auto text = Texts(kBitmap);
     using B = TBitmapObject;
     auto* page = new QWidget;
     auto* form = new QFormLayout(page);
@@ -537,9 +531,7 @@ QWidget* TZObjectDialog::Browse(QLineEdit* edit, bool folder) {
 }
 
 QWidget* TZObjectDialog::VideoPage() {
-    const auto text = [this](const char16_t* name) {
-        return KZSettingText(settings_, kVideo, name);
-    };
+    const auto text = Texts(kVideo);
     using V = TVideoDisplayObject;
     auto* page = new QWidget;
     auto* form = new QFormLayout(page);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "K3DFontInfo.h"
 #include "KColorTable.h"
 #include "TZSourceRule.h"
 
@@ -56,9 +57,13 @@ class TZObjectDialog : public QDialog {
     template <class T, class Get, class Set>
     QWidget* Choice(const char* name, std::initializer_list<std::pair<QString, int>> choices,
                     Get get, Set set);
-    template <class Get, class Set>
-    TZColorPicker* Colour(const char* name, Get get, Set set);
+    // A colour of the text objects' fonts.
+    TZColorPicker* Colour(const char* name, KColor K3DFontInfo::*colour);
 
+    // The texts of a page of the dialog, by name under prefix.
+    std::function<QString(const char16_t*)> Texts(const char16_t* prefix) const;
+    // An editable box's entry picked from its list, or typed and left.
+    void OnChosen(QComboBox* box, const std::function<void()>& chosen);
     // A label and its control side by side, for a row of a page.
     static QWidget* Pair(const QString& label, QWidget* control);
     template <class T>
