@@ -49,13 +49,23 @@ void TWebBoard::CopyBand(const KRect& physical, const uint32_t* pixels) {
     std::lock_guard lock(mutex_);
     const KRect cut = Cut(physical, size_);
     if (cut.IsEmpty()) return;
+    // Only the pixels that differ are marked: a band spans the board, while a
+    // running clock changes a few digits of it, and every viewer is sent (and
+    // the encoder compresses) what is marked.
     const size_t bandWidth = static_cast<size_t>(physical.Width());
+    const int32_t width = cut.Width();
+    KRect changed;
     for (int32_t y = cut.top; y <= cut.bottom; ++y) {
         const uint32_t* from = pixels + (y - physical.top) * bandWidth + (cut.left - physical.left);
-        std::memcpy(&pixels_[static_cast<size_t>(y) * size_.width + cut.left], from,
-                    sizeof(uint32_t) * cut.Width());
+        uint32_t* to = &pixels_[static_cast<size_t>(y) * size_.width + cut.left];
+        if (std::memcmp(to, from, sizeof(uint32_t) * width) == 0) continue;
+        int32_t first = 0, last = width - 1;
+        while (from[first] == to[first]) ++first;
+        while (from[last] == to[last]) --last;
+        std::memcpy(to + first, from + first, sizeof(uint32_t) * (last - first + 1));
+        changed = Union(changed, {cut.left + first, y, cut.left + last, y});
     }
-    MarkChanged(cut);
+    MarkChanged(changed);
 }
 
 bool TWebBoard::CopyRegion(const KRect& physical, int32_t dx, int32_t dy) {
