@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 #include <civetweb.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <mutex>
@@ -10,6 +12,8 @@
 namespace {
 
 constexpr size_t kMaxClientMessage = 4096;
+// How much nicer a client's sender thread is than the rest of the program.
+constexpr int kClientNice = 10;
 
 const char* StatusText(int status) {
     switch (status) {
@@ -188,7 +192,12 @@ void KWebServer::Ready(mg_connection* connection, void*) {
     auto* client = static_cast<Client*>(mg_get_user_connection_data(connection));
     if (!client) return;
     client->connection = connection;
-    client->thread = std::thread([client] { client->stream->Run(*client); });
+    client->thread = std::thread([client] {
+        // Viewers come after the board: when the cores are busy, the engine
+        // that draws it runs first, however many clients are connected.
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kClientNice);
+        client->stream->Run(*client);
+    });
 }
 
 int KWebServer::Data(mg_connection*, int bits, char*, size_t length, void*) {

@@ -51,25 +51,30 @@ void PutInt32(uint8_t* to, int32_t value) {
 }  // namespace
 
 // The last picture encoded for any viewer: viewers that keep up are owed
-// the same rectangle of the same board, which is then encoded once.
+// the same rectangle of the same board, which is then encoded once, by the
+// first of them, while the others wait for it.
 struct TWebOutput::PngCache {
     std::mutex mutex;
+    KPngEncoder encoder;
     uint64_t version = 0;
     KRect rect;
     bool transparent = false;
     std::vector<uint8_t> png;
 
-    bool Find(const TWebBoard::Change& change, bool clear, std::vector<uint8_t>& out) {
+    bool Encode(const TWebBoard::Change& change, bool clear, std::vector<uint8_t>& out) {
         std::lock_guard lock(mutex);
         if (png.empty() || version != change.version || !(rect == change.rect) ||
-            transparent != clear)
-            return false;
+            transparent != clear) {
+            const KRect& r = change.rect;
+            if (!encoder.Encode(change.pixels.data(), r.Width(), r.Height(),
+                                static_cast<size_t>(r.Width()), clear, png)) {
+                png.clear();
+                return false;
+            }
+            version = change.version, rect = r, transparent = clear;
+        }
         out = png;
         return true;
-    }
-    void Keep(const TWebBoard::Change& change, bool clear, const std::vector<uint8_t>& encoded) {
-        std::lock_guard lock(mutex);
-        version = change.version, rect = change.rect, transparent = clear, png = encoded;
     }
 };
 
@@ -94,12 +99,7 @@ class BoardStream : public KWebHandler::Stream {
             PutInt32(&message_[4], r.top);
             PutInt32(&message_[8], r.Width());
             PutInt32(&message_[12], r.Height());
-            if (!cache_.Find(change_, transparent_, png_)) {
-                if (!encoder_.Encode(change_.pixels.data(), r.Width(), r.Height(),
-                                     static_cast<size_t>(r.Width()), transparent_, png_))
-                    continue;
-                cache_.Keep(change_, transparent_, png_);
-            }
+            if (!cache_.Encode(change_, transparent_, png_)) continue;
             message_.insert(message_.end(), png_.begin(), png_.end());
             notBefore = Clock::now() + kFrame;
             if (!sender.Send(false, message_.data(), message_.size())) return;
@@ -120,7 +120,6 @@ class BoardStream : public KWebHandler::Stream {
     TWebBoard::Viewer* viewer_;
     bool transparent_;
     TWebBoard::Change change_;
-    KPngEncoder encoder_;
     std::vector<uint8_t> png_;
     std::vector<uint8_t> message_;
 };
