@@ -59,7 +59,7 @@ std::string Query(const mg_request_info* info) {
 
 }  // namespace
 
-struct KWebServer::Client : KWebHandler::Stream::Sender {
+struct KWebServer::Client final : KWebHandler::Stream::Sender {
     mg_connection* connection = nullptr;
     std::unique_ptr<KWebHandler::Stream> stream;
     std::thread thread;
@@ -171,33 +171,35 @@ int KWebServer::Request(mg_connection* connection, void* self) {
 }
 
 int KWebServer::Connect(const mg_connection* connection, void* self) {
+    // Nothing is made for the client yet: the handshake may still fail, and
+    // then the connection ends without a close.
     auto& server = *static_cast<KWebServer*>(self);
-    if (server.clients_.fetch_add(1) >= server.config_.maxClients) {
-        --server.clients_;
-        return 1;
-    }
     const mg_request_info* info = mg_get_request_info(connection);
-    auto client = std::make_unique<Client>();
-    client->stream =
-        server.handler_.OpenStream(info->local_uri ? info->local_uri : "", Query(info));
-    if (!client->stream) {
-        --server.clients_;
-        return 1;
-    }
-    mg_set_user_connection_data(connection, client.release());
-    return 0;
+    const bool known = server.handler_.IsStream(info->local_uri ? info->local_uri : "");
+    return known && server.clients_ < server.config_.maxClients ? 0 : 1;
 }
 
-void KWebServer::Ready(mg_connection* connection, void*) {
-    auto* client = static_cast<Client*>(mg_get_user_connection_data(connection));
-    if (!client) return;
+void KWebServer::Ready(mg_connection* connection, void* self) {
+    auto& server = *static_cast<KWebServer*>(self);
+    const mg_request_info* info = mg_get_request_info(connection);
+    auto client = std::make_unique<Client>();
+    if (server.clients_.fetch_add(1) < server.config_.maxClients)
+        client->stream =
+            server.handler_.OpenStream(info->local_uri ? info->local_uri : "", Query(info));
+    if (!client->stream) {
+        --server.clients_;
+        mg_websocket_write(connection, MG_WEBSOCKET_OPCODE_CONNECTION_CLOSE, "", 0);
+        return;
+    }
     client->connection = connection;
-    client->thread = std::thread([client] {
+    Client* running = client.get();
+    client->thread = std::thread([running] {
         // Viewers come after the board: when the cores are busy, the engine
         // that draws it runs first, however many clients are connected.
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kClientNice);
-        client->stream->Run(*client);
+        running->stream->Run(*running);
     });
+    mg_set_user_connection_data(connection, client.release());
 }
 
 int KWebServer::Data(mg_connection*, int bits, char*, size_t length, void*) {

@@ -36,6 +36,8 @@ class KWebHandler {
     // method and path as requested; query undecoded (empty when none).
     virtual Response Answer(const std::string& method, const std::string& path,
                             const std::string& query) = 0;
+    // Whether path is one of the WebSocket streams, asked before the handshake.
+    virtual bool IsStream(const std::string& path) const = 0;
     // The stream of a WebSocket path, or null to refuse the connection.
     virtual std::unique_ptr<Stream> OpenStream(const std::string& path,
                                                const std::string& query) = 0;

@@ -263,6 +263,10 @@ KWebHandler::Response TWebOutput::Answer(const std::string& method, const std::s
     return Error(404, "not found");
 }
 
+bool TWebOutput::IsStream(const std::string& path) const {
+    return path == "/board" || path == "/fields";
+}
+
 std::unique_ptr<KWebHandler::Stream> TWebOutput::OpenStream(const std::string& path,
                                                             const std::string& query) {
     if (path == "/board") {

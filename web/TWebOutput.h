@@ -66,6 +66,7 @@ class TWebOutput : public KWebHandler, public TDisplayEngineListener {
 
     Response Answer(const std::string& method, const std::string& path,
                     const std::string& query) override;
+    bool IsStream(const std::string& path) const override;
     std::unique_ptr<Stream> OpenStream(const std::string& path, const std::string& query) override;
 
     void PacketDelivered(const TFields& definition) override;

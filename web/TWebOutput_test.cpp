@@ -321,6 +321,28 @@ TEST_F(WebOutput, OversizedRequestsAndClientMessagesCloseOnlyTheirConnection) {
         close(fd);
     }
     EXPECT_EQ(WebGet(output.Port(), "/").status, 200);
+    // More handshakes than clients may connect, each failing on a key too
+    // long to answer, leave every place free: the watcher and the quiet
+    // client hold two of the 32, and 30 more connect.
+    for (int i = 0; i < 40; ++i) {
+        const int fd = WebConnect(output.Port());
+        ASSERT_GE(fd, 0);
+        WebSendAll(fd,
+                   "GET /board HTTP/1.1\r\nHost: localhost\r\nUpgrade: websocket\r\n"
+                   "Connection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"
+                   "Sec-WebSocket-Key: " +
+                       std::string(300, 'A') + "\r\n\r\n");
+        char answer[4096];
+        pollfd p{fd, POLLIN, 0};
+        while (poll(&p, 1, 500) > 0 && recv(fd, answer, sizeof answer, 0) > 0) {
+        }
+        close(fd);
+    }
+    std::vector<std::unique_ptr<WebSocketClient>> others;
+    for (int i = 0; i < 30; ++i) {
+        others.push_back(std::make_unique<WebSocketClient>());
+        ASSERT_EQ(others.back()->Open(output.Port(), "/fields"), 101) << i;
+    }
     // The watcher goes on.
     engine.RunRemoteLine(KTestText("Command=Trigger;Name=Official;Action=On"));
     for (int i = 0; i < 5; ++i) Pass();
