@@ -27,11 +27,12 @@ import urllib.request
 import zlib
 
 from selenium import webdriver
+from selenium.common.exceptions import StaleElementReferenceException
 from selenium.webdriver.chrome.service import Service
 
 BIN = os.path.abspath(sys.argv[1])
 SHOTS = os.path.abspath(sys.argv[2])
-WIDTH, HEIGHT = 640, 360
+WIDTH, HEIGHT = 640, 480
 
 
 def packet(body):
@@ -219,6 +220,7 @@ class BrowserPages(unittest.TestCase):
                      if rgba[4 * i:4 * i + 3] != expected[3 * i:3 * i + 3])
         self.assertEqual(differ, 0)
         self.assertTrue(all(a == 255 for a in rgba[3::4]))
+        self.assertFalse(self.official_shown(rgba))
         self.driver.set_window_size(1280, 800)
         time.sleep(0.5)
         self.driver.save_screenshot(os.path.join(SHOTS, "web-board.png"))
@@ -246,29 +248,84 @@ class BrowserPages(unittest.TestCase):
         self.assertEqual(opaque + sum(1 for a in rgba[3::4] if a == 0), WIDTH * HEIGHT)
         self.assertEqual(self.post("/api/show?window=1&delay=0"), 204)
 
-    def test_3_the_operator_page_switches_layouts_on_a_phone(self):
+    def official_shown(self, rgba):
+        """Whether the results layout's OFFICIAL box (white on red) is lit."""
+        red = 0
+        for y in range(424, 450):
+            for x in range(240, 520):
+                r, g, b = rgba[4 * (y * WIDTH + x):4 * (y * WIDTH + x) + 3]
+                red += r > 200 and g < 80 and b < 80
+        return red > 1000
+
+    def operator_buttons(self, selector):
+        """The texts of the page's buttons (rebuilt as the page polls)."""
+        for _ in range(20):
+            try:
+                return [b.text for b in self.driver.find_elements("css selector", selector)]
+            except StaleElementReferenceException:
+                time.sleep(0.05)
+        return []
+
+    def wait_for_buttons(self, selector, texts):
+        for _ in range(100):
+            if self.operator_buttons(selector) == texts:
+                return True
+            time.sleep(0.1)
+        return False
+
+    def click(self, selector, text):
+        for _ in range(100):
+            try:
+                for button in self.driver.find_elements("css selector", selector):
+                    if button.text == text:
+                        button.click()
+                        return
+            except StaleElementReferenceException:
+                pass
+            time.sleep(0.05)
+        self.fail("no button " + text)
+
+    def current_layout(self):
+        with urllib.request.urlopen(self.url + "api/layouts") as answer:
+            layouts = json.load(answer)
+        return [layout["title"] for layout in layouts if layout["current"]]
+
+    def wait_for_current(self, title):
+        for _ in range(100):
+            if self.current_layout() == [title]:
+                return True
+            time.sleep(0.1)
+        return False
+
+    def test_3_the_operator_page_switches_layouts_and_fires_a_trigger_on_a_phone(self):
         if not self.server:
             self.start_server()
         self.driver.set_window_size(390, 844)
         self.driver.get(self.url + "operator")
-        for _ in range(100):
-            buttons = self.driver.find_elements("css selector", "#layouts button")
-            if len(buttons) == 2:
-                break
-            time.sleep(0.1)
-        self.assertEqual([b.text for b in buttons], ["Results", "overlay"])
-        buttons[1].click()
-        for _ in range(100):
-            with urllib.request.urlopen(self.url + "api/layouts") as answer:
-                layouts = json.load(answer)
-            if layouts[1]["current"]:
-                break
-            time.sleep(0.1)
-        self.assertTrue(layouts[1]["current"])
-        time.sleep(0.5)
-        self.driver.save_screenshot(os.path.join(SHOTS, "web-operator.png"))
+        self.assertTrue(self.wait_for_buttons("#layouts button", ["Results", "overlay"]))
+        self.click("#layouts button", "overlay")
+        self.assertTrue(self.wait_for_current("overlay"))
+        self.click("#layouts button", "Results")
+        self.assertTrue(self.wait_for_current("Results"))
+        # The results layout's trigger: the official result is shown.
+        self.assertTrue(self.wait_for_buttons("#triggers button", ["F1"]))
+        self.click("#triggers button", "F1")
+        # A timing system connected and sending: its status and last packet.
+        with socket.create_connection(("127.0.0.1", self.source_port)) as timing:
+            timing.sendall(RESULT)
+            for _ in range(100):
+                packet = self.driver.find_element("id", "packet").text
+                sources = self.driver.find_element("id", "sources").text
+                if "Chloe Martin" in packet and sources == "Pool: Running":
+                    break
+                time.sleep(0.1)
+            self.assertIn("Chloe Martin", packet)
+            self.assertEqual(sources, "Pool: Running")
+            self.driver.save_screenshot(os.path.join(SHOTS, "web-operator.png"))
         self.driver.set_window_size(WIDTH, HEIGHT)
-
+        self.driver.get(self.url)
+        rgba = self.wait_for_canvas(self.official_shown)
+        self.assertTrue(rgba and self.official_shown(rgba))
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1], verbosity=2)
