@@ -144,7 +144,7 @@ void BM_WebLatency(benchmark::State& state) {
     Percentiles(state, "web", web);
 }
 
-BENCHMARK(BM_WebLatency)->Arg(0)->Arg(50)->Iterations(500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WebLatency)->Arg(0)->Arg(50)->Iterations(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
