@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 DEPS := setup/install-deps
 
-.PHONY: run build test snapshots bench fuzz deps clean format-check
+.PHONY: run build install package test snapshots bench fuzz deps clean format-check
 
 deps:
 	@$(DEPS)
@@ -16,22 +16,25 @@ build: deps
 run: build
 	@sh tools/demo.sh build/bin
 
-# Installs the programs with their shipped files into PREFIX/lib/tessaron,
-# commands in PREFIX/bin, and a desktop entry with the layout file type, so
-# that a file manager opens .tly files with the program.
+# Installs the programs into PREFIX/bin, their shipped files into
+# PREFIX/share/tessaron, a desktop entry with the layout file type (so that a
+# file manager opens .tly files with the program), the manual pages and the
+# services, as the package does.
 PREFIX ?= /usr/local
-SHIPPED := tessaron tessaron-cli *.rss *.lng *.fnt *.tga *.txt layouts
-install: build
-	install -d $(DESTDIR)$(PREFIX)/lib/tessaron $(DESTDIR)$(PREFIX)/bin \
-	    $(DESTDIR)$(PREFIX)/share/applications $(DESTDIR)$(PREFIX)/share/mime/packages
-	cd build/bin && cp -r $(SHIPPED) $(DESTDIR)$(PREFIX)/lib/tessaron/
-	ln -sf ../lib/tessaron/tessaron $(DESTDIR)$(PREFIX)/bin/tessaron
-	ln -sf ../lib/tessaron/tessaron-cli $(DESTDIR)$(PREFIX)/bin/tessaron-cli
-	install -m 644 setup/tessaron.desktop $(DESTDIR)$(PREFIX)/share/applications/
-	install -m 644 setup/tessaron-layout.xml $(DESTDIR)$(PREFIX)/share/mime/packages/
+install: deps
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build build -j $(JOBS)
+	DESTDIR=$(DESTDIR) cmake --install build
 	@! command -v update-mime-database >/dev/null || update-mime-database $(DESTDIR)$(PREFIX)/share/mime
 	@! command -v update-desktop-database >/dev/null || \
 	    update-desktop-database $(DESTDIR)$(PREFIX)/share/applications
+
+# The Debian package build/tessaron_<version>_<arch>.deb, checked by lintian.
+package: deps
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build build -j $(JOBS)
+	cmake --build build --target package
+	lintian --fail-on error build/tessaron_*.deb
 
 # The test build treats a compiler warning in our code as an error.
 TEST_CONFIG := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARON_SANITIZE=ON -DTESSARON_WERROR=ON

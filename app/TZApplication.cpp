@@ -137,6 +137,10 @@ bool TZApplication::StartUp() {
     alerts_ = std::make_unique<KZAlerts>(settings);
     const bool higherPriority = RaisePriority();
     const bool first = copies_->Number() == 1;
+    // A display PC: the board on its monitor, the main window out of the way.
+    // Started at each login, it leaves the board to a copy that runs already.
+    const bool kiosk = FindArgument("--kiosk") != nullptr;
+    if (!first && kiosk) return false;
     const bool serving = first && requests_.Open(RequestSocketPath());
     ReadProfileName(&profile_);
     if (settings_.Start(ResolveProgramHome(OptionValue("--home"))) != 0)
@@ -171,7 +175,10 @@ bool TZApplication::StartUp() {
     mainWindow_ = std::make_unique<TZMainWindow>(*this);
     alerts_->SetParent(mainWindow_.get());
     mainWindow_->RestorePlacement();
-    mainWindow_->show();
+    if (kiosk)
+        mainWindow_->showMinimized();
+    else
+        mainWindow_->show();
     qApp->installEventFilter(this);
     engine_->Layouts().RestoreLayouts();
     OpenArguments();

@@ -310,9 +310,10 @@ void TZMainWindow::ShowOptions() {
 
 void TZMainWindow::ShowAbout() {
     KRegistry& settings = Settings();
-    const QString text =
-        KZQString(settings.StringOf(KString(u"\\Strings\\About\\Version"))) + " 6.31\n" +
-        KZQString(settings.StringOf(KString(u"\\Strings\\About\\Released"))) + " Dec 20 2023";
+    const QString text = KZQString(settings.StringOf(KString(u"\\Strings\\About\\Version"))) + " " +
+                         TESSARON_VERSION + "\n" +
+                         KZQString(settings.StringOf(KString(u"\\Strings\\About\\Released"))) +
+                         " " + TESSARON_RELEASED;
     app_.Alerts().ShowMessage(settings.StringOf(KString(u"\\Strings\\About\\Title")),
                               KZKString(text));
 }

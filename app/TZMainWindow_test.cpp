@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "KTestSupport.h"
+#include "KZAlerts.h"
 #include "TZApplication.h"
 
 namespace {
@@ -78,6 +79,38 @@ TEST(TZMainWindow, TheLockDisablesOptionsLockAboutAndWhatChangesLayouts) {
     ASSERT_FALSE(edit.empty());
     for (const auto& [item, enabled] : edit) EXPECT_FALSE(enabled) << item.toStdString();
     EXPECT_EQ(help, (std::map<QString, bool>{{"About...", false}}));
+}
+
+// Help|About names the version the build was given, with its day of release.
+TEST(TZMainWindow, AboutShowsTheVersion) {
+    KTestFolder folder;
+    std::filesystem::create_directory(folder.Path("run"));
+    std::filesystem::permissions(folder.Path("run"), std::filesystem::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", folder.Path("run").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
+    std::vector<std::string> args = {"tessaron",     "--home", folder.Path(),
+                                     "--quit-after", "2",      "-noserialport"};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    TZApplication program(static_cast<int>(argv.size()), argv.data());
+
+    QString title, text;
+    QTimer::singleShot(300, [&] {
+        program.Alerts().SetResponder(
+            [&](KZAlerts::Kind, const QString& boxTitle, const QString& boxText) {
+                title = boxTitle;
+                text = boxText;
+                return KZAlerts::Answer::kOk;
+            });
+        QMainWindow* window = MainWindow();
+        ASSERT_NE(window, nullptr);
+        const QList<QAction*> menus = window->menuBar()->actions();
+        ASSERT_EQ(menus.size(), 6);
+        menus[5]->menu()->actions().first()->trigger();
+    });
+    EXPECT_EQ(program.Run(), 0);
+    EXPECT_EQ(title.toStdString(), "About Tessaron");
+    EXPECT_EQ(text.toStdString(), "Version: " TESSARON_VERSION "\nReleased: " TESSARON_RELEASED);
 }
 
 }  // namespace

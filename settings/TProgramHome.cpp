@@ -17,9 +17,13 @@
 
 namespace {
 
-bool IsWritableFolder(const std::string& path) {
+bool IsFolder(const std::string& path) {
     struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access(path.c_str(), W_OK) == 0;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsWritableFolder(const std::string& path) {
+    return IsFolder(path) && access(path.c_str(), W_OK) == 0;
 }
 
 bool MakeFolders(const std::string& path) {
@@ -30,17 +34,17 @@ bool MakeFolders(const std::string& path) {
     }
 }
 
-// Copies the shipped files (language files, scripts, bitmap fonts) that the
-// folder lacks.
-void Seed(const std::string& home) {
-    const std::string from = ProgramFolder();
+// Copies the shipped files (language files, scripts, bitmap fonts, the
+// pictures the demo's layouts show) that the folder lacks; what the user
+// changed stays as it is.
+void Seed(const std::string& home, const std::string& from) {
     DIR* dir = opendir(from.c_str());
     if (!dir) return;
     while (const dirent* e = readdir(dir)) {
         const std::string name = e->d_name;
         const size_t dot = name.rfind('.');
         const std::string ext = dot == std::string::npos ? "" : name.substr(dot);
-        if (ext != ".lng" && ext != ".rss" && ext != ".fnt") continue;
+        if (ext != ".lng" && ext != ".rss" && ext != ".fnt" && ext != ".tga") continue;
         KString source, target;
         KAppendUtf8(source, from + "/" + name);
         KAppendUtf8(target, home + "/" + name);
@@ -68,15 +72,23 @@ std::string ProgramFolder() {
     return exe.substr(0, exe.rfind('/'));
 }
 
+std::string ShippedFolder(const std::string& programFolder) {
+    const std::string installed =
+        programFolder.substr(0, programFolder.rfind('/')) + "/share/tessaron";
+    return IsFolder(installed) ? installed : programFolder;
+}
+
 std::string ResolveProgramHome(const char* given) {
     if (!given || !*given) given = std::getenv("TESSARON_HOME");
     if (given && *given) return MakeFolders(given) ? given : "";
     const std::string own = ProgramFolder();
-    if (IsWritableFolder(own)) return own;
+    const std::string shipped = ShippedFolder(own);
+    // An installed program never writes beside itself, even as root.
+    if (shipped == own && IsWritableFolder(own)) return own;
     const char* user = std::getenv("HOME");
     const std::string fallback = std::string(user ? user : "") + "/.local/share/tessaron";
     if (!MakeFolders(fallback)) return "";
-    Seed(fallback);
+    Seed(fallback, shipped);
     return fallback;
 }
 

@@ -11,13 +11,21 @@ constexpr size_t kMaxProfileName = 63;
 
 // The application directory: where the configuration, the log, language
 // files and scripts live. It is the folder given (an option, else the
-// TESSARON_HOME variable); otherwise the program's own folder when it is
-// writable; otherwise ~/.local/share/tessaron, seeded on first use with the
-// files shipped beside the program. Empty when none can be made.
+// TESSARON_HOME variable); otherwise the program's own folder when the
+// shipped files are there (a build or an unpacked copy) and it is writable;
+// otherwise ~/.local/share/tessaron, where the shipped files that it lacks
+// are copied. Empty when none can be made.
 std::string ResolveProgramHome(const char* given);
 
 // The folder of the running program.
 std::string ProgramFolder();
+
+// Where the files shipped with the program (language files, scripts, bitmap
+// fonts, pictures, the demo's layouts) are, for a program in this folder:
+// share/tessaron beside the program's folder when it exists (an installed
+// program, /usr/bin and /usr/share/tessaron), else the program's folder
+// itself (a build, build/bin).
+std::string ShippedFolder(const std::string& programFolder);
 
 // The per-user store of the current profile name, a one-line text file
 // under $XDG_CONFIG_HOME (default ~/.config). Reading gives an empty name

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "CliTestSupport.h"
@@ -58,6 +60,50 @@ TEST_F(UnreadableConfiguration, ToolsNeverSaveOverIt) {
         EXPECT_EQ(Run("settings set '\\Display\\Width' 640"), 0);
         EXPECT_NE(folder.Get("tessaron.cfg").find("=640"), std::string::npos);
     }
+}
+
+// The programs as the package installs them: tessaron-cli in usr/bin, the
+// shipped files in usr/share/tessaron. A user's home is made in
+// ~/.local/share/tessaron from the shipped files, and a shipped layout draws
+// as it does beside the built program.
+TEST(InstalledProgram, FindsItsShippedFilesAndKeepsTheUsersFilesAtHome) {
+    namespace fs = std::filesystem;
+    KTestFolder root;
+    const fs::path bin = std::getenv("TESSARON_BIN");
+    const fs::path share = root.Path("usr/share/tessaron");
+    fs::create_directories(root.Path("usr/bin"));
+    fs::create_directories(share);
+    fs::copy_file(bin / "tessaron-cli", root.Path("usr/bin/tessaron-cli"));
+    for (const auto& entry : fs::directory_iterator(bin)) {
+        const std::string ext = entry.path().extension().string();
+        if (ext == ".rss" || ext == ".lng" || ext == ".fnt" || ext == ".tga")
+            fs::copy_file(entry.path(), share / entry.path().filename());
+    }
+    fs::copy(bin / "layouts", share / "layouts");
+    const std::string render = "env -u TESSARON_HOME HOME=" + Quote(root.Path("home")) +
+                               " XDG_CONFIG_HOME=" + Quote(root.Path("config")) + " " +
+                               Quote(root.Path("usr/bin/tessaron-cli")) +
+                               " render --size 640x480 --out " + Quote(root.Path("installed.png")) +
+                               " " + Quote((share / "layouts/Results.tly").string());
+    ASSERT_EQ(std::system(render.c_str()), 0);
+
+    const std::string home = root.Path("home/.local/share/tessaron");
+    for (const char* name : {"Results.rss", "Deutsch.lng", "Logo.tga", "DejaVu Sans 50.fnt"})
+        EXPECT_TRUE(fs::exists(fs::path(home) / name)) << name;
+    // Nothing lands beside the program, though the test may write there.
+    EXPECT_EQ(std::distance(fs::directory_iterator(root.Path("usr/bin")), fs::directory_iterator()),
+              1);
+    // A file the user changed is never copied over.
+    root.Put("home/.local/share/tessaron/Deutsch.lng", "mine");
+    ASSERT_EQ(std::system(render.c_str()), 0);
+    EXPECT_EQ(root.Get("home/.local/share/tessaron/Deutsch.lng"), "mine");
+
+    KTestFolder built;
+    CopyShippedFiles(built.Path());
+    const Result drawn = Cli({"render", "--home", built.Path(), "--size", "640x480", "--out",
+                              built.Path("built.png"), (bin / "layouts/Results.tly").string()});
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    EXPECT_EQ(root.Get("installed.png"), built.Get("built.png"));
 }
 
 }  // namespace

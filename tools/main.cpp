@@ -70,10 +70,23 @@ constexpr Verb kVerbs[] = {
      "                                            draw a video display command stream"},
 };
 
-int Usage() {
-    std::fputs("usage: tessaron-cli VERB ...\n", stderr);
-    for (const Verb& verb : kVerbs) std::fprintf(stderr, "  tessaron-cli %s\n", verb.summary);
-    return 2;
+// The verbs and what they do: the answer to --help, and on a wrong call.
+void PrintUsage(FILE* out) {
+    std::fputs(
+        "Usage: tessaron-cli VERB ...\n"
+        "The headless tools of Tessaron: source scripts and field processing, settings,\n"
+        "serial ports, feeding and monitoring sources, texts, pictures and layouts drawn\n"
+        "to PNG files, layouts as JSON, and the board served on the web. Each verb\n"
+        "takes --help for its options.\n\n"
+        "Verbs:\n",
+        out);
+    for (const Verb& verb : kVerbs) std::fprintf(out, "  tessaron-cli %s\n", verb.summary);
+    std::fputs(
+        "\nOptions:\n"
+        "  -noserialport                               opens no serial port, with any verb\n"
+        "  --help                                      shows this help and exits\n"
+        "  --version                                   shows the version and exits\n",
+        out);
 }
 
 }  // namespace
@@ -89,10 +102,18 @@ int main(int argc, char** argv) {
         }
     }
     argc = kept;
-    if (argc < 2) return Usage();
-    for (const Verb& verb : kVerbs) {
-        if (std::strcmp(argv[1], verb.name) == 0)
-            return verb.run(argc - 2, argv + 2, stdout, stderr);
+    const char* first = argc >= 2 ? argv[1] : "";
+    if (std::strcmp(first, "--help") == 0) {
+        PrintUsage(stdout);
+        return 0;
     }
-    return Usage();
+    if (std::strcmp(first, "--version") == 0) {
+        std::printf("tessaron-cli %s\n", TESSARON_VERSION);
+        return 0;
+    }
+    for (const Verb& verb : kVerbs) {
+        if (std::strcmp(first, verb.name) == 0) return verb.run(argc - 2, argv + 2, stdout, stderr);
+    }
+    PrintUsage(stderr);
+    return 2;
 }
