@@ -38,19 +38,33 @@ std::map<QString, bool> ItemsAsOpened(QMenu* menu) {
     return enabled;
 }
 
-TEST(TZMainWindow, TheLockDisablesOptionsLockAboutAndWhatChangesLayouts) {
+// The program's arguments for a run of two seconds in a home of its own,
+// with runtime and configuration folders of its own.
+class ShortRun {
+  public:
+    ShortRun() {
+        std::filesystem::create_directory(folder.Path("run"));
+        std::filesystem::permissions(folder.Path("run"), std::filesystem::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", folder.Path("run").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
+        for (std::string& a : args_) argv_.push_back(a.data());
+    }
+    int Argc() const { return static_cast<int>(argv_.size()); }
+    char** Argv() { return argv_.data(); }
+
     KTestFolder folder;
-    std::filesystem::create_directory(folder.Path("run"));
-    std::filesystem::permissions(folder.Path("run"), std::filesystem::perms::owner_all);
-    setenv("XDG_RUNTIME_DIR", folder.Path("run").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
-    folder.Put("tessaron.cfg",
-               "Registry Version: 1.00\n\\General\\:=\n\\General\\Unlock:String=ab\n");
-    std::vector<std::string> args = {"tessaron",     "--home", folder.Path(),
-                                     "--quit-after", "2",      "-noserialport"};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    TZApplication program(static_cast<int>(argv.size()), argv.data());
+
+  private:
+    std::vector<std::string> args_ = {"tessaron",     "--home", folder.Path(),
+                                      "--quit-after", "2",      "-noserialport"};
+    std::vector<char*> argv_;
+};
+
+TEST(TZMainWindow, TheLockDisablesOptionsLockAboutAndWhatChangesLayouts) {
+    ShortRun run;
+    run.folder.Put("tessaron.cfg",
+                   "Registry Version: 1.00\n\\General\\:=\n\\General\\Unlock:String=ab\n");
+    TZApplication program(run.Argc(), run.Argv());
 
     std::map<QString, bool> file, edit, help;
     QTimer::singleShot(300, [&] {
@@ -83,16 +97,8 @@ TEST(TZMainWindow, TheLockDisablesOptionsLockAboutAndWhatChangesLayouts) {
 
 // Help|About names the version the build was given, with its day of release.
 TEST(TZMainWindow, AboutShowsTheVersion) {
-    KTestFolder folder;
-    std::filesystem::create_directory(folder.Path("run"));
-    std::filesystem::permissions(folder.Path("run"), std::filesystem::perms::owner_all);
-    setenv("XDG_RUNTIME_DIR", folder.Path("run").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
-    std::vector<std::string> args = {"tessaron",     "--home", folder.Path(),
-                                     "--quit-after", "2",      "-noserialport"};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    TZApplication program(static_cast<int>(argv.size()), argv.data());
+    ShortRun run;
+    TZApplication program(run.Argc(), run.Argv());
 
     QString title, text;
     QTimer::singleShot(300, [&] {
