@@ -16,18 +16,27 @@ void TLayoutPicture::Compose(TLayout& layout, KSize size) {
         size_ = size;
         pixels_.assign(static_cast<size_t>(size.width) * size.height, 0);
     }
+    Recompose(layout, {0, 0, size.width - 1, size.height - 1});
+}
+
+void TLayoutPicture::Recompose(TLayout& layout, const KRect& area) {
+    const KRect cut = area.Intersection({0, 0, size_.width - 1, size_.height - 1});
+    if (cut.IsEmpty()) return;
     const uint32_t background = fonts_.Colors().Pixel(layout.State().background);
+    const int32_t width = cut.Width();
     const int32_t rows =
-        static_cast<int32_t>(std::clamp<int64_t>(canvas_.RowsFor(size.width), 0, size.height));
+        static_cast<int32_t>(std::clamp<int64_t>(canvas_.RowsFor(width), 0, cut.Height()));
     if (rows < 1) return;
-    for (int32_t top = 0; top < size.height; top += rows) {
-        const KRect band{0, top, size.width - 1, std::min(top + rows, size.height) - 1};
+    for (int32_t top = cut.top; top <= cut.bottom; top += rows) {
+        const KRect band{cut.left, top, cut.right, std::min(top + rows - 1, cut.bottom)};
         canvas_.Begin(band, 0);
         canvas_.Fill(background);
         for (TLayoutObject& object : layout.Objects())
             if (object.Rect().Intersects(band)) painter_.Draw(canvas_, object);
-        std::memcpy(&pixels_[static_cast<size_t>(top) * size.width], canvas_.Pixels(),
-                    static_cast<size_t>(band.Height()) * size.width * sizeof(uint32_t));
+        for (int32_t y = band.top; y <= band.bottom; ++y)
+            std::memcpy(&pixels_[static_cast<size_t>(y) * size_.width + cut.left],
+                        canvas_.Pixels() + static_cast<size_t>(y - band.top) * width,
+                        static_cast<size_t>(width) * sizeof(uint32_t));
         canvas_.End();
     }
 }

@@ -22,6 +22,9 @@ class TLayoutPicture {
 
     // Composes the layout at this size (each side 1 .. kMaxSide).
     void Compose(TLayout& layout, KSize size);
+    // Composes again only the part of the picture within area (layout
+    // pixels), as after one object's new value; the size stays.
+    void Recompose(TLayout& layout, const KRect& area);
 
     KSize Size() const { return size_; }
     // Rows top-down, size_.width pixels each, 0xAARRGGBB as the board's.

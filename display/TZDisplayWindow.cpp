@@ -186,8 +186,7 @@ bool TZDisplayWindow::ShowsLogo() const {
 void TZDisplayWindow::DrawArea(const KRect& rect, int32_t screen) {
     if (canvas_.Bytes() == 0) return;
     const KRect area = LayoutArea();
-    const KRect clipped{std::max(rect.left, area.left), std::max(rect.top, area.top),
-                        std::min(rect.right, area.right), std::min(rect.bottom, area.bottom)};
+    const KRect clipped = rect.Intersection(area);
     const int32_t offset = scroller_.BeginDrawing();
     if (clipped.IsEmpty()) return;
     screenFilter_ = screen;

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -83,7 +84,17 @@ KSize TZLayoutWindow::Grid() const {
 
 void TZLayoutWindow::LayoutChanged() {
     pictureStale_ = true;
+    staleArea_ = {};
     update();
+    if (changed_) changed_();
+}
+
+// Only the object's part of the window is composed and painted again (a
+// running clock would otherwise repaint every frame and label at each
+// tick), with a margin for the smoothing of a scaled picture.
+void TZLayoutWindow::ObjectRedrawn(const KRect& rect) {
+    if (!pictureStale_) staleArea_ = staleArea_.Union(rect);
+    update(ToQRect(ToWindow(rect)).adjusted(-2, -2, 2, 2));
     if (changed_) changed_();
 }
 
@@ -514,10 +525,14 @@ bool TZLayoutWindow::KeyCommand(QKeyEvent* event) {
 
 // Painting
 
-void TZLayoutWindow::paintEvent(QPaintEvent*) {
+void TZLayoutWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     PaintPicture(painter);
-    for (TLayoutObject& o : layout_.Objects()) PaintFrame(painter, o);
+    const QRect dirty = event->rect();
+    for (TLayoutObject& o : layout_.Objects()) {
+        const QRect reach = ToQRect(ToWindow(o.Rect())).adjusted(-kGrip, -kGrip, kGrip, kGrip);
+        if (reach.intersects(dirty)) PaintFrame(painter, o);
+    }
     painter.setPen(QPen(kGuide, 1));
     for (const TSnapper::Guide& g : guides_) {
         const int at = ToWindow(g.at);
@@ -538,7 +553,10 @@ void TZLayoutWindow::PaintPicture(QPainter& painter) {
     if (pictureStale_) {
         picture_->Compose(layout_, LayoutSize());
         pictureStale_ = false;
+    } else if (!staleArea_.IsEmpty()) {
+        picture_->Recompose(layout_, staleArea_);
     }
+    staleArea_ = {};
     const KSize size = picture_->Size();
     const QImage image(reinterpret_cast<const uchar*>(picture_->Pixels().data()), size.width,
                        size.height, size.width * 4, QImage::Format_RGB32);

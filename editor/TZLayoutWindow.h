@@ -104,6 +104,7 @@ class TZLayoutWindow : public QWidget, public TLayoutWatcher {
     };
 
     void LayoutChanged() override;
+    void ObjectRedrawn(const KRect& rect) override;
     // Starts an undo step, as deep as Layout\\UndoLevels allows.
     void Begin();
     void MoveSelectionInOrder(bool forward, bool allTheWay);
@@ -138,7 +139,9 @@ class TZLayoutWindow : public QWidget, public TLayoutWatcher {
     std::function<void()> openObjects_;
     TUndoHistory history_;
     std::unique_ptr<TLayoutPicture> picture_;
+    // The whole picture, or only this part of it, waits to be composed.
     bool pictureStale_ = true;
+    KRect staleArea_;
     bool showLabels_ = false;
 
     Drag drag_ = Drag::kNone;

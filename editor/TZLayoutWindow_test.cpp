@@ -20,6 +20,7 @@
 #include "KRegistry.h"
 #include "KTestSupport.h"
 #include "TDefaultSettings.h"
+#include "TFields.h"
 #include "TLayout.h"
 #include "TLayoutObject.h"
 #include "TTextObject.h"
@@ -233,6 +234,35 @@ TEST_F(LayoutWindow, ShowsTheBoardBeneathTheFramesAndFollowsItsValues) {
     Screenshot("editor-plain.png");
     window->SetShowLabels(true);
     Screenshot("editor-labels.png");
+}
+
+// A new value composes only its object's part of the picture again; what
+// shows there must still be every object that reaches into it, as a window
+// composing the whole layout shows it.
+TEST_F(LayoutWindow, ANewValueShowsAsTheWholeLayoutComposedAgain) {
+    KTestFolder home;
+    K3DFonts fonts(settings, home.Path(), nullptr);
+    K3DFontInfo font;
+    font.SetFaceName(KTestText("DejaVu Sans"));
+    font.SetSize(30);
+    auto& clock = dynamic_cast<TTextObject&>(At(1));
+    auto& over = dynamic_cast<TTextObject&>(Add(0, {350, 120, 469, 169}));
+    for (TTextObject* text : {&clock, &over}) text->SetFont(font);
+    clock.SetText(KTestText("%s"));
+    over.SetText(KTestText("17"));
+    TFields definition(nullptr, 64);
+    TField value(&definition);
+    value.value = KTestText("88:88");
+    clock.SetValue(&value);
+    Window(3, 4);
+    window->SetShowLabels(false);
+    const QImage before = window->grab().toImage();
+    value.value = KTestText("10:05");
+    clock.SetValue(&value);
+    const QImage after = window->grab().toImage();
+    EXPECT_NE(after, before);
+    window.reset();
+    EXPECT_EQ(after, Window(3, 4).grab().toImage());
 }
 
 TEST_F(LayoutWindow, CopyAndPasteCarryObjectsAsLayoutJsonWithNewIds) {

@@ -223,7 +223,7 @@ void TLayoutObject::RequestRedraw() {
     TLayout* layout = Layout();
     if (!layout) return;
     if (layout->Display()) layout->Display()->RedrawObject(*this);
-    if (layout->Watcher()) layout->Watcher()->LayoutChanged();
+    if (layout->Watcher()) layout->Watcher()->ObjectRedrawn(Rect());
 }
 
 void TLayoutObject::Rescale(KSize from, KSize to) {

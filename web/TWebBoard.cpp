@@ -9,20 +9,12 @@ namespace {
 
 constexpr int32_t kMaxSide = 16384;
 
-KRect Union(const KRect& a, const KRect& b) {
-    if (a.IsEmpty()) return b;
-    if (b.IsEmpty()) return a;
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-            std::max(a.bottom, b.bottom)};
-}
-
 KRect Whole(const KSize& size) {
     return {0, 0, size.width - 1, size.height - 1};
 }
 
 KRect Cut(const KRect& rect, const KSize& size) {
-    return {std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, size.width - 1),
-            std::min(rect.bottom, size.height - 1)};
+    return rect.Intersection(Whole(size));
 }
 
 }  // namespace
@@ -63,7 +55,7 @@ void TWebBoard::CopyBand(const KRect& physical, const uint32_t* pixels) {
         while (from[first] == to[first]) ++first;
         while (from[last] == to[last]) --last;
         std::memcpy(to + first, from + first, sizeof(uint32_t) * (last - first + 1));
-        changed = Union(changed, {cut.left + first, y, cut.left + last, y});
+        changed = changed.Union({cut.left + first, y, cut.left + last, y});
     }
     MarkChanged(changed);
 }
@@ -85,7 +77,7 @@ void TWebBoard::Present() {
 void TWebBoard::MarkChanged(const KRect& rect) {
     if (rect.IsEmpty()) return;
     ++version_;
-    for (Viewer& viewer : viewers_) viewer.changed = Union(viewer.changed, rect);
+    for (Viewer& viewer : viewers_) viewer.changed = viewer.changed.Union(rect);
 }
 
 TWebBoard::Viewer* TWebBoard::Join() {
