@@ -20,20 +20,9 @@ peer= program= xserver=
 trap 'kill $peer $program $xserver 2>/dev/null || true; rm -rf "$work"' EXIT INT TERM
 
 port=47410
-sh "$here/../tools/source-home.sh" "$work/home" Idle "-2,127.0.0.1,$port" "$bin" \
-    '\Display\Monitor:Int=-1' '\Display\Width:Int=1280' '\Display\Height:Int=720' \
-    '\General\MainWindow\Left:Int=0' '\General\MainWindow\Top:Int=740' \
-    '\General\MainWindow\Width:Int=800' '\General\MainWindow\Height:Int=300' \
-    '\General\MainWindow\Maximized:Int=0' \
-    '\Layout\Open\:=' "\\Layout\\Open\\1:String=$bin/layouts/Results.tly"
-cp "$bin"/*.fnt "$bin"/Logo.tga "$work/home/"
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-
-Xvfb -displayfd 3 -screen 0 1280x1080x24 -nolisten tcp 3> "$work/display" 2>/dev/null &
-xserver=$!
-sleep 1
-export DISPLAY=":$(cat "$work/display")"
+. "$here/own-display.sh"
+results_board_home Idle $port
+start_own_display
 
 # The timing system: connects, then sends nothing, or a running clock
 # packet every period seconds.

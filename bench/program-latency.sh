@@ -11,14 +11,13 @@
 # BIN is the bin folder of a build with TESSARON_BENCH=ON. Needs Xvfb.
 set -eu
 bin=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
 runs=${2:-5}
 work=$(mktemp -d /tmp/tessaron-program-latency-XXXXXX)
 xserver=
 trap 'kill $xserver 2>/dev/null || true; rm -rf "$work"' EXIT INT TERM
-Xvfb -displayfd 3 -screen 0 1280x1080x24 -nolisten tcp 3> "$work/display" 2>/dev/null &
-xserver=$!
-sleep 1
-export DISPLAY=":$(cat "$work/display")"
+. "$here/own-display.sh"
+start_own_display
 printf '%-4s %-10s %9s %9s\n' run loop p50_us p99_us
 run=1
 while [ $run -le "$runs" ]; do
