@@ -14,6 +14,7 @@
 
 #include "KChunkedStream.h"
 #include "KUtf8.h"
+#include "TFieldStringProcessor.h"
 #include "TReceiver.h"
 
 namespace {
@@ -41,8 +42,10 @@ const std::string& ScriptPath() {
 }
 
 // Frames bytes with the script: whole without a seed, else in chunks of
-// random size.
+// random size. The field processor's registers start at zero each time, as
+// a process text may count across packets.
 std::string Frame(const std::string& bytes, uint8_t mode, uint32_t seed = 0) {
+    for (int32_t r = 0; r <= 10; ++r) TheFieldProcessor().SetRegister(r, 0);
     TReceiver receiver;
     Sink sink;
     receiver.SetSinks(&sink, &sink, &sink);
