@@ -109,22 +109,22 @@ void TZLayoutWindow::SetShowLabels(bool on) {
 // an edit of the layout, refused while the layout may not be edited.
 
 void TZLayoutWindow::SelectAll() {
-    if (!Editable()) return;
+    if (!ReadyToEdit()) return;
     for (TLayoutObject& o : layout_.Objects()) o.SetSelected(true);
 }
 
 void TZLayoutWindow::SelectNone() {
-    if (!Editable()) return;
+    if (!ReadyToEdit()) return;
     for (TLayoutObject& o : layout_.Objects()) o.SetSelected(false);
 }
 
 void TZLayoutWindow::InvertSelection() {
-    if (!Editable()) return;
+    if (!ReadyToEdit()) return;
     for (TLayoutObject& o : layout_.Objects()) o.SetSelected(!o.IsSelected());
 }
 
 void TZLayoutWindow::SelectNext(bool backwards) {
-    if (!Editable()) return;
+    if (!ReadyToEdit()) return;
     const KListOf<TLayoutObject>& objects = layout_.State().objects;
     TLayoutObject* first = nullptr;
     for (TLayoutObject& o : layout_.Objects())
@@ -154,7 +154,7 @@ void TZLayoutWindow::SelectInBand(bool add) {
 // Edits
 
 void TZLayoutWindow::MoveSelection(int32_t dx, int32_t dy) {
-    if (!Editable()) return;
+    if (!ReadyToEdit()) return;
     Begin();
     for (TLayoutObject& o : layout_.Objects())
         if (o.IsSelected()) o.SetPosition(o.X() + dx, o.Y() + dy);
@@ -162,14 +162,14 @@ void TZLayoutWindow::MoveSelection(int32_t dx, int32_t dy) {
 }
 
 void TZLayoutWindow::DeleteSelection() {
-    if (!Editable()) return;
+    if (!ReadyToEdit()) return;
     Begin();
     for (TLayoutObject* o : Selection()) layout_.RemoveObject(o);
     history_.End();
 }
 
 void TZLayoutWindow::AddObject(int32_t prototypeIndex) {
-    if (!Editable()) return;
+    if (!ReadyToEdit()) return;
     Begin();
     SelectNone();
     if (TLayoutObject* added = layout_.AddObject(prototypeIndex)) added->SetSelected(true);
@@ -190,11 +190,11 @@ bool TZLayoutWindow::Copy() {
 }
 
 void TZLayoutWindow::Cut() {
-    if (Editable() && Copy()) DeleteSelection();
+    if (ReadyToEdit() && Copy()) DeleteSelection();
 }
 
 bool TZLayoutWindow::Paste() {
-    if (!Editable()) return false;
+    if (!ReadyToEdit()) return false;
     TLayout pasted;
     try {
         TLayoutJson::FromJson(
@@ -222,7 +222,7 @@ void TZLayoutWindow::MoveToBack() {
 }
 
 void TZLayoutWindow::MoveSelectionInOrder(bool forward, bool allTheWay) {
-    if (!Editable()) return;
+    if (!ReadyToEdit()) return;
     std::vector<TLayoutObject*> chosen = Selection();
     // In the order that keeps the chosen objects' own order among them.
     if (forward != allTheWay) std::reverse(chosen.begin(), chosen.end());
@@ -241,7 +241,7 @@ void TZLayoutWindow::MoveSelectionInOrder(bool forward, bool allTheWay) {
 }
 
 void TZLayoutWindow::Align(bool vertical) {
-    if (!Editable()) return;
+    if (!ReadyToEdit()) return;
     const TLayoutObject* first = nullptr;
     Begin();
     for (TLayoutObject& o : layout_.Objects()) {
@@ -256,7 +256,7 @@ void TZLayoutWindow::Align(bool vertical) {
 }
 
 bool TZLayoutWindow::RescaleLayout(KSize from, KSize to) {
-    if (!Editable()) return false;
+    if (!ReadyToEdit()) return false;
     Begin();
     const bool done = layout_.Rescale(from, to);
     history_.End();
@@ -264,15 +264,15 @@ bool TZLayoutWindow::RescaleLayout(KSize from, KSize to) {
 }
 
 bool TZLayoutWindow::Undo() {
-    return Editable() && history_.Undo();
+    return ReadyToEdit() && history_.Undo();
 }
 
 bool TZLayoutWindow::Redo() {
-    return Editable() && history_.Redo();
+    return ReadyToEdit() && history_.Redo();
 }
 
 void TZLayoutWindow::EditInStep(const std::function<bool()>& edit) {
-    if (!Editable()) return;
+    if (!ReadyToEdit()) return;
     Begin();
     if (edit())
         history_.End();
@@ -334,10 +334,9 @@ void TZLayoutWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TZLayoutWindow::StartDrag(QMouseEvent* event) {
+    const bool editable = ReadyToEdit();
     pressed_ = band_ = event->position().toPoint();
-    held_.clear();
-    drag_ = Drag::kNone;
-    if (!Editable()) return;
+    if (!editable) return;
     const bool toggle = event->modifiers() & Qt::ControlModifier;
     TLayoutObject* gripped = nullptr;
     grip_ = toggle ? -1 : GripAt(pressed_, &gripped);
@@ -357,8 +356,8 @@ void TZLayoutWindow::StartDrag(QMouseEvent* event) {
         for (TLayoutObject& o : layout_.Objects())
             if (o.IsSelected()) held_.push_back({&o, o.Rect()});
     } else {
-        drag_ = Drag::kBand;
         if (!toggle) SelectNone();
+        drag_ = Drag::kBand;
         return;
     }
     Begin();
@@ -366,6 +365,7 @@ void TZLayoutWindow::StartDrag(QMouseEvent* event) {
 
 void TZLayoutWindow::mouseMoveEvent(QMouseEvent* event) {
     if (!(event->buttons() & Qt::LeftButton) || drag_ == Drag::kNone) {
+        EndDrag();  // its button's release went elsewhere
         TLayoutObject* object = nullptr;
         const int32_t grip = GripAt(event->position().toPoint(), &object);
         static const Qt::CursorShape kShapes[4] = {Qt::SizeFDiagCursor, Qt::SizeVerCursor,
@@ -400,13 +400,22 @@ void TZLayoutWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (drag_ == Drag::kBand) {
         band_ = event->position().toPoint();
         SelectInBand(event->modifiers() & Qt::ControlModifier);
-    } else {
-        history_.End();
     }
+    EndDrag();
+}
+
+void TZLayoutWindow::EndDrag() {
+    if (drag_ == Drag::kNone) return;
+    if (drag_ != Drag::kBand) history_.End();
     drag_ = Drag::kNone;
     held_.clear();
     guides_.clear();
     update();
+}
+
+bool TZLayoutWindow::ReadyToEdit() {
+    EndDrag();
+    return !editable_ || editable_();
 }
 
 void TZLayoutWindow::MoveHeld(int32_t dx, int32_t dy, bool snap) {

@@ -108,7 +108,10 @@ class TZLayoutWindow : public QWidget, public TLayoutWatcher {
     // Starts an undo step, as deep as Layout\\UndoLevels allows.
     void Begin();
     void MoveSelectionInOrder(bool forward, bool allTheWay);
-    bool Editable() const { return !editable_ || editable_(); }
+    // Whether the layout may be edited now. A mouse drag still held ends
+    // first, as one undo step: an edit from a key or a menu may remove what
+    // it holds, and a modal window may have taken its button's release.
+    bool ReadyToEdit();
     KSize LayoutSize() const;
     KSize Grid() const;
     // The front-most object under a window point, or null.
@@ -120,6 +123,7 @@ class TZLayoutWindow : public QWidget, public TLayoutWatcher {
     bool KeyCommand(QKeyEvent* event);
 
     void StartDrag(QMouseEvent* event);
+    void EndDrag();
     void DragTo(QPoint point, bool snap);
     void MoveHeld(int32_t dx, int32_t dy, bool snap);
     void ResizeHeld(int32_t dx, int32_t dy, bool snap);

@@ -183,6 +183,40 @@ TEST_F(LayoutWindow, ADragSnapsShowsItsGuideAndIsOneStep) {
     EXPECT_EQ(At(0).X(), 20 + window->ToLayout(30));
 }
 
+// An edit while the button still holds a drag (a key, or a dialog that took
+// the button's release) ends the drag first, as a step of its own.
+TEST_F(LayoutWindow, AnEditDuringADragEndsItAsAStepOfItsOwn) {
+    Window();
+    const Qt::KeyboardModifiers exact = Qt::AltModifier;
+    Mouse(QEvent::MouseButtonPress, {350, 120}, exact);
+    Mouse(QEvent::MouseMove, {360, 130}, exact);
+    Key(Qt::Key_Delete);  // what the drag held is gone
+    Mouse(QEvent::MouseMove, {380, 150}, exact);
+    Mouse(QEvent::MouseButtonRelease, {380, 150}, exact);
+    ASSERT_EQ(layout.State().objects.Count(), 1);
+    ASSERT_TRUE(window->Undo());
+    ASSERT_EQ(layout.State().objects.Count(), 2);
+    EXPECT_EQ(At(1).X(), 310);
+    ASSERT_TRUE(window->Undo());
+    EXPECT_EQ(At(1).X(), 300);
+
+    // A release that never came: a cancelled edit takes back only itself,
+    // and undo goes on working.
+    Mouse(QEvent::MouseButtonPress, {350, 120}, exact);
+    Mouse(QEvent::MouseMove, {360, 130}, exact);
+    const KRect moved = At(1).Rect();
+    EXPECT_EQ(moved.left, 310);
+    window->EditInStep([&] {
+        At(1).SetSize(50, 20);
+        return false;
+    });
+    EXPECT_EQ(At(1).Rect(), moved);
+    Mouse(QEvent::MouseMove, {390, 160});  // no button held any more
+    EXPECT_EQ(At(1).X(), 310);
+    ASSERT_TRUE(window->Undo());
+    EXPECT_EQ(At(1).X(), 300);
+}
+
 TEST_F(LayoutWindow, AGripSizesItsObjectAndNeverBelowTheLeastSide) {
     TLayoutObject& video = Add(2, {400, 200, 499, 279});
     Window();
