@@ -232,8 +232,10 @@ void TZApplication::MemorizeIfAsked() {
 
 void TZApplication::Exit() {
     if (lock_->IsLocked()) return;
-    MemorizeIfAsked();
+    // Remembered once every layout is saved, so that one named on the way
+    // out opens again too.
     if (!mainWindow_->AgreeToExit()) return;
+    MemorizeIfAsked();
     recovery_->Remove();  // every change was saved or given up
     loop_->Quit(0);
 }

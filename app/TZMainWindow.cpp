@@ -182,11 +182,14 @@ void TZMainWindow::LayoutAlert(int32_t code, const KString&) {
     QTimer::singleShot(0, this, [this, code] { Alerts().ShowError(code); });
 }
 
+// A name typed without an extension gets ".tly" before the dialog asks
+// whether to replace the file.
 bool TZMainWindow::AskSavePath(KString& path) {
-    const QString chosen =
-        QFileDialog::getSaveFileName(this, QString(), KZQString(path), "Layout (*.tly)");
-    if (chosen.isEmpty()) return false;
-    path.Assign(KZKString(chosen));
+    QFileDialog dialog(this, QString(), KZQString(path), "Layout (*.tly)");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("tly");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    path.Assign(KZKString(dialog.selectedFiles().front()));
     return true;
 }
 

@@ -370,6 +370,25 @@ TEST_F(TessaronProgram, AConfirmedChangeIsSavedAtOnce) {
     EXPECT_NE(saved.find("\\Display\\Width:Int"), std::string::npos) << saved;
 }
 
+// A new layout saved on the way out, under a name typed without its
+// extension, is a layout file and is remembered to open at the next start.
+TEST_F(TessaronProgram, ALayoutNamedAtExitOpensAgainAtTheNextStart) {
+    std::unique_ptr<BackgroundCli> program = Start();
+    ASSERT_TRUE(WindowShows("Tessaron"));
+    ASSERT_TRUE(MainWindowKeys("xdotool key ctrl+n && sleep 0.5 && xdotool key ctrl+t"));
+    ASSERT_TRUE(MainWindowKeys("xdotool key alt+f && sleep 0.3 && xdotool key Up Return"));
+    ASSERT_TRUE(WindowShows("Exit Tessaron"));
+    ASSERT_TRUE(RunCommand("sleep 0.3 && xdotool key Return"));  // yes, save it
+    ASSERT_TRUE(WindowShows("Save As"));
+    ASSERT_TRUE(RunCommand("sleep 0.5 && xdotool key ctrl+a && xdotool type '" +
+                           folder.Path("Pool") + "' && xdotool key Return"));
+    const Result ended = program->Wait(20000);
+    EXPECT_EQ(ended.status, 0) << ended.err;
+    EXPECT_TRUE(fs::exists(folder.Path("Pool.tly")));
+    const Result open = Cli({"settings", "--home", folder.Path(), "get", "\\Layout\\Open\\2"});
+    EXPECT_EQ(open.out, folder.Path("Pool.tly") + "\n") << open.err;
+}
+
 // A memorised layout on a drive that is not there yet: the others open and
 // the board shows them while its alert waits, and it stays memorised.
 TEST_F(TessaronProgram, AMissingMemorisedLayoutNeitherBlocksNorIsForgotten) {

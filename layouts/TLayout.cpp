@@ -102,9 +102,16 @@ int32_t TLayout::Save(uint32_t flags) {
     if (untitled_ || (flags & kAskName)) {
         KString path(255, KFile::kMaxPath);
         path.Append(file_.Path());
-        if (!ui_ || !ui_->AskSavePath(path)) return kErrCancelled;
-        target.SetPath(path);
-        if (!IsJsonPath(path)) target.SetExtension(u"tly");
+        // A chosen name that the layout extension turns into another file's
+        // is asked for again, with that name, so that the question about
+        // replacing the file is asked of the name really written.
+        for (;;) {
+            if (!ui_ || !ui_->AskSavePath(path)) return kErrCancelled;
+            target.SetPath(path);
+            if (!IsJsonPath(path)) target.SetExtension(u"tly");
+            if (target.Path().Equals(path) || !target.Exists()) break;
+            path.Assign(target.Path());
+        }
         KString folder(255, KFile::kMaxPath);
         target.GetDirectory(folder);
         SetLayoutFolder(folder);

@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "KErrors.h"
 #include "KTestSupport.h"
@@ -168,16 +169,19 @@ TEST_F(TLayoutFile, WritingAndReadingBackKeepsEverything) {
     EXPECT_EQ(folder.Get("round.tly"), first);
 }
 
-// A desktop whose save dialog answers a fixed path, or cancels when it is empty.
+// A desktop whose save dialog gives the answers in turn; an empty answer, or
+// none left, cancels.
 class Desktop : public TLayoutUi {
   public:
     bool AskSavePath(KString& path) override {
         asked = KUtf8Of(path);
-        path = KTestText(answer);
-        return !answer.empty();
+        if (answers.empty()) return false;
+        path = KTestText(answers.front());
+        answers.erase(answers.begin());
+        return !path.IsEmpty();
     }
     void SetBusy(bool on) override { busyChanges += on ? 1 : 10; }
-    std::string answer;
+    std::vector<std::string> answers;
     std::string asked;
     int busyChanges = 0;
 };
@@ -197,12 +201,24 @@ TEST_F(TLayoutFile, SavingAnUntitledLayoutAsksForAName) {
     EXPECT_NE(desktop.asked.find("/Untitled "), std::string::npos);
     EXPECT_NE(desktop.asked.find(".tly"), std::string::npos);
     EXPECT_EQ(desktop.asked.find("Untitled 1.tly"), std::string::npos);  // that name is taken
-    desktop.answer = folder.Path("Pool");
+    desktop.answers = {folder.Path("Pool")};
     EXPECT_EQ(source.Save(TLayout::kSave), 0);
     EXPECT_FALSE(source.IsUntitled());
     EXPECT_EQ(KUtf8Of(source.Path()), folder.Path("Pool.tly"));
     EXPECT_EQ(folder.Get("Pool.tly").size(), 36u);
     EXPECT_EQ(desktop.busyChanges, 11);
+
+    // A name that becomes another layout's file once it ends in ".tly" is
+    // asked for again as that file, which is replaced only when confirmed.
+    folder.Put("Heat.tly", "kept");
+    desktop.answers = {folder.Path("Heat"), ""};
+    EXPECT_EQ(source.Save(TLayout::kSave | TLayout::kAskName), 1004);
+    EXPECT_EQ(desktop.asked, folder.Path("Heat.tly"));
+    EXPECT_EQ(folder.Get("Heat.tly"), "kept");
+    desktop.answers = {folder.Path("Heat.v2"), folder.Path("Heat.tly")};
+    EXPECT_EQ(source.Save(TLayout::kSave | TLayout::kAskName), 0);
+    EXPECT_EQ(KUtf8Of(source.Path()), folder.Path("Heat.tly"));
+    EXPECT_EQ(folder.Get("Heat.tly").size(), 36u);
     TLayout::SetLayoutFolder(KString());
 }
 
