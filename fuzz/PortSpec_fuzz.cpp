@@ -11,10 +11,13 @@
 
 namespace {
 
+// No port is written as "0" alone: the line settings a text gave it are not
+// part of its canonical text.
 bool SamePort(const TPortSpec& a, const TPortSpec& b) {
-    return a.kind == b.kind && (a.kind == TPortSpec::kNone || a.port == b.port) &&
-           a.baud == b.baud && a.dataBits == b.dataBits && a.parity == b.parity &&
-           a.stopTenths == b.stopTenths && a.refresh == b.refresh && a.ipPort == b.ipPort;
+    if (a.kind == TPortSpec::kNone) return b.kind == TPortSpec::kNone;
+    return a.kind == b.kind && a.port == b.port && a.baud == b.baud && a.dataBits == b.dataBits &&
+           a.parity == b.parity && a.stopTenths == b.stopTenths && a.refresh == b.refresh &&
+           a.ipPort == b.ipPort;
 }
 
 }  // namespace
