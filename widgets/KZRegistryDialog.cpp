@@ -223,7 +223,10 @@ void KZRegistryDialog::Select(const QModelIndex& index) {
     new_->setEnabled(true);
     delete_->setEnabled(true);
     ShowDeleted();
+    // What is typed replaces the value: typed after a shown 0, "1920"
+    // would read as the octal 01.
     value_->setFocus();
+    value_->selectAll();
 }
 
 QString KZRegistryDialog::HelpText(const KRNode& node) {

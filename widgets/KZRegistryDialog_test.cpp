@@ -111,12 +111,15 @@ TEST_F(RegistryDialogTest, MarkersExpandGroupsAndTypedValuesReachTheHook) {
     const QString help = dialog->findChild<QPlainTextEdit*>("help")->toPlainText();
     EXPECT_GE(help.count('\n'), 2) << help.toStdString();
     EXPECT_TRUE(help.endsWith("\nDefault: 1048576")) << help.toStdString();
-    value->selectAll();
-    Type(value, "abc");
+    Type(value, "abc");  // typed over the value shown
     EXPECT_EQ(cache->value, 1048576);
     value->selectAll();
     Type(value, "42");
     EXPECT_EQ(seen, (std::vector<int32_t>{4, 42}));
+    Select("Left");
+    ASSERT_EQ(value->text(), "0");
+    Type(value, "1920");
+    EXPECT_EQ(settings.Registry().FindInt(KTestText("\\Display\\Left"))->value, 1920);
 
     Click("Display", 7);
     EXPECT_EQ(Rows(), 8);
@@ -126,6 +129,8 @@ TEST_F(RegistryDialogTest, MarkersExpandGroupsAndTypedValuesReachTheHook) {
     settings.Registry().ApplyLine(KTestText("General\\Long:String=" + std::string(300, 'x')));
     Click("General", 7);
     Select("Long");
+    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+    QApplication::sendEvent(value, &end);
     QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
     QApplication::sendEvent(value, &backspace);
     // A text takes effect when its editing ends, here with Return.
