@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "KBufferedFile.h"
@@ -24,10 +25,20 @@ void SyncFolderOf(const std::string& path) {
     close(fd);
 }
 
+// A path saved through a link replaces the file linked to, and the link
+// stays.
+std::string LinkedFile(const std::string& path) {
+    char* real = realpath(path.c_str(), nullptr);
+    if (!real) return path;  // not there yet
+    std::string resolved(real);
+    free(real);
+    return resolved;
+}
+
 }  // namespace
 
 void KSaveAtomically(const KString& path, const std::function<void(KStream&)>& write) {
-    const std::string target = KUtf8Of(path);
+    const std::string target = LinkedFile(KUtf8Of(path));
     std::string temp = target + ".XXXXXX";
     int fd = mkstemp(temp.data());
     if (fd < 0) throw KXStream(kErrFileOpen, 0);

@@ -309,6 +309,15 @@ TEST_F(FileTest, AtomicSaveReplacesOrLeavesTheOldFile) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 
     EXPECT_THROW(KSaveAtomically(Str(Path("no/such/folder.cfg")), [](KStream&) {}), KXStream);
+
+    // Saved through a link, the file linked to gets the new text and the
+    // link stays.
+    ASSERT_EQ(symlink(Path("tessaron.cfg").c_str(), Path("linked.cfg").c_str()), 0);
+    KSaveAtomically(Str(Path("linked.cfg")), [](KStream& s) { s.Write("linked\n", 7); });
+    EXPECT_EQ(Get("tessaron.cfg"), "linked\n");
+    struct stat link;
+    ASSERT_EQ(lstat(Path("linked.cfg").c_str(), &link), 0);
+    EXPECT_TRUE(S_ISLNK(link.st_mode));
 }
 
 TEST(KDateTime, ComparesFieldByFieldIgnoringTheWeekday) {
