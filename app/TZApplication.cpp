@@ -142,9 +142,9 @@ bool TZApplication::StartUp() {
     const bool kiosk = FindArgument("--kiosk") != nullptr;
     if (!first && kiosk) return false;
     const bool serving = first && requests_.Open(RequestSocketPath());
-    ReadProfileName(&profile_);
     if (settings_.Start(ResolveProgramHome(OptionValue("--home"))) != 0)
         alerts_->ShowError(kErrConfigLoad);
+    ReadProfileName(&profile_);  // as start-up left it: a missing profile is none
     if (first && !serving) alerts_->ShowError(kErrRequestServer);
     lock_ = std::make_unique<TZUserLock>(settings);
     if (!first) {

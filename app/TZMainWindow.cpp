@@ -308,7 +308,9 @@ void TZMainWindow::ShowOptions() {
     TDisplayEngine& engine = app_.Engine();
     TZOptionsDialog dialog(
         TZOptionsTarget{Settings(), engine.Sources(), engine.Window(), app_.Home()}, this);
-    if (dialog.exec() == QDialog::Accepted) app_.SaveSettings();
+    if (dialog.exec() != QDialog::Accepted) return;
+    app_.SaveSettings();
+    if (!dialog.ProfileStored()) Alerts().ShowError(kErrConfigSave);
 }
 
 void TZMainWindow::ShowAbout() {

@@ -44,13 +44,17 @@ TZGeneralOptions::TZGeneralOptions(const TZOptionsTarget& target, QWidget* paren
 
 bool TZGeneralOptions::FillProfiles() {
     profile_->addItem(KZSettingText(target_.settings, kTexts, u"ProfileStd"));
-    const QStringList files = QDir(QString::fromStdString(target_.home))
-                                  .entryList({"*.cfg"}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    // Only what start-up can open: "Race.CFG" is not the profile "Race",
+    // nor is a name longer than the profile file keeps.
+    const QStringList files =
+        QDir(QString::fromStdString(target_.home))
+            .entryList({"*.cfg"}, QDir::Files | QDir::CaseSensitive, QDir::Name | QDir::IgnoreCase);
     std::string chosen;
     ReadProfileName(&chosen);
     for (const QString& file : files) {
         if (file.compare(kConfigFileName, Qt::CaseInsensitive) == 0) continue;
         const QString name = file.left(file.size() - 4);
+        if (static_cast<size_t>(name.toUtf8().size()) > kMaxProfileName) continue;  // kept cut
         profile_->addItem(name);
         if (name.toStdString() == chosen) initialProfile_ = profile_->count() - 1;
     }
@@ -58,10 +62,10 @@ bool TZGeneralOptions::FillProfiles() {
     return profile_->count() > 1 || !chosen.empty();
 }
 
-void TZGeneralOptions::Apply() {
+bool TZGeneralOptions::Apply() {
     if (restoreOpen_ && restore_->Value() >= 0) restoreOpen_->Set(restore_->Value());
-    if (profile_->currentIndex() == initialProfile_) return;
+    if (profile_->currentIndex() == initialProfile_) return true;
     // The standard entry chooses no profile.
-    WriteProfileName(profile_->currentIndex() == 0 ? std::string()
-                                                   : profile_->currentText().toStdString());
+    return WriteProfileName(profile_->currentIndex() == 0 ? std::string()
+                                                          : profile_->currentText().toStdString());
 }

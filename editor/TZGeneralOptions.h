@@ -13,7 +13,8 @@ class QComboBox;
 class TZGeneralOptions : public QWidget {
   public:
     TZGeneralOptions(const TZOptionsTarget& target, QWidget* parent = nullptr);
-    void Apply();
+    // False when the profile chosen could not be stored.
+    bool Apply();
 
   private:
     // Fills the profile combo; whether there is a profile to choose or in use.

@@ -31,7 +31,7 @@ TZOptionsDialog::TZOptionsDialog(const TZOptionsTarget& target, QWidget* parent)
 }
 
 void TZOptionsDialog::accept() {
-    general_->Apply();
+    profileStored_ = general_->Apply();
     sources_->Apply();
     display_->Apply();
     QDialog::accept();

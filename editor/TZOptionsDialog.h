@@ -15,9 +15,12 @@ class TZOptionsDialog : public QDialog {
   public:
     TZOptionsDialog(const TZOptionsTarget& target, QWidget* parent = nullptr);
     void accept() override;
+    // Whether OK could store the profile chosen for the next run.
+    bool ProfileStored() const { return profileStored_; }
 
   private:
     TZGeneralOptions* general_;
     TZSourceOptions* sources_;
     TZDisplayOptions* display_;
+    bool profileStored_ = true;
 };

@@ -124,6 +124,9 @@ TEST_F(OptionsDialog, GeneralPageWritesRestoreChoiceAndProfileOnlyOnOk) {
     home.Put("Meet A.cfg", "");
     home.Put("TESSARON.CFG", "");
     home.Put("notes.txt", "");
+    // Files start-up would not open as profiles are not offered.
+    home.Put("Race.CFG", "");
+    home.Put(std::string(64, 'x') + ".cfg", "");
     Start();
     Settings().FindInt(KTestText("\\Layout\\RestoreOpen"))->Set(0);
     {
@@ -151,6 +154,14 @@ TEST_F(OptionsDialog, GeneralPageWritesRestoreChoiceAndProfileOnlyOnOk) {
     EXPECT_EQ(chosen, "Meet A");
     // "Left open" skips 2: memorise at exit and reopen at start-up.
     EXPECT_EQ(Int("\\Layout\\RestoreOpen"), 3);
+
+    // A choice that cannot be stored says so.
+    fs::remove_all(config.Path("Quillmark"));
+    config.Put("Quillmark", "a file where the folder goes");
+    TZOptionsDialog dialog(Target());
+    Find<QComboBox>(dialog, "profile")->setCurrentIndex(1);
+    dialog.accept();
+    EXPECT_FALSE(dialog.ProfileStored());
 }
 
 // A TCP listen source set up in the dialog, with the results script, goes
