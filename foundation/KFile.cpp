@@ -62,6 +62,7 @@ int KFile::SetDirection(int direction) {
 void KFile::Open(int mode, bool create) {
     if (IsOpen()) throw KXStream(kErrFileAlreadyOpen, 0);
     mode_ = mode;
+    readFailed_ = false;
     KStream::SetDirection(kNone);
     const int access = mode & kReadWrite;
     const bool regularOnly = (mode & kRegularOnly) != 0;
@@ -96,7 +97,10 @@ int64_t KFile::RawRead(void* buffer, int64_t n) {
     while (done < n) {
         ssize_t got = read(fd_, static_cast<char*>(buffer) + done, static_cast<size_t>(n - done));
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return done > 0 ? done : -1;
+        if (got < 0) {
+            readFailed_ = true;
+            return done > 0 ? done : -1;
+        }
         if (got == 0) break;
         done += got;
     }

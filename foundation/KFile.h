@@ -30,6 +30,9 @@ class KFile : public KStream {
     ~KFile() override;
 
     bool IsOpen() override { return fd_ >= 0; }
+    // Whether a read failed since the file was opened: a reader that stops
+    // at what looks like the end may then have stopped at a faulty disk.
+    bool ReadFailed() const { return readFailed_; }
     void Close() override;
     int SetDirection(int direction) override;
     void Read(void* buffer, int32_t n) override;
@@ -102,4 +105,5 @@ class KFile : public KStream {
     int mode_ = 0;
     KString path_{255, kMaxPath};
     int fd_ = -1;
+    bool readFailed_ = false;
 };

@@ -184,6 +184,14 @@ TEST_F(FileTest, BufferedTextReadToTheEnd) {
     EXPECT_EQ(text, u"a\nb");
     char c;
     EXPECT_THROW(f.Read(&c, 1), KXStream);
+    EXPECT_FALSE(f.ReadFailed());
+
+    // A read the system refuses (the memory file at address 0: EIO) also
+    // ends the text, and says it failed.
+    KBufferedFile faulty(Str("/proc/self/mem"));
+    faulty.Open(KFile::kRead, false);
+    EXPECT_FALSE(faulty.Peek());
+    EXPECT_TRUE(faulty.ReadFailed());
 }
 
 TEST_F(FileTest, TextAndValueReadsShareThePosition) {

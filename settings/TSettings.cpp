@@ -80,6 +80,9 @@ int TSettings::LoadConfig() {
         file.Open(KFile::kRead | KFile::kShareRead | KFile::kRegularOnly, false);
         if (file.GetSize() == 0) return 0;
         registry_.Read(file);
+        // Read up to a faulty sector, it is not the whole configuration,
+        // and saving it would lose the rest.
+        if (file.ReadFailed()) throw KXStream(kErrFileRead, 0);
     } catch (const KX&) {
         configFailed_ = true;
         return kErrConfigLoad;
