@@ -18,19 +18,24 @@ TZOptionsDialog::TZOptionsDialog(const TZOptionsTarget& target, QWidget* parent)
       display_(new TZDisplayOptions(target)) {
     KRegistry& settings = target.settings;
     setWindowTitle(KZSettingText(settings, u"\\Strings\\Options\\", u"Title"));
-    auto* tabs = new QTabWidget(this);
-    tabs->setObjectName("pages");
-    tabs->addTab(general_, KZSettingText(settings, u"\\Strings\\Options\\General\\", u"Title"));
-    tabs->addTab(sources_, KZSettingText(settings, u"\\Strings\\Options\\Source\\", u"Title"));
-    tabs->addTab(display_, KZSettingText(settings, u"\\Strings\\Options\\Display\\", u"Title"));
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName("pages");
+    tabs_->addTab(general_, KZSettingText(settings, u"\\Strings\\Options\\General\\", u"Title"));
+    tabs_->addTab(sources_, KZSettingText(settings, u"\\Strings\\Options\\Source\\", u"Title"));
+    tabs_->addTab(display_, KZSettingText(settings, u"\\Strings\\Options\\Display\\", u"Title"));
     QDialogButtonBox* buttons = KZOkCancel(settings, *this);
     auto* column = new QVBoxLayout(this);
-    column->addWidget(tabs);
+    column->addWidget(tabs_);
     column->addWidget(buttons);
     resize(680, 440);
 }
 
 void TZOptionsDialog::accept() {
+    // Nothing is stored while a port typed cannot be: OK would lose it.
+    if (!sources_->PortReady()) {
+        tabs_->setCurrentWidget(sources_);
+        return;
+    }
     profileStored_ = general_->Apply();
     sources_->Apply();
     display_->Apply();

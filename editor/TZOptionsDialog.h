@@ -7,6 +7,7 @@
 class TZDisplayOptions;
 class TZGeneralOptions;
 class TZSourceOptions;
+class QTabWidget;
 
 // The options dialog: the General, Sources and Display pages. OK writes
 // them in that order through the settings' hooks; Cancel writes nothing
@@ -22,5 +23,6 @@ class TZOptionsDialog : public QDialog {
     TZGeneralOptions* general_;
     TZSourceOptions* sources_;
     TZDisplayOptions* display_;
+    QTabWidget* tabs_;
     bool profileStored_ = true;
 };

@@ -164,6 +164,33 @@ TEST_F(OptionsDialog, GeneralPageWritesRestoreChoiceAndProfileOnlyOnOk) {
     EXPECT_FALSE(dialog.ProfileStored());
 }
 
+// A port typed that cannot be stored keeps the dialog and the source on it
+// instead of being dropped; pasted with a space, an address still reads.
+TEST_F(OptionsDialog, APortThatCannotBeStoredKeepsTheDialogOnIt) {
+    Start();
+    const std::string stored = String("\\Sources\\1\\SerialPort");
+    TZOptionsDialog dialog(Target());
+    auto* kind = Find<QComboBox>(dialog, "port");
+    kind->setCurrentIndex(kind->findText("Network (connect)"));
+    Find<QSpinBox>(dialog, "ipPort")->setValue(5000);
+    Find<QLineEdit>(dialog, "address")->setText("timer.local");
+    auto* list = Find<QTreeWidget>(dialog, "sources");
+    Find<QPushButton>(dialog, "new")->click();
+    EXPECT_EQ(list->topLevelItemCount(), 1);
+    list->setCurrentItem(nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+    Find<QTabWidget>(dialog, "pages")->setCurrentIndex(0);
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(Find<QTabWidget>(dialog, "pages")->currentIndex(), 1);
+    EXPECT_EQ(String("\\Sources\\1\\SerialPort"), stored);
+    Find<QLineEdit>(dialog, "address")->setText("192.168.1.20 ");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(String("\\Sources\\1\\SerialPort"), "-1,192.168.1.20,5000");
+}
+
 // A TCP listen source set up in the dialog, with the results script, goes
 // live at the next start and then shows its status as it changes.
 TEST_F(OptionsDialog, SourceSetUpFromScratchReceivesPacketsAfterRestart) {

@@ -177,7 +177,7 @@ bool TZPortEdit::Spec(KString& out) const {
         spec.kind = spec.port == kNetConnect  ? TPortSpec::kTcpConnect
                     : spec.port == kNetListen ? TPortSpec::kTcpListen
                                               : TPortSpec::kUdp;
-        const QString shown = address_->text();
+        const QString shown = address_->text().trimmed();  // as pasted, with a space
         const KString address(reinterpret_cast<const KChar*>(shown.utf16()),
                               static_cast<int32_t>(shown.size()));
         // Listening is always on every local address, whatever the field holds;

@@ -1,11 +1,13 @@
 #include "TZSourceOptions.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -96,7 +98,16 @@ void TZSourceOptions::FillScripts() {
         if (file != standard) script_->addItem(file);
 }
 
+bool TZSourceOptions::PortReady() {
+    KString spec(63);
+    if (!portEdited_ || port_->Spec(spec)) return true;
+    port_->setFocus();
+    QApplication::beep();
+    return false;
+}
+
 void TZSourceOptions::NewSource() {
+    if (!PortReady()) return;
     Store();
     KRGroup* group = TSources::AddGroup(target_.settings, KString(u"0,9600,8,N,1.0"));
     list_->blockSignals(true);
@@ -113,6 +124,16 @@ void TZSourceOptions::DeleteSource() {
 }
 
 void TZSourceOptions::SelectionChanged() {
+    if (selected_ && !PortReady()) {
+        // The source stays selected until its port can be stored; the list
+        // is filled again once its own signal is over.
+        QTimer::singleShot(0, this, [this, keep = selected_] {
+            list_->blockSignals(true);
+            list_->Fill(keep);
+            list_->blockSignals(false);
+        });
+        return;
+    }
     Store();
     selected_ = list_->Selected();
     details_->setEnabled(selected_ != nullptr);

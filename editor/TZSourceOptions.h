@@ -21,6 +21,9 @@ class TZSourceOptions : public QWidget {
     TZSourceOptions(const TZOptionsTarget& target, QWidget* parent = nullptr);
     // Stores the selected source's controls.
     void Apply() { Store(); }
+    // Whether the port shown can be stored; when it cannot (an address or a
+    // number that does not parse), the port control takes the focus.
+    bool PortReady();
 
   private:
     void NewSource();
