@@ -243,10 +243,12 @@ void TZApplication::Exit() {
 void TZApplication::EndBySignal() {
     endedBySignal_ = true;
     log_->Write(KString(u"TZApplication: a stop signal ends the program"));
-    MemorizeIfAsked();
     mainWindow_->LogModifiedLayouts();
     recovery_->Write(engine_->Layouts());
     CloseModalWindows();
+    // After the settings editor, which applies its text as it closes: it
+    // may be editing a memorised layout's value, which memorising replaces.
+    MemorizeIfAsked();
     loop_->Quit(0);
 }
 
