@@ -27,6 +27,8 @@ const char* StatusText(int status) {
             return "Unauthorized";
         case 404:
             return "Not Found";
+        case 403:
+            return "Forbidden";
         case 405:
             return "Method Not Allowed";
         case 503:
@@ -55,6 +57,31 @@ bool SameSecret(const std::string& a, const std::string& b) {
 
 std::string Query(const mg_request_info* info) {
     return info->query_string ? info->query_string : "";
+}
+
+// The host a Host header names, without its port.
+std::string HostName(const std::string& host) {
+    if (host.starts_with('[')) return host.substr(0, host.find(']') + 1);
+    return host.substr(0, host.find(':'));
+}
+
+// Whether a browser may have sent this for a page of another site: its
+// Origin is not the server it asked (a form or a script elsewhere posting to
+// the board's API), or, on loopback, the name it asked for is not a
+// loopback one (another site's name turned to 127.0.0.1 to read the board).
+bool FromAnotherSite(const mg_connection* connection, bool loopback) {
+    const char* host = mg_get_header(connection, "Host");
+    if (!host) return false;  // not a browser
+    const std::string asked = host;
+    if (loopback) {
+        const std::string name = HostName(asked);
+        if (!KWebServer::IsLoopback(name) && name != "[::1]") return true;
+    }
+    const char* origin = mg_get_header(connection, "Origin");
+    if (!origin) return false;
+    const std::string page = origin;
+    const size_t scheme = page.find("://");
+    return scheme == std::string::npos || page.substr(scheme + 3) != asked;
 }
 
 }  // namespace
@@ -148,6 +175,10 @@ void KWebServer::Stop() {
 
 int KWebServer::Authorize(mg_connection* connection, void* self) {
     const KWebServer& server = *static_cast<KWebServer*>(self);
+    if (FromAnotherSite(connection, IsLoopback(server.config_.address))) {
+        Send(connection, {403, "application/json", "{\"error\":\"only this board's own pages\"}"});
+        return 0;
+    }
     const std::string& token = server.config_.token;
     if (token.empty()) return 1;
     if (const char* header = mg_get_header(connection, "Authorization")) {
@@ -198,6 +229,9 @@ void KWebServer::Ready(mg_connection* connection, void* self) {
         // that draws it runs first, however many clients are connected.
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kClientNice);
         running->stream->Run(*running);
+        // Ended on its own (a client too far behind): the client is told, so
+        // that it connects again rather than waiting for nothing.
+        mg_websocket_write(running->connection, MG_WEBSOCKET_OPCODE_CONNECTION_CLOSE, "", 0);
     });
     mg_set_user_connection_data(connection, client.release());
 }

@@ -70,7 +70,8 @@ void TWebFields::Publish(const Report& report) {
     for (Listener& listener : listeners_) {
         if (listener.stopped) continue;
         if (listener.bytes + report.object.size() > kMaxWaiting) {
-            // Too far behind: stopped, and its connection closed.
+            // Too far behind: stopped, and its connection closed when its
+            // sender sees it.
             listener.stopped = true;
             listener.waiting.clear();
             listener.bytes = 0;

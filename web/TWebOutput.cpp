@@ -159,6 +159,14 @@ std::string TriggerNames(const TLayout& layout) {
     return out + "]";
 }
 
+// Whether an object of the layout answers the trigger name, as the
+// trigger command compares it.
+bool HasTrigger(const TLayout& layout, const KString& name) {
+    for (const TLayoutObject& object : layout.Objects())
+        if (object.TriggerName().EqualsIgnoreCase(name)) return true;
+    return false;
+}
+
 }  // namespace
 
 TWebOutput::Options TWebOutput::FromSettings(KRegistry& settings) {
@@ -330,7 +338,10 @@ KWebHandler::Response TWebOutput::Trigger(const std::string& query) {
     KWebServer::QueryValue(query, "action", &action);
     if (action != "on" && action != "off" && action != "toggle")
         return Error(400, "action is on, off or toggle");
-    if (!engine_.Window().CurrentLayout()) return Error(404, "no layout is shown");
+    const TLayout* shown = engine_.Window().CurrentLayout();
+    if (!shown) return Error(404, "no layout is shown");
+    if (!HasTrigger(*shown, trigger))
+        return Error(404, "no object of the layout shown has the trigger " + name);
     // The name holds none of the line's separators and quotes, so it passes
     // as it is.
     KString line(63, KString::kMaxLimit);

@@ -257,6 +257,28 @@ TEST_F(WebOutput, EveryRequestNeedsTheTokenWhenThereIsOne) {
     EXPECT_EQ(client.Open(output.Port(), "/board?token=s3cret"), 101);
 }
 
+// A page of another site in the same browser may neither drive the board
+// nor read it: by a form or script posting to it, a stream opened from it, or
+// its own name turned to this computer's address.
+TEST_F(WebOutput, OnlyTheBoardsOwnPagesMayUseIt) {
+    ASSERT_TRUE(Start());
+    const std::string show = "/api/show?window=1&delay=0";
+    EXPECT_EQ(Call("POST", show, "Origin: http://localhost\r\n").status, 204);
+    EXPECT_EQ(Call("POST", show, "Origin: http://elsewhere.example\r\n").status, 403);
+    EXPECT_EQ(Call("POST", show, "Origin: null\r\n").status, 403);
+    const std::string port = std::to_string(output.Port());
+    EXPECT_EQ(WebRequest(output.Port(), "GET /fields.json HTTP/1.1\r\nHost: 127.0.0.1:" + port +
+                                            "\r\nConnection: close\r\n\r\n")
+                  .status,
+              200);
+    EXPECT_EQ(WebRequest(output.Port(), "GET /fields.json HTTP/1.1\r\nHost: elsewhere.example:" +
+                                            port + "\r\nConnection: close\r\n\r\n")
+                  .status,
+              403);
+    WebSocketClient stream;
+    EXPECT_EQ(stream.Open(output.Port(), "/fields", "Origin: http://elsewhere.example\r\n"), 403);
+}
+
 TEST_F(WebOutput, ANonLoopbackAddressWithoutATokenIsRefused) {
     TWebOutput::Options options;
     options.server.address = "0.0.0.0";
@@ -399,6 +421,7 @@ TEST_F(WebOutput, LayoutsAreListedShownAndTriggeredThroughTheRemoteCommands) {
     EXPECT_TRUE(official->IsVisible());
     EXPECT_EQ(Call("POST", "/api/trigger?name=official&action=toggle").status, 204);
     EXPECT_FALSE(official->IsVisible());
+    EXPECT_EQ(Call("POST", "/api/trigger?name=Oficial").status, 404);  // mistyped
     const WebAnswer bad = Call("POST", "/api/trigger?name=Official&action=flip");
     EXPECT_EQ(bad.status, 400);
     EXPECT_NE(bad.body.find("\"error\""), std::string::npos);
