@@ -45,6 +45,7 @@ const std::string& ScriptPath() {
 // random size. The field processor's registers start at zero each time, as
 // a process text may count across packets.
 std::string Frame(const std::string& bytes, uint8_t mode, uint32_t seed = 0) {
+    // Registers 0 to 9, and 10 names the spare one.
     for (int32_t r = 0; r <= 10; ++r) TheFieldProcessor().SetRegister(r, 0);
     TReceiver receiver;
     Sink sink;

@@ -25,10 +25,10 @@ const char* StatusText(int status) {
             return "Bad Request";
         case 401:
             return "Unauthorized";
-        case 404:
-            return "Not Found";
         case 403:
             return "Forbidden";
+        case 404:
+            return "Not Found";
         case 405:
             return "Method Not Allowed";
         case 503:
